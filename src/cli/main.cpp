@@ -1,0 +1,8 @@
+#include "cli/cli_app.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return quorvel::cli::runCli(args, std::cout, std::cerr);
+}
