@@ -70,21 +70,6 @@ protected:
     std::atomic<bool> stop{false};
 };
 
-TEST_F(EntryFilterTest, SizeBoundsApplyToFilesButNotToFolders) {
-    settings.sizeMin = 10;
-    settings.sizeMax = 20;
-    EXPECT_FALSE(passes(file("a", 9)));
-    EXPECT_TRUE(passes(file("a", 10)));
-    EXPECT_TRUE(passes(file("a", 20)));
-    EXPECT_FALSE(passes(file("a", 21)));
-    FolderEntry folder = file("sub", 0);
-    folder.isRegularFile = false;
-    folder.isDirectory = true;
-    folder.attributes = {ffDirectory};
-    settings.attributes.insert(ffDirectory);
-    EXPECT_TRUE(passes(folder));
-}
-
 TEST_F(EntryFilterTest, EveryTimeStampIsCheckedAgainstItsOwnBounds) {
     FolderEntry entry = file("a", 1);
     entry.created = toTimeT({2020, 1, 1, 0, 0, 0});
@@ -110,10 +95,3 @@ TEST_F(EntryFilterTest, ContainingIsSearchedAcrossBlockBordersAndHonoursIgnoreCa
     EXPECT_FALSE(passes(file("missing.txt", 0)));
 }
 
-TEST_F(EntryFilterTest, ExclusionMasksDropMatchingEntries) {
-    settings.excludeFiles = {"*.tmp", "*.BAK"};
-    EXPECT_FALSE(passes(file("a.TMP", 1)));
-    EXPECT_FALSE(passes(file("b.bak", 1)));
-    EXPECT_TRUE(passes(file("a.b.tmp", 1)));
-    EXPECT_TRUE(passes(file("c.txt", 1)));
-}

@@ -172,10 +172,3 @@ TEST(ThreadedFileFinder, AHandlerErrorStopsTheWorkerQuietlyAndCompletes) {
     ASSERT_TRUE(queue.pumpUntil([&] { return completed > 0; }));
     EXPECT_EQ(found, 1);
 }
-
-TEST(ThreadedFileFinder, NeedsADispatcher) {
-    TFileFinder finder;
-    finder.Threaded = true;
-    EXPECT_THROW(finder.Execute(), std::logic_error);
-    EXPECT_FALSE(finder.Busy());
-}

@@ -39,20 +39,15 @@ protected:
 TEST_F(ArchiveMaintenance, DeletingThreeSelectedArchivesAsksWithTheCountAndRemovesThem) {
     for (const char* name : {"a.zip", "b.zip", "c.zip", "d.zip"})
         writeFile(archives / name, name);
-    ScriptedPrompts prompts({true});
+    ScriptedPrompts prompts({false, true});
+    EXPECT_EQ(deleteArchives(prompts, folder(), {"a.zip", "b.zip", "c.zip"}), 0u);
+    EXPECT_EQ(namesIn(archives.path()).size(), 4u);
     EXPECT_EQ(deleteArchives(prompts, folder(), {"a.zip", "b.zip", "c.zip"}), 3u);
-    ASSERT_EQ(prompts.questions.size(), 1u);
-    EXPECT_EQ(prompts.questions[0].text, "Do you want to delete the 3 files ");
-    EXPECT_EQ(prompts.questions[0].kind, MessageKind::Warning);
+    ASSERT_EQ(prompts.questions.size(), 2u);
+    EXPECT_EQ(prompts.questions[1].text, "Do you want to delete the 3 files ");
+    EXPECT_EQ(prompts.questions[1].kind, MessageKind::Warning);
     EXPECT_EQ(namesIn(archives.path()), Names{"d.zip"});
     EXPECT_TRUE(prompts.messages.empty());
-}
-
-TEST_F(ArchiveMaintenance, DeletingAnsweredNoKeepsEverything) {
-    writeFile(archives / "a.zip", "a");
-    ScriptedPrompts prompts({false});
-    EXPECT_EQ(deleteArchives(prompts, folder(), {"a.zip"}), 0u);
-    EXPECT_EQ(namesIn(archives.path()), Names{"a.zip"});
 }
 
 TEST_F(ArchiveMaintenance, DeletingPassesSilentlyOverWhatCannotBeDeletedAndNeverTakesAFolder) {

