@@ -223,22 +223,3 @@ TEST(FileFinder, FilterOptionsApplyDuringTheWalk) {
     finder.Execute();
     EXPECT_EQ(rec.names(), Names{"large.txt"});
 }
-
-TEST(FileFinder, AnErrorInAHandlerEndsTheSearchQuietly) {
-    TempDir dir;
-    for (int i = 0; i < 5; ++i)
-        writeFile(dir / ("f" + std::to_string(i)), "");
-    TFileFinder finder;
-    int found = 0;
-    int completed = 0;
-    finder.OnFound = [&](const std::string&, TSearchRec&) {
-        ++found;
-        throw std::runtime_error("handler failed");
-    };
-    finder.OnComplete = [&] { ++completed; };
-    finder.setLocation(dir.path().string());
-    EXPECT_NO_THROW(finder.Execute());
-    EXPECT_EQ(found, 1);
-    EXPECT_EQ(completed, 1);
-    EXPECT_FALSE(finder.Busy());
-}

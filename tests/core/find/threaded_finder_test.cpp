@@ -153,22 +153,25 @@ TEST(ThreadedFileFinder, DestroyingBeforeAnyEventWasDeliveredDoesNotHang) {
     EXPECT_EQ(counts.folders + counts.found + counts.completed, 0);
 }
 
-TEST(ThreadedFileFinder, AHandlerErrorStopsTheWorkerQuietlyAndCompletes) {
+TEST(ThreadedFileFinder, AHandlerErrorEndsTheSearchQuietlyInBothModes) {
     TempDir dir;
     makeTree(dir, 5);
-    TaskQueue queue;
-    TFileFinder finder;
-    int found = 0;
-    int completed = 0;
-    finder.OnFound = [&](const std::string&, TSearchRec&) {
-        ++found;
-        throw std::runtime_error("boom");
-    };
-    finder.OnComplete = [&] { ++completed; };
-    finder.Threaded = true;
-    finder.setDispatcher(queue.dispatcher());
-    finder.setLocation(dir.path().string());
-    finder.Execute();
-    ASSERT_TRUE(queue.pumpUntil([&] { return completed > 0; }));
-    EXPECT_EQ(found, 1);
+    for (bool threaded : {false, true}) {
+        TaskQueue queue;
+        TFileFinder finder;
+        int found = 0;
+        int completed = 0;
+        finder.OnFound = [&](const std::string&, TSearchRec&) {
+            ++found;
+            throw std::runtime_error("handler failed");
+        };
+        finder.OnComplete = [&] { ++completed; };
+        finder.Threaded = threaded;
+        finder.setDispatcher(queue.dispatcher());
+        finder.setLocation(dir.path().string());
+        EXPECT_NO_THROW(finder.Execute());
+        ASSERT_TRUE(queue.pumpUntil([&] { return completed > 0; }));
+        EXPECT_EQ(found, 1) << threaded;
+        EXPECT_FALSE(finder.Busy());
+    }
 }
