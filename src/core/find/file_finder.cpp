@@ -1,14 +1,16 @@
 #include "core/find/file_finder.h"
 
 #include "core/find/folder_search.h"
-#include "core/find/search_specs.h"
+#include "core/find/search_targets.h"
 
 #include <atomic>
 #include <stdexcept>
 
 namespace quorvel {
 
-TFileFinder::~TFileFinder() { m_thread.reset(); }
+TFileFinder::~TFileFinder() {
+    m_thread.reset();
+}
 
 void TFileFinder::setFilename(const std::string& value) {
     if (value.find('/') != std::string::npos)
@@ -66,20 +68,20 @@ void TFileFinder::Execute() {
         return;
     if (Threaded && !m_dispatcher)
         throw std::logic_error("TFileFinder: a threaded search needs a dispatcher to the caller's thread");
-    std::vector<SearchSpec> specs;
+    std::vector<SearchTarget> targets;
     try {
-        specs = buildSearchSpecs(IncludeFiles, m_location, m_filename);
+        targets = buildSearchTargets(IncludeFiles, m_location, m_filename);
     } catch (const std::exception&) {
         // The current folder is gone: there is nothing to search, but the search still completes.
     }
     m_busy = true;
     if (Threaded) {
-        m_thread = std::make_unique<TSearchThread>(std::move(specs), settings(), handlers(), m_dispatcher, m_priority,
+        m_thread = std::make_unique<TSearchThread>(std::move(targets), settings(), handlers(), m_dispatcher, m_priority,
                                                    [this] { finishThreaded(); });
         return;
     }
     std::atomic<bool> stop{false};
-    runSearch(specs, settings(), handlers(), stop);
+    runSearch(targets, settings(), handlers(), stop);
     m_busy = false;
     if (OnComplete)
         OnComplete();

@@ -49,7 +49,7 @@ public:
     const std::string& Location() const { return m_location; }
     void setLocation(const std::string& value);
 
-    // Folder + mask specifications; when not empty they replace Location and Filename.
+    // Folder + mask paths ("/home/u/*.txt"); when not empty they replace Location and Filename.
     std::vector<std::string> IncludeFiles;
     std::vector<std::string> ExcludeFiles;
     bool Subfolders = true;

@@ -14,7 +14,9 @@ struct MaskItem {
     char literal;
 };
 
-char foldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char foldCase(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Turns the mask into tokens, giving "*", "?" and "." the meaning their neighbours decide.
 std::vector<MaskItem> tokenize(std::string_view mask) {
@@ -103,6 +105,8 @@ private:
 
 } // namespace
 
-bool matchesFindMask(std::string_view name, std::string_view mask) { return Matcher(name).run(tokenize(mask)); }
+bool matchesFindMask(std::string_view name, std::string_view mask) {
+    return Matcher(name).run(tokenize(mask));
+}
 
 } // namespace quorvel

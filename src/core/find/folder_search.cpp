@@ -63,14 +63,14 @@ private:
 
 } // namespace
 
-void runSearch(const std::vector<SearchSpec>& specs, const SearchSettings& settings, const SearchEvents& events,
+void runSearch(const std::vector<SearchTarget>& targets, const SearchSettings& settings, const SearchEvents& events,
                std::atomic<bool>& stop) {
     FolderWalk walk(settings, events, stop);
     try {
-        for (const SearchSpec& spec : specs) {
+        for (const SearchTarget& target : targets) {
             if (stop)
                 return;
-            walk.search(spec.folder, spec.mask);
+            walk.search(target.folder, target.mask);
         }
     } catch (...) {
         stop = true;

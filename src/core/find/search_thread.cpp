@@ -35,10 +35,10 @@ void applyPriority(pid_t threadId, TThreadPriority priority) {
 
 } // namespace
 
-TSearchThread::TSearchThread(std::vector<SearchSpec> specs, SearchSettings settings, SearchEvents callerEvents,
+TSearchThread::TSearchThread(std::vector<SearchTarget> targets, SearchSettings settings, SearchEvents callerEvents,
                              CallerDispatcher dispatcher, TThreadPriority priority, std::function<void()> finished)
     : m_calls(std::make_shared<SynchronizedCalls>(std::move(dispatcher))), m_priority(priority) {
-    m_thread = std::thread(&TSearchThread::work, this, std::move(specs), std::move(settings), std::move(callerEvents),
+    m_thread = std::thread(&TSearchThread::work, this, std::move(targets), std::move(settings), std::move(callerEvents),
                            std::move(finished));
 }
 
@@ -70,14 +70,14 @@ SearchEvents TSearchThread::handedOver(const SearchEvents& callerEvents) {
     return events;
 }
 
-void TSearchThread::work(std::vector<SearchSpec> specs, SearchSettings settings, SearchEvents callerEvents,
+void TSearchThread::work(std::vector<SearchTarget> targets, SearchSettings settings, SearchEvents callerEvents,
                          std::function<void()> finished) {
     {
         std::lock_guard lock(m_priorityMutex);
         m_threadId = ::gettid();
         applyPriority(m_threadId, m_priority);
     }
-    runSearch(specs, settings, handedOver(callerEvents), m_stop);
+    runSearch(targets, settings, handedOver(callerEvents), m_stop);
     {
         std::lock_guard lock(m_priorityMutex);
         m_threadId = 0;

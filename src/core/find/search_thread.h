@@ -21,7 +21,7 @@ enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHi
 // every event not yet delivered and `finished`, and waits for the thread to end.
 class TSearchThread {
 public:
-    TSearchThread(std::vector<SearchSpec> specs, SearchSettings settings, SearchEvents callerEvents,
+    TSearchThread(std::vector<SearchTarget> targets, SearchSettings settings, SearchEvents callerEvents,
                   CallerDispatcher dispatcher, TThreadPriority priority, std::function<void()> finished);
     ~TSearchThread();
     TSearchThread(const TSearchThread&) = delete;
@@ -32,7 +32,7 @@ public:
     void setPriority(TThreadPriority priority);
 
 private:
-    void work(std::vector<SearchSpec> specs, SearchSettings settings, SearchEvents callerEvents,
+    void work(std::vector<SearchTarget> targets, SearchSettings settings, SearchEvents callerEvents,
               std::function<void()> finished);
     SearchEvents handedOver(const SearchEvents& callerEvents);
 

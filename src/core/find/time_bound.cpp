@@ -16,7 +16,9 @@ TimeBound TimeBound::timeOfDay(int hour, int minute, int second) {
     return TimeBound(Kind::TimeOfDay, value);
 }
 
-TimeBound TimeBound::dateTime(const DateTime& value) { return TimeBound(Kind::DateTime, value); }
+TimeBound TimeBound::dateTime(const DateTime& value) {
+    return TimeBound(Kind::DateTime, value);
+}
 
 // How the file time stands against the bound, looking only at the parts the bound has.
 std::strong_ordering TimeBound::compareWith(const DateTime& fileTime) const {
@@ -34,8 +36,12 @@ std::strong_ordering TimeBound::compareWith(const DateTime& fileTime) const {
     return std::strong_ordering::equal;
 }
 
-bool TimeBound::admitsAsBefore(const DateTime& fileTime) const { return compareWith(fileTime) <= 0; }
+bool TimeBound::admitsAsBefore(const DateTime& fileTime) const {
+    return compareWith(fileTime) <= 0;
+}
 
-bool TimeBound::admitsAsAfter(const DateTime& fileTime) const { return compareWith(fileTime) >= 0; }
+bool TimeBound::admitsAsAfter(const DateTime& fileTime) const {
+    return compareWith(fileTime) >= 0;
+}
 
 } // namespace quorvel

@@ -15,9 +15,13 @@ namespace quorvel {
 
 namespace {
 
-std::string reason() { return std::strerror(errno); }
+std::string reason() {
+    return std::strerror(errno);
+}
 
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string quoted(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
 
 class Descriptor {
 public:

@@ -8,7 +8,7 @@ namespace quorvel {
 std::vector<ArchiveFile> listArchiveFolder(std::string_view folder) {
     std::vector<ArchiveFile> files;
     TFileFinder finder;
-    // A specification rather than Location: the folder name is then taken literally.
+    // A folder + mask path rather than Location: the folder name is then taken literally.
     finder.IncludeFiles = {archivePath(folder, "*.zip")};
     finder.Subfolders = false;
     finder.OnFound = [&files](const std::string&, TSearchRec& info) {
@@ -37,6 +37,8 @@ std::string archivePath(std::string_view folder, std::string_view name) {
     return path + std::string(name);
 }
 
-std::string totalFilesCaption(std::size_t count) { return "(Total " + std::to_string(count) + " files)"; }
+std::string totalFilesCaption(std::size_t count) {
+    return "(Total " + std::to_string(count) + " files)";
+}
 
 } // namespace quorvel

@@ -44,7 +44,9 @@ ArchiveCopyResult copyArchive(UserPrompts& prompts, const std::string& verb, con
 
 } // namespace
 
-std::string deleteFilesQuestion(std::size_t count) { return "Do you want to delete the " + std::to_string(count) + " files "; }
+std::string deleteFilesQuestion(std::size_t count) {
+    return "Do you want to delete the " + std::to_string(count) + " files ";
+}
 
 std::size_t deleteArchives(UserPrompts& prompts, std::string_view folder, const std::vector<std::string>& names) {
     if (!prompts.askYesNo(deleteFilesQuestion(names.size()), MessageKind::Warning))

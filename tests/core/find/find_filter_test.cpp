@@ -94,4 +94,3 @@ TEST_F(EntryFilterTest, ContainingIsSearchedAcrossBlockBordersAndHonoursIgnoreCa
     EXPECT_TRUE(passes(file("big.txt", content.size())));
     EXPECT_FALSE(passes(file("missing.txt", 0)));
 }
-

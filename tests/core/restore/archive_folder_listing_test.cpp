@@ -25,9 +25,8 @@ TEST(ArchiveFolderListing, SizesAreWholeKilobytesAndDatesLeaveOutMidnight) {
     setModificationTime(dir / "a.zip", toTimeT({2024, 2, 29, 13, 5, 7}));
     setModificationTime(dir / "b.zip", toTimeT({2024, 3, 1, 0, 0, 0}));
     setModificationTime(dir / "c.ZIP", toTimeT({2023, 12, 31, 23, 59, 59}));
-    const std::vector<ArchiveRow> expected{{"a.zip", "0", "2024-02-29 13:05:07"},
-                                           {"b.zip", "1", "2024-03-01"},
-                                           {"c.ZIP", "1024", "2023-12-31 23:59:59"}};
+    const std::vector<ArchiveRow> expected{
+        {"a.zip", "0", "2024-02-29 13:05:07"}, {"b.zip", "1", "2024-03-01"}, {"c.ZIP", "1024", "2023-12-31 23:59:59"}};
     EXPECT_EQ(sortedRows(dir.path().string()), expected);
     EXPECT_EQ(sortedRows("  " + dir.path().string() + "/  "), expected);
 }

@@ -15,7 +15,9 @@ std::vector<std::string> column(const std::vector<ArchiveRow>& rows, int col) {
 }
 
 using Cells = std::vector<std::string>;
-constexpr ArchiveSortOrder order(ArchiveSortKey key, SortDirection direction) { return {key, direction}; }
+constexpr ArchiveSortOrder order(ArchiveSortKey key, SortDirection direction) {
+    return {key, direction};
+}
 
 } // namespace
 

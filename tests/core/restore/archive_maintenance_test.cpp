@@ -73,8 +73,8 @@ TEST_F(ArchiveMaintenance, ExportCopiesWithTheDateAndReportsInTheTimedWindow) {
     EXPECT_EQ(readFile(elsewhere / "b.zip"), "archive bytes");
     EXPECT_EQ(fs::last_write_time(elsewhere / "b.zip"), fs::last_write_time(archives / "b.zip"));
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, "Export '" + (archives / "b.zip").string() + "' to '" +
-                                            elsewhere.path().string() + "' Successful!");
+    EXPECT_EQ(prompts.messages[0].text,
+              "Export '" + (archives / "b.zip").string() + "' to '" + elsewhere.path().string() + "' Successful!");
     EXPECT_EQ(prompts.messages[0].kind, MessageKind::Information);
     EXPECT_EQ(prompts.messages[0].seconds, 6);
     EXPECT_TRUE(prompts.questions.empty());
@@ -138,7 +138,8 @@ TEST_F(ArchiveMaintenance, AFailingCopyIsReportedAndLeavesNothingUnderTheDestina
     EXPECT_EQ(importArchive(prompts, folder(), failing), ArchiveCopyResult::Failed);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].kind, MessageKind::Error);
-    EXPECT_TRUE(prompts.messages[0].text.starts_with("Import '/proc/self/mem' to '" + folder() + "' failed:\nCannot read"))
+    EXPECT_TRUE(
+        prompts.messages[0].text.starts_with("Import '/proc/self/mem' to '" + folder() + "' failed:\nCannot read"))
         << prompts.messages[0].text;
     EXPECT_TRUE(namesIn(archives.path()).empty());
 

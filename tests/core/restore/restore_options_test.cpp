@@ -17,4 +17,3 @@ TEST(RestoreOptions, StoredNumbersSelectTheirButtonsAndNoneFallsBackToNever) {
     EXPECT_EQ(storedOverwriteValue(StoredOverwriteMode::IfOlder), 4);
     EXPECT_EQ(overwriteCaption(StoredOverwriteMode::Prompt), "Prompt Before  Overwrite");
 }
-

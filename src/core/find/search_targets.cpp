@@ -1,4 +1,4 @@
-#include "core/find/search_specs.h"
+#include "core/find/search_targets.h"
 
 #include "core/util/strings.h"
 
@@ -18,12 +18,12 @@ std::string fullFolderPath(const std::string& folder) {
     return result;
 }
 
-void addUnlessListed(std::vector<SearchSpec>& specs, SearchSpec spec) {
-    const bool listed = std::any_of(specs.begin(), specs.end(), [&](const SearchSpec& other) {
-        return other.folder == spec.folder && equalsIgnoreCase(other.mask, spec.mask);
+void addUnlessListed(std::vector<SearchTarget>& targets, SearchTarget target) {
+    const bool listed = std::any_of(targets.begin(), targets.end(), [&](const SearchTarget& other) {
+        return other.folder == target.folder && equalsIgnoreCase(other.mask, target.mask);
     });
     if (!listed)
-        specs.push_back(std::move(spec));
+        targets.push_back(std::move(target));
 }
 
 std::string maskOf(const std::string& filename) {
@@ -35,22 +35,22 @@ std::string maskOf(const std::string& filename) {
 
 } // namespace
 
-std::vector<SearchSpec> buildSearchSpecs(const std::vector<std::string>& includeFiles, const std::string& location,
-                                         const std::string& filename) {
-    std::vector<SearchSpec> specs;
+std::vector<SearchTarget> buildSearchTargets(const std::vector<std::string>& includeFiles, const std::string& location,
+                                             const std::string& filename) {
+    std::vector<SearchTarget> targets;
     if (!includeFiles.empty()) {
         for (const std::string& include : includeFiles) {
             const size_t slash = include.rfind('/');
             const std::string folder = slash == std::string::npos ? std::string() : include.substr(0, slash + 1);
             const std::string mask = slash == std::string::npos ? include : include.substr(slash + 1);
-            addUnlessListed(specs, {fullFolderPath(folder), mask});
+            addUnlessListed(targets, {fullFolderPath(folder), mask});
         }
-        return specs;
+        return targets;
     }
     const std::string mask = maskOf(filename);
     for (const std::string& folder : split(location, ';'))
-        addUnlessListed(specs, {fullFolderPath(folder), mask});
-    return specs;
+        addUnlessListed(targets, {fullFolderPath(folder), mask});
+    return targets;
 }
 
 std::string folderForEvents(const std::string& folderWithSlash) {
