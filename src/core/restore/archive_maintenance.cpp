@@ -1,6 +1,6 @@
 #include "core/restore/archive_maintenance.h"
 
-#include "core/restore/archive_copy.h"
+#include "core/platform/atomic_file.h"
 #include "core/restore/archive_folder_listing.h"
 #include "core/util/errors.h"
 #include "core/util/strings.h"
