@@ -12,7 +12,9 @@ constexpr std::string_view TotalKey = "Log Total";
 constexpr std::array<std::string_view, 5> EntryKeys = {"Date", "Operate", "Status", "Project", "Information"};
 const LogRow Captions = {"Date", "Operation", "Status", "Project", "Information"};
 
-std::string entrySection(int number) { return "Log" + std::to_string(number); }
+std::string entrySection(int number) {
+    return "Log" + std::to_string(number);
+}
 
 void writeEntry(IniDocument& doc, int number, const LogRow& entry) {
     const std::string section = entrySection(number);
@@ -28,7 +30,9 @@ LogRow readEntry(const IniDocument& doc, int number) {
     return entry;
 }
 
-void emptyDataRows(std::vector<LogRow>& grid) { std::fill(grid.begin() + 1, grid.end(), LogRow{}); }
+void emptyDataRows(std::vector<LogRow>& grid) {
+    std::fill(grid.begin() + 1, grid.end(), LogRow{});
+}
 
 } // namespace
 

@@ -13,10 +13,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string slotKey(int slot) { return "N" + std::to_string(slot); }
+std::string slotKey(int slot) {
+    return "N" + std::to_string(slot);
+}
 
 // The text a re-pack writes for a slot that names no archive.
-std::string noFile(int slot) { return "NoFile" + std::to_string(slot); }
+std::string noFile(int slot) {
+    return "NoFile" + std::to_string(slot);
+}
 
 // Two spellings of one file compare equal: "a/./b", "a//b" and paths through symbolic links.
 std::string normalised(const std::string& path) {
@@ -83,7 +87,9 @@ std::vector<std::string> advanceRing(IniDocument& doc, std::string_view section,
 
 } // namespace
 
-int clampRetentionLimit(int limit) { return std::clamp(limit, MinRetentionLimit, MaxRetentionLimit); }
+int clampRetentionLimit(int limit) {
+    return std::clamp(limit, MinRetentionLimit, MaxRetentionLimit);
+}
 
 bool removeArchiveFile(const fs::path& archive) {
     std::error_code ec;

@@ -35,8 +35,10 @@ protected:
     void writeLog(int total) {
         std::string text = "[Common]\nLog Total=" + std::to_string(total) + "\n";
         for (int n = 1; n <= total; ++n)
-            text += "[Log" + std::to_string(n) + "]\nDate=2026-01-01 10:00:00\nOperate=Backup\nStatus=Succeeds\n"
-                    "Project=Docs\nInformation=entry " + std::to_string(n) + "\n";
+            text += "[Log" + std::to_string(n) +
+                    "]\nDate=2026-01-01 10:00:00\nOperate=Backup\nStatus=Succeeds\n"
+                    "Project=Docs\nInformation=entry " +
+                    std::to_string(n) + "\n";
         writeFile(file(), text);
     }
 
@@ -44,7 +46,9 @@ protected:
     SteppingClock m_clock;
 };
 
-std::string info(const OperationLog& log, int row) { return log.row(row)[LogColumnInformation]; }
+std::string info(const OperationLog& log, int row) {
+    return log.row(row)[LogColumnInformation];
+}
 
 } // namespace
 

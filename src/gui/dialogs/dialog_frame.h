@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/util/user_prompts.h"
+
+#include <QString>
+#include <QStyle>
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace quorvel::gui {
+
+// A fixed-size dialog frame whose title bar carries only the system menu and the close box.
+void useFixedDialogFrame(QWidget* dialog);
+// Places the window in the middle of the screen it is on (the primary screen before it is shown).
+void centreOnScreen(QWidget* window);
+
+// The caption of a message of this kind: "Warning", "Error", "Information", "Confirm", or the
+// application's title for the custom kind.
+QString messageCaption(MessageKind kind);
+// The desktop's standard icon for the kind; none for the custom kind.
+std::optional<QStyle::StandardPixmap> messageIcon(MessageKind kind);
+// Messages join their lines with carriage returns; widgets break lines at line feeds.
+QString messageText(const std::string& text);
+
+} // namespace quorvel::gui
