@@ -17,7 +17,9 @@ namespace quorvel::gui {
 namespace {
 
 constexpr int TextOffset = 2;
-constexpr int ColumnWidths[] = {130, 70, 70, 120};
+// Widths of the columns before the information, which takes the rest; the date column is sized
+// to its text.
+constexpr int ColumnWidths[] = {0, 80, 80, 130};
 
 } // namespace
 
@@ -54,11 +56,13 @@ LogPage::LogPage(OperationLog& log, QWidget* parent) : QWidget(parent), m_log(lo
     LogGrid->verticalHeader()->hide();
     LogGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     LogGrid->horizontalHeader()->setStretchLastSection(true);
-    for (int column = 0; column < static_cast<int>(std::size(ColumnWidths)); ++column)
-        LogGrid->setColumnWidth(column, ColumnWidths[column]);
     QFont dataFont = font();
     dataFont.setPointSize(LogTableModel::DataPointSize);
-    LogGrid->verticalHeader()->setDefaultSectionSize(QFontMetrics(dataFont).height() + 2 * TextOffset + 2);
+    const QFontMetrics dataMetrics(dataFont);
+    LogGrid->setColumnWidth(0, dataMetrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 4 * TextOffset);
+    for (int column = 1; column < static_cast<int>(std::size(ColumnWidths)); ++column)
+        LogGrid->setColumnWidth(column, ColumnWidths[column]);
+    LogGrid->verticalHeader()->setDefaultSectionSize(dataMetrics.height() + 2 * TextOffset + 2);
 
     PopupMenu = new QMenu(this);
     Clearalllog1 = PopupMenu->addAction(tr("Clear all log"));
