@@ -20,36 +20,21 @@ void centreOnScreen(QWidget* window) {
                  area.y() + area.height() / 2 - window->height() / 2);
 }
 
-QString messageCaption(MessageKind kind) {
+MessageLook messageLook(MessageKind kind) {
     switch (kind) {
     case MessageKind::Warning:
-        return QApplication::translate("TMsgForm", "Warning");
+        return {QApplication::translate("TMsgForm", "Warning"), QMessageBox::Warning, QStyle::SP_MessageBoxWarning};
     case MessageKind::Error:
-        return QApplication::translate("TMsgForm", "Error");
+        return {QApplication::translate("TMsgForm", "Error"), QMessageBox::Critical, QStyle::SP_MessageBoxCritical};
     case MessageKind::Information:
-        return QApplication::translate("TMsgForm", "Information");
+        return {QApplication::translate("TMsgForm", "Information"), QMessageBox::Information,
+                QStyle::SP_MessageBoxInformation};
     case MessageKind::Confirmation:
-        return QApplication::translate("TMsgForm", "Confirm");
+        return {QApplication::translate("TMsgForm", "Confirm"), QMessageBox::Question, QStyle::SP_MessageBoxQuestion};
     case MessageKind::Custom:
         break;
     }
-    return QApplication::applicationDisplayName();
-}
-
-std::optional<QStyle::StandardPixmap> messageIcon(MessageKind kind) {
-    switch (kind) {
-    case MessageKind::Warning:
-        return QStyle::SP_MessageBoxWarning;
-    case MessageKind::Error:
-        return QStyle::SP_MessageBoxCritical;
-    case MessageKind::Information:
-        return QStyle::SP_MessageBoxInformation;
-    case MessageKind::Confirmation:
-        return QStyle::SP_MessageBoxQuestion;
-    case MessageKind::Custom:
-        break;
-    }
-    return std::nullopt;
+    return {QApplication::applicationDisplayName(), QMessageBox::NoIcon, std::nullopt};
 }
 
 QString messageText(const std::string& text) {

@@ -2,6 +2,7 @@
 
 #include "core/util/user_prompts.h"
 
+#include <QMessageBox>
 #include <QString>
 #include <QStyle>
 #include <optional>
@@ -16,11 +17,14 @@ void useFixedDialogFrame(QWidget* dialog);
 // Places the window in the middle of the screen it is on (the primary screen before it is shown).
 void centreOnScreen(QWidget* window);
 
-// The caption of a message of this kind: "Warning", "Error", "Information", "Confirm", or the
-// application's title for the custom kind.
-QString messageCaption(MessageKind kind);
-// The desktop's standard icon for the kind; none for the custom kind.
-std::optional<QStyle::StandardPixmap> messageIcon(MessageKind kind);
+// How a message of a kind looks: the caption "Warning", "Error", "Information", "Confirm", or the
+// application's title for the custom kind, and the desktop's standard icon (none for custom).
+struct MessageLook {
+    QString caption;
+    QMessageBox::Icon boxIcon;
+    std::optional<QStyle::StandardPixmap> pixmap;
+};
+MessageLook messageLook(MessageKind kind);
 // Messages join their lines with carriage returns; widgets break lines at line feeds.
 QString messageText(const std::string& text);
 

@@ -9,25 +9,10 @@ namespace quorvel::gui {
 
 namespace {
 
-QMessageBox::Icon boxIcon(MessageKind kind) {
-    switch (kind) {
-    case MessageKind::Warning:
-        return QMessageBox::Warning;
-    case MessageKind::Error:
-        return QMessageBox::Critical;
-    case MessageKind::Information:
-        return QMessageBox::Information;
-    case MessageKind::Confirmation:
-        return QMessageBox::Question;
-    case MessageKind::Custom:
-        break;
-    }
-    return QMessageBox::NoIcon;
-}
-
 QMessageBox::StandardButton ask(QWidget* parent, const std::string& text, MessageKind kind,
                                 QMessageBox::StandardButtons buttons) {
-    QMessageBox box(boxIcon(kind), messageCaption(kind), messageText(text), buttons, parent);
+    const MessageLook look = messageLook(kind);
+    QMessageBox box(look.boxIcon, look.caption, messageText(text), buttons, parent);
     box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

@@ -54,7 +54,8 @@ QRect screenArea(const QWidget* window) {
 TMsgForm::TMsgForm(const QString& text, MessageKind kind, QWidget* parent) : QDialog(parent) {
     useFixedDialogFrame(this);
     setFont(QApplication::font("QMessageBox"));
-    setWindowTitle(messageCaption(kind));
+    const MessageLook look = messageLook(kind);
+    setWindowTitle(look.caption);
 
     m_timer = new QTimer(this);
     m_timer->setInterval(3000);
@@ -67,7 +68,7 @@ TMsgForm::TMsgForm(const QString& text, MessageKind kind, QWidget* parent) : QDi
     const QSize textSize =
         metrics.boundingRect(QRect(0, 0, wrapWidth, 0), Qt::TextWordWrap | Qt::TextExpandTabs, text).size();
 
-    const auto icon = messageIcon(kind);
+    const auto& icon = look.pixmap;
     int blockWidth = textSize.width();
     int blockHeight = textSize.height();
     if (icon) {
