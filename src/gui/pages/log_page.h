@@ -24,7 +24,7 @@ public:
 
 // The Log page: the operation log, newest first, with the "Clear all log" menu. It follows every
 // change of the log it is given, so appends made through OperationLog::AppendLog by any caller
-// show at once; reload() reads log.txt again.
+// show at once; reload() reads log.txt again. The log must outlive the page.
 class LogPage : public QWidget {
     Q_OBJECT
 public:

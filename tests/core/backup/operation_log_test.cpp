@@ -66,19 +66,6 @@ TEST_F(OperationLogTest, MissingFileIsAnEmptyLogAndTheFirstAppendCreatesIt) {
     EXPECT_EQ(log.row(1), (LogRow{"2026-03-14 09:26:53", "Backup", "Interrupt", "Docs", "'/b/x.zip' exists"}));
 }
 
-TEST_F(OperationLogTest, NewestEntryIsInRowOneAndReloadShowsTheSame) {
-    OperationLog log(file(), m_clock);
-    appendNumbered(log, 1, 3);
-    EXPECT_EQ(log.count(), 3);
-    EXPECT_EQ(info(log, 1), "entry 3");
-    EXPECT_EQ(info(log, 3), "entry 1");
-
-    OperationLog again(file(), m_clock);
-    again.LoadLog();
-    for (int row = 0; row <= 4; ++row)
-        EXPECT_EQ(again.row(row), log.row(row)) << "row " << row;
-}
-
 TEST_F(OperationLogTest, ReachingTheLimitKeepsTheFiveNewestEntries) {
     writeLog(48);
     OperationLog log(file(), m_clock);
