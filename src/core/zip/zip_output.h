@@ -18,6 +18,8 @@ public:
     virtual std::uint64_t position() const = 0;
     // Overwrites bytes written earlier (a local header once its sizes are known).
     virtual void rewrite(std::uint64_t offset, const void* data, std::size_t size) = 0;
+    // Drops everything from `offset` on, so that an entry can be written again.
+    virtual void truncate(std::uint64_t offset) = 0;
     // The next `size` bytes form one record that must not be split across pieces.
     virtual void keepTogether(std::size_t size) { (void)size; }
     // Flushes, makes the archive durable and closes it.

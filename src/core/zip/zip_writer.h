@@ -68,6 +68,7 @@ protected:
     virtual std::unique_ptr<ZipOutput> openOutput(const std::string& path);
 
 private:
+    friend class EntryEncoder;
     std::uint64_t expandFilesList();
     void expandWildcard(const std::string& entry, std::vector<std::string>& found, std::uint64_t& totalBytes);
     int writeEntries(ZipOutput& out, std::uint64_t& totalBytes);
