@@ -4,6 +4,7 @@
 #include "core/zip/zip_format.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -75,8 +76,9 @@ bool readZip64End(const ArchiveFile& file, std::uint64_t endPos, TEndCentral& en
 }
 
 bool plausible(const TEndCentral& end, std::uint64_t fileSize) {
+    (void)fileSize;
     return end.thisDisk <= MaxDiskNumber && end.centralDisk <= MaxDiskNumber && end.thisDisk >= end.centralDisk &&
-           end.centralOffset <= fileSize;
+           end.centralOffset <= static_cast<std::uint64_t>(INT64_MAX);
 }
 
 } // namespace
@@ -131,7 +133,8 @@ std::uint64_t centralStart(const ArchiveFile& file, const TEndCentral& end) {
 bool readCentralDirectory(const ArchiveFile& file, std::uint64_t start, const TEndCentral& end, bool oemConvert,
                           TSortedZip& out) {
     Window window(file);
-    std::uint64_t bias = start - end.centralOffset; // bytes put in front of the archive (wraps to 0 normally)
+    // Bytes put in front of the archive move every offset; a cut-off archive moves none.
+    std::uint64_t bias = start > end.centralOffset ? start - end.centralOffset : 0;
     std::uint64_t pos = start;
     for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
         const unsigned char* fixed = window.at(pos, CentralHeaderSize);
@@ -140,6 +143,8 @@ bool readCentralDirectory(const ArchiveFile& file, std::uint64_t start, const TE
         ByteReader lengths(fixed + 28, 6);
         std::size_t recordSize = CentralHeaderSize + lengths.u16() + lengths.u16();
         recordSize += lengths.u16();
+        if (end.foundAt > 0 && pos + recordSize > end.foundAt)
+            return false; // records never reach into the end record
         const unsigned char* record = window.at(pos, std::min(recordSize, MaxCentralRecord));
         if (!record)
             return false;
