@@ -1,0 +1,41 @@
+#pragma once
+
+#include "support/test_support.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace quorvel::test {
+
+// Debian's python with its zipfile module (the first python3 on PATH may lack it).
+inline const std::string Python = "/usr/bin/python3";
+
+inline bool havePeers() {
+    return haveTool("unzip") && haveTool("zip") && haveTool("7zz") && fs::exists(Python);
+}
+
+#define REQUIRE_PEERS()                                                                                              \
+    if (!::quorvel::test::havePeers())                                                                               \
+    GTEST_SKIP() << "zip, unzip, 7zz or " << ::quorvel::test::Python << " is not installed"
+
+inline std::string runOk(const std::vector<std::string>& argv, const fs::path& cwd = {}) {
+    ProcessResult result = runProcess(argv, cwd);
+    EXPECT_EQ(result.exitCode, 0) << argv[0] << " " << (argv.size() > 1 ? argv[1] : "") << ":\n" << result.output;
+    return result.output;
+}
+
+// Every regular file below a folder, by relative path, with its contents.
+inline std::vector<std::pair<std::string, std::string>> filesBelow(const fs::path& root) {
+    std::vector<std::pair<std::string, std::string>> files;
+    if (!fs::exists(root))
+        return files;
+    for (const auto& item : fs::recursive_directory_iterator(root))
+        if (item.is_regular_file())
+            files.emplace_back(fs::relative(item.path(), root).string(), readFile(item.path()));
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+} // namespace quorvel::test
