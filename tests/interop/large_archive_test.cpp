@@ -1,5 +1,6 @@
 // A file beyond 4 GiB must round-trip through Zip64 fields. The file is sparse (zeros), written
 // at level 1, and compared by streaming, so the test stays quick and needs little disk.
+// Our own CRC check stands for the reader side; the peers check CRC and size, and one byte-compares.
 #include "core/zip/zip_writer.h"
 
 #include "interop_helpers.h"
@@ -31,14 +32,11 @@ TEST(LargeArchive, FileBeyondFourGiBRoundTrips) {
     EXPECT_TRUE(writer.testEntry(0).ok);
     EXPECT_TRUE(writer.testEntry(1).ok);
 
-    runOk({"unzip", "-tq", archive.string()});
     runOk({"7zz", "t", archive.string()});
-    // Streamed comparisons: every byte of the big entry is zero and the count is exact.
     std::string check = "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\nassert z.testzip() is None\n"
-                        "n = 0\nwith z.open('big.img') as f:\n"
-                        "    while True:\n        b = f.read(1 << 20)\n        if not b: break\n"
-                        "        assert b.count(0) == len(b)\n        n += len(b)\n"
-                        "assert n == int(sys.argv[2]), n\nassert z.read('small.txt') == b'after the big one'\n";
+                        "assert z.getinfo('big.img').file_size == int(sys.argv[2])\n"
+                        "assert z.read('small.txt') == b'after the big one'\n";
     runOk({Python, "-c", check, archive.string(), std::to_string(size)});
-    runOk({"sh", "-c", "unzip -p \"$1\" big.img | cmp -s - \"$2\"", "sh", archive.string(), big.string()});
+    // unzip checks the CRC while it streams the data out; cmp checks every byte.
+    runOk({"sh", "-c", "unzip -p \"$1\" big.img | cmp - \"$2\"", "sh", archive.string(), big.string()});
 }
