@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/zip/zip_test_helpers.h"
 #include "support/test_support.h"
 
 #include <algorithm>
@@ -11,6 +12,9 @@ namespace quorvel::test {
 
 // Debian's python with its zipfile module (the first python3 on PATH may lack it).
 inline const std::string Python = "/usr/bin/python3";
+
+// The same tree listing the zip tests use.
+inline auto filesBelow(const fs::path& root) { return treeOf(root); }
 
 inline bool havePeers() {
     return haveTool("unzip") && haveTool("zip") && haveTool("7zz") && fs::exists(Python);
@@ -24,18 +28,6 @@ inline std::string runOk(const std::vector<std::string>& argv, const fs::path& c
     ProcessResult result = runProcess(argv, cwd);
     EXPECT_EQ(result.exitCode, 0) << argv[0] << " " << (argv.size() > 1 ? argv[1] : "") << ":\n" << result.output;
     return result.output;
-}
-
-// Every regular file below a folder, by relative path, with its contents.
-inline std::vector<std::pair<std::string, std::string>> filesBelow(const fs::path& root) {
-    std::vector<std::pair<std::string, std::string>> files;
-    if (!fs::exists(root))
-        return files;
-    for (const auto& item : fs::recursive_directory_iterator(root))
-        if (item.is_regular_file())
-            files.emplace_back(fs::relative(item.path(), root).string(), readFile(item.path()));
-    std::sort(files.begin(), files.end());
-    return files;
 }
 
 } // namespace quorvel::test

@@ -56,10 +56,9 @@ TEST_P(OurArchives, PeersTestAndExtractThemByteIdentical) {
         unzipPw = {"-P", v.password};
         sevenPw = {"-p" + v.password};
     }
-    auto with = [](std::vector<std::string> argv, const std::vector<std::string>& extra, std::string last) {
-        argv.insert(argv.end() - (last.empty() ? 0 : 0), extra.begin(), extra.end());
-        if (!last.empty())
-            argv.push_back(last);
+    auto with = [](std::vector<std::string> argv, const std::vector<std::string>& options, const std::string& last) {
+        argv.insert(argv.end(), options.begin(), options.end());
+        argv.push_back(last);
         return argv;
     };
     std::string shown = runOk(with({"unzip", "-t"}, unzipPw, archive.string()));

@@ -73,6 +73,7 @@ bool ExtractTarget::mayReplace(const OverwriteRules& rules, std::string& error) 
         error = systemError("Cannot examine", m_shown, errno);
         return false;
     }
+    m_exists = true;
     if (S_ISLNK(st.st_mode)) {
         error = "Refusing to replace the symbolic link " + m_shown;
         return false;
@@ -113,12 +114,16 @@ bool ExtractTarget::mayReplace(const OverwriteRules& rules, std::string& error) 
 
 bool ExtractTarget::create(std::string& error) {
     for (int attempt = 0; attempt < MaxTempAttempts; ++attempt) {
-        std::string candidate = tempNameCandidate();
+        std::string candidate = m_exists || attempt > 0 ? tempNameCandidate() : m_name;
         int fd = ::openat(m_folder, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0) {
             m_file = UniqueFd(fd);
             m_tempName = candidate;
             return true;
+        }
+        if (errno == EEXIST && candidate == m_name) {
+            error = "Cannot create " + m_shown + ": it appeared while extracting";
+            return false;
         }
         if (errno != EEXIST) {
             error = systemError("Cannot create", m_shown, errno);
@@ -165,7 +170,8 @@ bool ExtractTarget::commit(bool retainAttributes, bool flush, const TZipHeaderIn
     bool ok = ::fchmod(m_file.get(), mode) == 0 && ::futimens(m_file.get(), times) == 0 &&
               (!flush || ::fsync(m_file.get()) == 0);
     int closeResult = ::close(m_file.release());
-    if (!ok || closeResult != 0 || ::renameat(m_folder, m_tempName.c_str(), m_folder, m_name.c_str()) != 0) {
+    bool moved = m_tempName == m_name || ::renameat(m_folder, m_tempName.c_str(), m_folder, m_name.c_str()) == 0;
+    if (!ok || closeResult != 0 || !moved) {
         error = systemError("Cannot create", m_shown, errno);
         discard();
         return false;

@@ -13,8 +13,9 @@ namespace quorvel {
 
 class SafeDestination;
 
-// The file one entry is extracted to. The data goes to a temporary file beside it, which replaces
-// the destination only once the data proved good, so a failed entry never destroys an existing file.
+// The file one entry is extracted to. When a file of that name exists, the data goes to a temporary
+// file beside it, which replaces the destination only once the data proved good, so a failed entry
+// never destroys an existing file. A new file is created exclusively and removed when it fails.
 class ExtractTarget {
 public:
     ExtractTarget(SafeDestination& destination, const std::string& destDir, std::vector<std::string> folder,
@@ -56,7 +57,8 @@ private:
     int m_folder = -1;
     UniqueFd m_ownFolder;
     UniqueFd m_file;
-    std::string m_tempName;
+    std::string m_tempName; // the file being written (the destination itself when it did not exist)
+    bool m_exists = false;
 };
 
 } // namespace quorvel

@@ -165,16 +165,13 @@ int TZipWriter::writeEntries(ZipOutput& out, std::uint64_t& totalBytes) {
 
 bool TZipWriter::claimStoredName(const std::string& stored, const std::string& path, std::uint64_t size,
                                  std::uint64_t& totalBytes) {
-    std::string key = toLowerAscii(stored);
-    auto at = std::lower_bound(m_writtenNames.begin(), m_writtenNames.end(), key);
-    if (stored.empty() || (at != m_writtenNames.end() && *at == key)) {
+    if (stored.empty() || !m_writtenNames.insert(toLowerAscii(stored)).second) {
         totalBytes -= std::min(totalBytes, size);
         bool retry = false;
         if (OnSkippingFile)
             OnSkippingFile(SkipNoOverwrite, path, -1, retry);
         return false;
     }
-    m_writtenNames.insert(at, key);
     return true;
 }
 
@@ -219,11 +216,11 @@ bool TZipWriter::writeFolderEntry(ZipOutput& out, const std::string& path) {
 bool TZipWriter::writeOneFile(ZipOutput& out, WriteFileJob& job) {
     const std::string& path = job.path;
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return false; // vanished since the list was made
     UniqueFd fd;
     while (true) {
         fd = UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        if (!fd && errno == ENOENT)
+            return false; // vanished since the list was made
         if (fd && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode))
             break;
         bool retry = false;

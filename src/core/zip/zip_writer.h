@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace quorvel {
@@ -81,7 +82,7 @@ private:
     void reportTotal(std::uint64_t done, std::uint64_t total);
 
     std::vector<TZipHeaderInfo> m_written;   // the new archive's entries, in physical order
-    std::vector<std::string> m_writtenNames; // lower-cased stored names, sorted, for duplicates
+    std::unordered_set<std::string> m_writtenNames; // lower-cased stored names, for duplicates
     std::vector<std::string> m_zippedSources;
     int m_lastTotalPercent = -1;
 };

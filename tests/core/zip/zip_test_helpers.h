@@ -4,6 +4,7 @@
 #include "core/zip/zip_reader.h"
 #include "support/test_support.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 #include <zlib.h>
