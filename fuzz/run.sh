@@ -24,5 +24,5 @@ printf 'x' >"$work/d/sub/b"
 printf 'pw\n' >"$work/pw"
 rm -f "$seeds"/*.zip
 (cd "$work" && "$build/src/cli/quorvel-backup-cli" zip "$seeds/own.zip" -r -p --password-file pw d >/dev/null)
-nice "$build/fuzz/fuzz-zip-reader" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
+TMPDIR=${TMPDIR:-/dev/shm} nice "$build/fuzz/fuzz-zip-reader" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$build/findings/" -print_final_stats=1 "$build/corpus" "$seeds"

@@ -252,7 +252,10 @@ bool rebuildFromLocalHeaders(const ArchiveFile& file, std::uint64_t start, bool 
         applyZip64Extra(std::string_view(nameAndExtra).substr(h.nameLength), e.uncompressedSize, e.compressedSize,
                         nullptr, nullptr);
         std::uint64_t dataStart = pos + LocalHeaderSize + nameAndExtra.size();
-        std::uint64_t next = dataStart + e.compressedSize + (e.hasDataDescriptor() ? 16 : 0);
+        // Sizes come from the file: the next header is never looked for before this one or past the end.
+        std::uint64_t left = file.size() > dataStart ? file.size() - dataStart : 0;
+        std::uint64_t skip = e.compressedSize + (e.hasDataDescriptor() ? 16 : 0);
+        std::uint64_t next = skip < e.compressedSize || skip >= left ? file.size() : dataStart + skip;
         if (e.hasDataDescriptor() && e.compressedSize == 0) {
             auto following = findHeaderSignature(file, dataStart, true, tick);
             next = following.value_or(file.size());

@@ -187,3 +187,27 @@ TEST_F(HostileFixture, DeflateGarbageIsACrcFailure) {
     EXPECT_EQ(badCrc, std::vector<std::string>{"g.txt"});
     EXPECT_EQ(everythingWritten(), std::vector<std::string>{"dest"});
 }
+
+TEST_F(HostileFixture, RebuildSurvivesSizesThatWrapAround) {
+    // Local headers whose Zip64 sizes point past the end of the file (found by fuzzing: the
+    // rebuild used to wrap around and scan the same bytes for ever).
+    TZipHeaderInfo e = ArchiveBuilder::entryFor("w.txt", "", 8);
+    e.compressedSize = e.uncompressedSize = 0xFFFFFFFFFFFFFFF0ull;
+    std::string local = zipformat::encodeLocalHeader(e, true);
+    writeFile(archive, local + "junk" + local);
+    reader.setZipName(archive);
+    reader.IncompleteZipMode = izAssumeBad;
+    reader.ReadZip();
+    EXPECT_EQ(reader.Count(), 1);
+
+    writeFile(archive, readFile(sourceDir() / "tests/core/zip/data/rebuild-wrapping-sizes.zip"));
+    reader.setZipName("");
+    reader.setZipName(archive);
+    reader.setDestDir(dest.string());
+    reader.ReadZip();
+    EXPECT_GT(reader.Count(), 0);
+    reader.DoAll = true;
+    EXPECT_THROW(reader.UnZip(), EFatalUnzipError); // its data runs past the end of the file
+    for (const std::string& path : everythingWritten())
+        EXPECT_EQ(path.rfind("dest", 0), 0u) << path;
+}
