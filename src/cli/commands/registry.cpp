@@ -1,10 +1,18 @@
 #include "cli/cli_app.h"
+#include "cli/commands/extract_command.h"
+#include "cli/commands/list_command.h"
+#include "cli/commands/test_command.h"
+#include "cli/commands/zip_command.h"
 
 namespace quorvel::cli {
 
 // Add each new command here, in the order the usage text should list it.
 std::vector<std::unique_ptr<CliCommand>> allCommands() {
     std::vector<std::unique_ptr<CliCommand>> commands;
+    commands.push_back(std::make_unique<ZipCommand>());
+    commands.push_back(std::make_unique<ListCommand>());
+    commands.push_back(std::make_unique<TestCommand>());
+    commands.push_back(std::make_unique<ExtractCommand>());
     return commands;
 }
 
