@@ -197,8 +197,7 @@ TEST_F(HostileFixture, RebuildSurvivesSizesThatWrapAround) {
     writeFile(archive, local + "junk" + local);
     reader.setZipName(archive);
     reader.IncompleteZipMode = izAssumeBad;
-    reader.ReadZip();
-    EXPECT_EQ(reader.Count(), 1);
+    EXPECT_THROW(reader.ReadZip(), EBadZipFile); // no entry has its data in the file
 
     writeFile(archive, readFile(sourceDir() / "tests/core/zip/data/rebuild-wrapping-sizes.zip"));
     reader.setZipName("");
@@ -207,7 +206,7 @@ TEST_F(HostileFixture, RebuildSurvivesSizesThatWrapAround) {
     reader.ReadZip();
     EXPECT_GT(reader.Count(), 0);
     reader.DoAll = true;
-    EXPECT_THROW(reader.UnZip(), EFatalUnzipError); // its data runs past the end of the file
+    EXPECT_NO_THROW(reader.UnZip()); // only entries whose data lies in the file were kept
     for (const std::string& path : everythingWritten())
         EXPECT_EQ(path.rfind("dest", 0), 0u) << path;
 }
