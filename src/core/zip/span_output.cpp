@@ -113,6 +113,8 @@ void SpanOutput::discard() noexcept {
         return;
     if (m_piece)
         m_piece->discard();
+    else if (!m_path.empty())
+        ::unlink(m_path.c_str()); // complete, but the set it belongs to is not
     for (const std::string& path : m_finished)
         ::unlink(path.c_str());
     m_done = true;

@@ -212,7 +212,7 @@ void TZipReader::useDiskSet(const TEndCentral& end, std::uint32_t currentDisk, b
         [this](int number) { return askForDisk(number, m_zipName, "User canceled loading new disk."); });
 }
 
-void TZipReader::adoptSpannedSet(const std::vector<TZipHeaderInfo>& entries, const TEndCentral& end, TMultiMode mode) {
+void TZipReader::adoptSpannedSet(const std::vector<TZipHeaderInfo>& entries, TEndCentral end, TMultiMode mode) {
     forgetArchive();
     for (const TZipHeaderInfo& entry : entries)
         m_directory.add(entry);
