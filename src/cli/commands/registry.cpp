@@ -1,4 +1,6 @@
 #include "cli/cli_app.h"
+#include "cli/commands/add_command.h"
+#include "cli/commands/delete_command.h"
 #include "cli/commands/extract_command.h"
 #include "cli/commands/list_command.h"
 #include "cli/commands/test_command.h"
@@ -13,6 +15,8 @@ std::vector<std::unique_ptr<CliCommand>> allCommands() {
     commands.push_back(std::make_unique<ListCommand>());
     commands.push_back(std::make_unique<TestCommand>());
     commands.push_back(std::make_unique<ExtractCommand>());
+    commands.push_back(std::make_unique<AddCommand>());
+    commands.push_back(std::make_unique<DeleteCommand>());
     return commands;
 }
 
