@@ -48,6 +48,18 @@ bool readOptions(ArgCursor& args, TZipWriter& writer, std::vector<std::string>& 
     return operands.size() >= 2;
 }
 
+// Why a file was left out, as the user is told.
+std::string skipMessage(TSkipReason reason, const std::string& name) {
+    switch (reason) {
+    case SkipCannotOpen:
+        return "Cannot read " + name + ", left out\n";
+    case SkipNoOverwrite:
+        return "Already in the archive under the same name, left out: " + name + "\n";
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
 int AddCommand::run(CliContext& context) {
@@ -78,12 +90,8 @@ int AddCommand::run(CliContext& context) {
         context.out << current << "\n";
     };
     writer.OnSkippingFile = [&](TSkipReason reason, const std::string& name, int, bool&) {
-        if (reason == SkipCannotOpen) {
-            ++unreadable;
-            context.err << "Cannot read " << name << ", left out\n";
-        } else if (reason == SkipNoOverwrite) {
-            context.err << "Already in the archive under the same name, left out: " << name << "\n";
-        }
+        unreadable += reason == SkipCannotOpen ? 1 : 0;
+        context.err << skipMessage(reason, name);
     };
     writer.OnNoSuchFile = [&](const std::string& name) { context.err << "No such file: " << name << "\n"; };
     int count = writer.Zip();

@@ -54,6 +54,10 @@ private:
     std::int64_t m_mtimeNs = 0;
 };
 
+// Reads up to `count` bytes at `offset` of an open file, fewer only at its end; raises IoError
+// naming `shownName` when reading fails.
+std::size_t readFully(int fd, std::uint64_t offset, void* buffer, std::size_t count, const std::string& shownName);
+
 // Modification time (ns) and size of a file, or nullopt-like zero size and time when missing.
 bool statFile(const std::string& path, std::int64_t& mtimeNs, std::uint64_t& size);
 std::string systemError(const std::string& what, const std::string& path, int error);

@@ -100,19 +100,7 @@ void FileZipOutput::discard() noexcept {
 
 std::size_t FileZipOutput::readAt(std::uint64_t offset, void* buffer, std::size_t size) {
     flush();
-    std::size_t done = 0;
-    auto* out = static_cast<char*>(buffer);
-    while (done < size) {
-        ssize_t n = ::pread(m_fd.get(), out + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw IoError(systemError("Cannot read", m_shown, errno));
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
+    return readFully(m_fd.get(), offset, buffer, size, m_shown);
 }
 
 void FileZipOutput::flush() {

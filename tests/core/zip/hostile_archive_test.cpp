@@ -54,9 +54,9 @@ TEST_F(HostileFixture, TraversalNamesStayInsideTheDestination) {
     ArchiveBuilder b;
     b.addStored("../escape.txt", "1");
     b.addStored("a/../../escape2.txt", "2");
-    b.addStored("/etc/abs.txt", "3");        // absolute: lands below the destination
-    b.addStored("..\\..\\win.txt", "4");     // backslashes are separators too
-    b.addStored("C:/drive/d.txt", "5");       // a drive is taken off
+    b.addStored("/etc/abs.txt", "3");    // absolute: lands below the destination
+    b.addStored("..\\..\\win.txt", "4"); // backslashes are separators too
+    b.addStored("C:/drive/d.txt", "5");  // a drive is taken off
     b.addStored("ok/fine.txt", "6");
     EXPECT_EQ(extract(b.build()), 3);
     EXPECT_EQ(everythingWritten(), (std::vector<std::string>{"dest", "dest/drive", "dest/drive/d.txt", "dest/etc",

@@ -55,6 +55,16 @@ struct SpanFixture : ::testing::Test {
         writeFile(src / "three.bin", randomBytes(500000, 4));
     }
 
+    // A writer spanning `archive` in the drive of a user with small removable disks.
+    void spanOnto(TZipWriter& writer, SmallRemovableDisks& disks, DiskShelf& user, const std::string& archive) {
+        fs::create_directories(user.drive);
+        writer.diskInfo = &disks;
+        writer.setZipName((user.drive / archive).string());
+        writer.MultiZipInfo.MultiMode = mmSpan;
+        writer.OnGetNextDisk = user.handler();
+        fill(writer);
+    }
+
     void fill(TZipWriter& writer) {
         writer.TempPath = dir.path().string();
         writer.FilesList = {(src / "*").string()};
@@ -146,17 +156,12 @@ TEST_F(SpanFixture, OnePieceIsRenamedBackToTheArchiveName) {
 TEST_F(SpanFixture, RemovableDisksAreFilledAndAskedForInTurn) {
     SmallRemovableDisks disks;
     DiskShelf user{dir / "drive", dir / "shelf"};
-    fs::create_directories(user.drive);
     std::string zipName = (user.drive / "backup.zip").string();
     TZipWriter writer;
-    writer.diskInfo = &disks;
-    writer.setZipName(zipName);
-    writer.MultiZipInfo.MultiMode = mmSpan;
+    spanOnto(writer, disks, user, "backup.zip");
     writer.MultiZipInfo.SaveZipInfoOnFirstDisk = true;
-    writer.OnGetNextDisk = user.handler();
     std::vector<int> prepared;
     writer.OnPrepareNextDisk = [&](int number) { prepared.push_back(number); };
-    fill(writer);
     EXPECT_EQ(writer.Zip(), 5);
 
     // Three disks, then disk 1 again for the side file.
@@ -193,19 +198,15 @@ TEST_F(SpanFixture, RemovableDisksAreFilledAndAskedForInTurn) {
 TEST_F(SpanFixture, CanceledDiskRequests) {
     SmallRemovableDisks disks;
     DiskShelf user{dir / "drive", dir / "shelf"};
-    fs::create_directories(user.drive);
     std::string zipName = (user.drive / "backup.zip").string();
     TZipWriter writer;
-    writer.diskInfo = &disks;
-    writer.setZipName(zipName);
-    writer.MultiZipInfo.MultiMode = mmSpan;
+    spanOnto(writer, disks, user, "backup.zip");
     writer.OnGetNextDisk = [&](int number, std::string& fname) {
         if (number == 3)
             fname.clear();
         else
             user.swapTo(number);
     };
-    fill(writer);
     try {
         writer.Zip();
         FAIL();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <sys/stat.h>
 
 using namespace quorvel;
@@ -80,28 +81,16 @@ struct UpdateFixture : ::testing::Test {
     }
 
     bool temporaryFilesLeft() { return !fs::is_empty(temp); }
-};
 
-// Fails after a number of bytes, as a full disk would.
-class FullDisk : public ZipOutput {
-public:
-    FullDisk(std::unique_ptr<ZipOutput> inner, std::uint64_t limit) : m_inner(std::move(inner)), m_limit(limit) {}
-    void write(const void* data, std::size_t size) override {
-        if (m_inner->position() + size > m_limit)
-            throw ENotEnoughRoom();
-        m_inner->write(data, size);
+    // The files the writer leaves out for one reason, as they are reported.
+    std::shared_ptr<std::vector<std::string>> recordSkips(TSkipReason which) {
+        auto names = std::make_shared<std::vector<std::string>>();
+        writer.OnSkippingFile = [names, which](TSkipReason reason, const std::string& name, int, bool&) {
+            if (reason == which)
+                names->push_back(name);
+        };
+        return names;
     }
-    std::uint64_t position() const override { return m_inner->position(); }
-    void rewrite(std::uint64_t offset, const void* data, std::size_t size) override {
-        m_inner->rewrite(offset, data, size);
-    }
-    void truncate(std::uint64_t offset) override { m_inner->truncate(offset); }
-    void finish() override { m_inner->finish(); }
-    void discard() noexcept override { m_inner->discard(); }
-
-private:
-    std::unique_ptr<ZipOutput> m_inner;
-    std::uint64_t m_limit;
 };
 
 struct Messages : UserPrompts {
@@ -166,14 +155,10 @@ TEST_F(UpdateFixture, StoredNamesDecideWhatMatches) {
     // Without paths the same file is stored as "a.txt" and, being newer, replaces that entry;
     // a second file with the same stored name is then a duplicate.
     writer.StorePaths = false;
-    std::vector<std::string> duplicates;
-    writer.OnSkippingFile = [&](TSkipReason reason, const std::string& name, int, bool&) {
-        if (reason == SkipNoOverwrite)
-            duplicates.push_back(name);
-    };
+    auto duplicates = recordSkips(SkipNoOverwrite);
     put("more/a.txt", "another a");
     EXPECT_EQ(add({(src / "other/a.txt").string(), (src / "more/a.txt").string()}), 1);
-    EXPECT_EQ(duplicates, std::vector<std::string>{(src / "more/a.txt").string()});
+    EXPECT_EQ(*duplicates, std::vector<std::string>{(src / "more/a.txt").string()});
     EXPECT_EQ(extracted("a.txt"), "same name, other folder");
     EXPECT_EQ(names().size(), 4u);
 }
@@ -203,14 +188,10 @@ TEST_F(UpdateFixture, SkippedReplacementDropsTheEntryButAnUnreadableOneKeepsIt) 
     writer.OnStartZip = nullptr;
     fs::create_directories(dir / "pipes");
     ASSERT_EQ(::mkfifo((dir / "pipes/c.txt").c_str(), 0600), 0);
-    std::vector<std::string> unreadable;
-    writer.OnSkippingFile = [&](TSkipReason reason, const std::string& name, int, bool&) {
-        if (reason == SkipCannotOpen)
-            unreadable.push_back(name);
-    };
+    auto unreadable = recordSkips(SkipCannotOpen);
     put("e.txt", "e");
     EXPECT_EQ(add({(dir / "pipes/c.txt").string(), (src / "e.txt").string()}), 1);
-    EXPECT_EQ(unreadable, std::vector<std::string>{(dir / "pipes/c.txt").string()});
+    EXPECT_EQ(*unreadable, std::vector<std::string>{(dir / "pipes/c.txt").string()});
     EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "c.txt", "e.txt"}));
     EXPECT_EQ(extracted("c.txt"), compressibleText(4000, 'c'));
 }
@@ -289,7 +270,7 @@ TEST_F(UpdateFixture, DeletingEverythingLeavesAnEmptyArchiveWithItsComment) {
 TEST_F(UpdateFixture, FailuresLeaveTheArchiveAsItWas) {
     struct SmallDisk : TZipWriter {
         std::unique_ptr<ZipOutput> openOutput(const std::string& path) override {
-            return std::make_unique<FullDisk>(openFileOutput(path), 6000);
+            return std::make_unique<FailingOutput>(openFileOutput(path), 6000);
         }
     } small;
     std::string before = readFile(archive);

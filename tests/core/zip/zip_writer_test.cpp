@@ -33,28 +33,6 @@ struct WriterFixture : ::testing::Test {
     }
 };
 
-// Fails after a number of bytes, as a full disk would.
-class FailingOutput : public ZipOutput {
-public:
-    FailingOutput(std::unique_ptr<ZipOutput> inner, std::uint64_t limit) : m_inner(std::move(inner)), m_limit(limit) {}
-    void write(const void* data, std::size_t size) override {
-        if (m_inner->position() + size > m_limit)
-            throw ENotEnoughRoom();
-        m_inner->write(data, size);
-    }
-    std::uint64_t position() const override { return m_inner->position(); }
-    void rewrite(std::uint64_t offset, const void* data, std::size_t size) override {
-        m_inner->rewrite(offset, data, size);
-    }
-    void truncate(std::uint64_t offset) override { m_inner->truncate(offset); }
-    void finish() override { m_inner->finish(); }
-    void discard() noexcept override { m_inner->discard(); }
-
-private:
-    std::unique_ptr<ZipOutput> m_inner;
-    std::uint64_t m_limit;
-};
-
 class SmallDiskWriter : public TZipWriter {
 protected:
     std::unique_ptr<ZipOutput> openOutput(const std::string& path) override {
