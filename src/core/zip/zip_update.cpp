@@ -257,8 +257,11 @@ void TZipWriter::moveIntoPlace(const std::string& temporary) {
     if (ec)
         target = m_zipName;
     struct stat old {};
-    if (::stat(target.c_str(), &old) == 0)
+    if (::stat(target.c_str(), &old) == 0) { // the archive keeps its owner (where allowed) and permissions
+        // Where the system does not allow it, the archive belongs to whoever updated it.
+        (void)!::chown(temporary.c_str(), old.st_uid, old.st_gid);
         ::chmod(temporary.c_str(), old.st_mode & 0777);
+    }
     try {
         placeArchive(temporary, target);
     } catch (const Error& error) {
