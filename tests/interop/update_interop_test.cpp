@@ -43,6 +43,10 @@ struct PeerKind {
     std::string password;
 };
 
+void PrintTo(const PeerKind& kind, std::ostream* out) {
+    *out << kind.name;
+}
+
 struct UpdatedPeerArchives : ::testing::TestWithParam<PeerKind> {
     TempDir dir;
     fs::path src = dir / "d";
