@@ -212,10 +212,10 @@ void TZipReader::useDiskSet(const TEndCentral& end, std::uint32_t currentDisk, b
         [this](int number) { return askForDisk(number, m_zipName, "User canceled loading new disk."); });
 }
 
-void TZipReader::adoptSpannedSet(const std::vector<TZipHeaderInfo>& entries, TEndCentral end, TMultiMode mode) {
+void TZipReader::adoptSpannedSet(std::vector<TZipHeaderInfo> entries, TEndCentral end, TMultiMode mode) {
     forgetArchive();
-    for (const TZipHeaderInfo& entry : entries)
-        m_directory.add(entry);
+    for (TZipHeaderInfo& entry : entries)
+        m_directory.add(std::move(entry));
     m_directory.sort(ByNone);
     m_endCentral = end;
     m_archiveMultiMode = mode;

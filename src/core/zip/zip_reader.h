@@ -136,7 +136,7 @@ protected:
     // with `cancelMessage` when the request is canceled.
     std::string askForDisk(int number, const std::string& current, const std::string& cancelMessage);
     // Takes the directory of a spanned set that was just written, so it is not read back disk by disk.
-    void adoptSpannedSet(const std::vector<TZipHeaderInfo>& entries, TEndCentral end, TMultiMode mode);
+    void adoptSpannedSet(std::vector<TZipHeaderInfo> entries, TEndCentral end, TMultiMode mode);
     // Where an entry's bytes are read: the archive, or the disks of a spanned set from the entry's disk on.
     const ByteSource& sourceFor(const TZipHeaderInfo& entry, std::unique_ptr<SpannedSource>& holder);
 

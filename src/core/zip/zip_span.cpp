@@ -57,12 +57,14 @@ int TZipWriter::writeSpannedArchive(std::uint64_t& totalBytes) {
     m_zipName = out.lastPiece();
     syncFolder(std::filesystem::absolute(m_zipName).parent_path());
     if (out.pieceCount() == 1) {
+        releaseWritten();
         ReadZip();
         return count;
     }
     if (MultiZipInfo.SaveZipInfoOnFirstDisk)
         writeSideFile(firstName);
-    adoptSpannedSet(m_written, m_endCentral, MultiZipInfo.MultiMode);
+    adoptSpannedSet(std::move(m_written), m_endCentral, MultiZipInfo.MultiMode);
+    releaseWritten();
     return count;
 }
 

@@ -238,6 +238,7 @@ void TZipWriter::rebuildArchive(const std::function<void(ZipOutput&, EntryCopier
     writeDirectoryAndEnd(*out);
     out->finish();
     moveIntoPlace(temporary);
+    releaseWritten();
     ReadZip();
 }
 

@@ -34,8 +34,7 @@ void TZipWriter::RunScope::end() {
         return;
     ended = true;
     writer.FilesList.clear();
-    writer.m_written.clear();
-    writer.m_writtenNames.clear();
+    writer.releaseWritten();
     writer.m_zippedSources.clear();
     writer.m_freshenNames.clear();
     writer.m_freshenOnly = false;
@@ -158,8 +157,16 @@ int TZipWriter::writeNewArchive(std::uint64_t& totalBytes) {
     writeDirectoryAndEnd(*out);
     out->finish();
     syncFolder(std::filesystem::absolute(m_zipName).parent_path());
+    releaseWritten();
     ReadZip();
     return count;
+}
+
+// The entries written are known to the new directory from now on; two copies of a large directory
+// at once would double the memory an operation needs.
+void TZipWriter::releaseWritten() {
+    std::vector<TZipHeaderInfo>().swap(m_written);
+    std::unordered_set<std::string>().swap(m_writtenNames);
 }
 
 int TZipWriter::writeEntries(ZipOutput& out, WriteFileJob& job) {

@@ -117,6 +117,7 @@ private:
                          std::uint64_t& totalBytes);
     void writeDirectoryAndEnd(ZipOutput& out);
     void disposeSources();
+    void releaseWritten();
     void reportTotal(std::uint64_t done, std::uint64_t total);
 
     // file_list_expansion.cpp
