@@ -12,8 +12,7 @@ namespace quorvel {
 using namespace zipformat;
 
 EntryCopier::EntryCopier(const ArchiveFile& source, std::uint64_t dataLimit, Progress progress)
-    : m_source(source), m_limit(std::min(dataLimit, source.size())), m_progress(std::move(progress)),
-      m_buffer(std::make_unique<unsigned char[]>(BlockSize)) {}
+    : m_limit(std::min(dataLimit, source.size())), m_progress(std::move(progress)), m_window(source, WindowSize) {}
 
 void EntryCopier::damaged(const TZipHeaderInfo& entry, const std::string& what) const {
     throw EBadZipFile(std::string(EBadZipFile().what()) + " (" + entry.storedName() + ": " + what + ")");
@@ -21,17 +20,18 @@ void EntryCopier::damaged(const TZipHeaderInfo& entry, const std::string& what) 
 
 void EntryCopier::copy(ZipOutput& out, TZipHeaderInfo& entry) {
     const std::uint64_t at = entry.relativeOffset;
-    unsigned char fixed[LocalHeaderSize] = {};
     LocalHeader old;
-    ByteReader in(fixed, sizeof fixed);
-    if (at > m_limit || m_limit - at < LocalHeaderSize || !m_source.readExactAt(at, fixed, sizeof fixed) ||
-        !parseLocalHeader(in, old))
+    const unsigned char* fixed =
+        at <= m_limit && m_limit - at >= LocalHeaderSize ? m_window.at(at, LocalHeaderSize) : nullptr;
+    ByteReader in(fixed, fixed ? LocalHeaderSize : 0);
+    if (!fixed || !parseLocalHeader(in, old))
         damaged(entry, "no local header where the directory says");
     std::uint64_t dataStart = at + LocalHeaderSize + old.nameLength + old.extraLength;
-    std::string localExtra(old.extraLength, '\0');
-    if (dataStart > m_limit ||
-        !m_source.readExactAt(at + LocalHeaderSize + old.nameLength, localExtra.data(), localExtra.size()))
+    const unsigned char* extra =
+        dataStart <= m_limit ? m_window.at(dataStart - old.extraLength, old.extraLength) : nullptr;
+    if (!extra)
         damaged(entry, "its local header runs past the entries");
+    std::string localExtra(reinterpret_cast<const char*>(extra), old.extraLength);
     if (entry.compressedSize > m_limit - dataStart)
         damaged(entry, "its data runs past the entries");
 
@@ -55,10 +55,11 @@ void EntryCopier::copy(ZipOutput& out, TZipHeaderInfo& entry) {
     out.write(header.data(), header.size());
 
     for (std::uint64_t done = 0; done < length;) {
-        std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(length - done, BlockSize));
-        if (!m_source.readExactAt(dataStart + done, m_buffer.get(), n))
+        std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(length - done, WindowSize));
+        const unsigned char* data = m_window.at(dataStart + done, n);
+        if (!data)
             damaged(entry, "the archive ended early");
-        out.write(m_buffer.get(), n);
+        out.write(data, n);
         done += n;
         m_copied += n;
         if (m_progress)
@@ -70,9 +71,9 @@ void EntryCopier::copy(ZipOutput& out, TZipHeaderInfo& entry) {
 // A data descriptor follows the data of a streamed entry: with or without its signature, with
 // 32-bit or (Zip64) 64-bit sizes. Only one whose CRC agrees with the directory is taken as such.
 std::uint64_t EntryCopier::descriptorLength(const TZipHeaderInfo& entry, std::uint64_t dataEnd, bool zip64) {
-    unsigned char bytes[24];
-    std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof bytes, m_limit - dataEnd));
-    if (!m_source.readExactAt(dataEnd, bytes, available))
+    std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(24, m_limit - dataEnd));
+    const unsigned char* bytes = m_window.at(dataEnd, available);
+    if (!bytes)
         return 0;
     ByteReader in(bytes, available);
     std::uint32_t first = in.u32();

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "core/zip/archive_file.h"
+#include "core/zip/read_window.h"
 #include "core/zip/zip_output.h"
 #include "core/zip/zip_types.h"
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 
 namespace quorvel {
 
@@ -16,7 +16,8 @@ namespace quorvel {
 // Zip64 fields are written anew, since the entry's offset changes.
 class EntryCopier {
 public:
-    static constexpr std::size_t BlockSize = 64 * 1024;
+    // Entries lie one after the other: one read of this size serves many small entries.
+    static constexpr std::size_t WindowSize = 1024 * 1024;
     // Called after every block with the number of bytes copied by this copier so far.
     using Progress = std::function<void(std::uint64_t copied)>;
 
@@ -32,11 +33,10 @@ private:
     std::uint64_t descriptorLength(const TZipHeaderInfo& entry, std::uint64_t dataEnd, bool zip64);
     [[noreturn]] void damaged(const TZipHeaderInfo& entry, const std::string& what) const;
 
-    const ArchiveFile& m_source;
     std::uint64_t m_limit;
     Progress m_progress;
     std::uint64_t m_copied = 0;
-    std::unique_ptr<unsigned char[]> m_buffer;
+    ReadWindow m_window;
 };
 
 } // namespace quorvel

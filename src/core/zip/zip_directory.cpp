@@ -1,6 +1,7 @@
 #include "core/zip/zip_directory.h"
 
 #include "core/zip/byte_reader.h"
+#include "core/zip/read_window.h"
 #include "core/zip/zip_format.h"
 
 #include <algorithm>
@@ -19,32 +20,6 @@ constexpr std::size_t WindowSize = 256 * 1024;
 constexpr std::size_t MaxCentralRecord = CentralHeaderSize + 3 * 65535;
 constexpr std::uint64_t ScanTickBytes = 10240;
 constexpr std::uint32_t MaxDiskNumber = 999;
-
-// A sliding read window over the bytes, so that large directories are never read whole.
-class Window {
-public:
-    explicit Window(const ByteSource& file) : m_file(file) {}
-
-    // `count` bytes at `offset`, or nullptr when the bytes end before them.
-    const unsigned char* at(std::uint64_t offset, std::size_t count) {
-        if (offset < m_start || offset + count > m_start + m_buffer.size()) {
-            if (offset > UINT64_MAX - count)
-                return nullptr;
-            m_buffer.resize(std::max(WindowSize, count));
-            std::size_t got = m_file.readAt(offset, m_buffer.data(), m_buffer.size());
-            m_buffer.resize(got);
-            m_start = offset;
-            if (got < count)
-                return nullptr;
-        }
-        return m_buffer.data() + (offset - m_start);
-    }
-
-private:
-    const ByteSource& m_file;
-    std::vector<unsigned char> m_buffer;
-    std::uint64_t m_start = 0;
-};
 
 bool readZip64End(const ArchiveFile& file, std::uint64_t endPos, TEndCentral& end) {
     if (endPos < Zip64LocatorSize)
@@ -134,7 +109,7 @@ std::uint64_t centralStart(const ArchiveFile& file, const TEndCentral& end) {
 
 bool readCentralDirectory(const ByteSource& file, std::uint64_t start, const TEndCentral& end, bool oemConvert,
                           TSortedZip& out, std::uint64_t limit) {
-    Window window(file);
+    ReadWindow window(file, WindowSize); // large directories are never read whole
     // Bytes put in front of the archive move every offset; a cut-off archive moves none.
     std::uint64_t bias = start > end.centralOffset ? start - end.centralOffset : 0;
     std::uint64_t pos = start;
