@@ -67,6 +67,7 @@ private slots:
         QVERIFY(w.page().RadioUserNumber->isChecked());
         QVERIFY(w.page().radioNone->isChecked());
         QCOMPARE(w.page().Trackbar1->value(), 6);
+        QCOMPARE(w.page().EditFilename->text(), QString());
         w.form->SpEditClick(); // no project: stays in browse mode
         QVERIFY(!w.form->isEditing());
         w.form->close();

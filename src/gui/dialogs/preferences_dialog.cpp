@@ -1,6 +1,7 @@
 #include "gui/dialogs/preferences_dialog.h"
 
 #include "core/project/autostart_entry.h"
+#include "gui/widgets/named.h"
 #include "gui/widgets/guarded.h"
 
 #include <QCheckBox>
@@ -15,16 +16,6 @@
 #include <QVBoxLayout>
 
 namespace quorvel::gui {
-
-namespace {
-
-template <typename T, typename... Args> T* named(const char* name, Args&&... args) {
-    T* widget = new T(std::forward<Args>(args)...);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-} // namespace
 
 TFormPreferences::TFormPreferences(IniFile& projectIni, std::filesystem::path autostartEntry,
                                    std::filesystem::path executable, UserPrompts& prompts, QWidget* parent)

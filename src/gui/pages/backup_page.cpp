@@ -2,6 +2,7 @@
 
 #include "core/project/backup_project.h"
 #include "core/util/clock.h"
+#include "gui/widgets/named.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -24,12 +25,6 @@
 namespace quorvel::gui {
 
 namespace {
-
-template <typename T, typename... Args> T* named(const char* name, Args&&... args) {
-    T* widget = new T(std::forward<Args>(args)...);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QSpinBox* spin(const char* name, int low, int high, int value) {
     auto* box = named<QSpinBox>(name);
@@ -77,6 +72,7 @@ BackupPage::BackupPage(const Clock& clock, QWidget* parent) : QWidget(parent), m
     applyDateFilterRule();
     applyScheduleRule(false);
     setGroupsEnabled(false);
+    EditFilename->clear(); // no project yet: nothing to preview
 }
 
 QWidget* BackupPage::buildDestination() {
@@ -159,8 +155,9 @@ QWidget* BackupPage::buildSource() {
     DateTimePickerToday->setCalendarPopup(true);
     DateTimePickerTime = named<QTimeEdit>("DateTimePickerTime");
     DateTimePickerTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-    DateTimePickerToday->setDate(QDate::currentDate());
-    DateTimePickerTime->setTime(QTime::currentTime());
+    DateTime now = m_clock.now();
+    DateTimePickerToday->setDate(QDate(now.year, now.month, now.day));
+    DateTimePickerTime->setTime(QTime(now.hour, now.minute, now.second));
     CheckBoxToday = named<QCheckBox>("CheckBoxToday", tr("Use last backup date"));
 
     auto* layout = new QVBoxLayout(GroupSource);
