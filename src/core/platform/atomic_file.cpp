@@ -9,6 +9,8 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace quorvel {
 
@@ -16,68 +18,109 @@ namespace {
 
 std::string reason() { return std::strerror(errno); }
 
-// Closes the descriptor and removes the temporary file unless it was handed over.
-class TempFile {
+std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+
+std::filesystem::path folderOf(const std::filesystem::path& path) {
+    return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+}
+
+class Descriptor {
 public:
-    TempFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() {
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
         if (m_fd >= 0)
             ::close(m_fd);
-        if (!m_committed)
-            ::unlink(m_path.c_str());
     }
-    int fd() const { return m_fd; }
-    const std::string& path() const { return m_path; }
-    bool close() {
-        int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-    void commit() { m_committed = true; }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
 
 private:
     int m_fd;
-    std::string m_path;
-    bool m_committed = false;
 };
+
+bool isSameFile(const struct stat& source, const std::filesystem::path& destination) {
+    struct stat target {};
+    return ::stat(destination.c_str(), &target) == 0 && target.st_dev == source.st_dev &&
+           target.st_ino == source.st_ino;
+}
 
 } // namespace
 
-void writeFileAtomically(const std::filesystem::path& target, std::string_view contents) {
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        throw IoError("Cannot write '" + target.string() + "': " + reason());
-    TempFile temp(fd, pattern);
+AtomicReplacement::AtomicReplacement(std::filesystem::path target) : m_target(std::move(target)) {
+    m_tempPath = (folderOf(m_target) / ("." + m_target.filename().string() + ".XXXXXX")).string();
+    m_fd = ::mkstemp(m_tempPath.data());
+    if (m_fd < 0)
+        throw IoError("Cannot write " + quoted(m_target) + ": " + reason());
+}
 
+AtomicReplacement::~AtomicReplacement() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_committed)
+        ::unlink(m_tempPath.c_str());
+}
+
+void AtomicReplacement::write(const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(m_fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw IoError("Cannot write " + quoted(m_target) + ": " + (n < 0 ? reason() : "nothing written"));
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+void AtomicReplacement::commit() {
+    if (::fsync(m_fd) != 0)
+        throw IoError("Cannot write " + quoted(m_target) + ": " + reason());
+    if (::close(std::exchange(m_fd, -1)) != 0)
+        throw IoError("Cannot write " + quoted(m_target) + ": " + reason());
+    if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
+        throw IoError("Cannot replace " + quoted(m_target) + ": " + reason());
+    m_committed = true;
+    syncFolder(folderOf(m_target));
+}
+
+void writeFileAtomically(const std::filesystem::path& target, std::string_view contents) {
+    AtomicReplacement file(target);
     mode_t mode = 0600;
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0)
         mode = st.st_mode & 07777;
-    ::fchmod(temp.fd(), mode);
+    ::fchmod(file.fd(), mode);
+    file.write(contents.data(), contents.size());
+    file.commit();
+}
 
-    const char* data = contents.data();
-    size_t left = contents.size();
-    while (left > 0) {
-        ssize_t n = ::write(temp.fd(), data, left);
+void copyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& destination) {
+    Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat info {};
+    if (from.get() < 0 || ::fstat(from.get(), &info) != 0)
+        throw IoError("Cannot read " + quoted(source) + ": " + reason());
+    if (!S_ISREG(info.st_mode))
+        throw IoError("Cannot read " + quoted(source) + ": not a regular file");
+    if (isSameFile(info, destination))
+        return;
+
+    AtomicReplacement copy(destination);
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        const ssize_t n = ::read(from.get(), buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            throw IoError("Cannot write '" + target.string() + "': " + (n < 0 ? reason() : "short write"));
-        data += n;
-        left -= static_cast<size_t>(n);
+        if (n < 0)
+            throw IoError("Cannot read " + quoted(source) + ": " + reason());
+        if (n == 0)
+            break;
+        copy.write(buffer.data(), static_cast<std::size_t>(n));
     }
-    if (::fsync(temp.fd()) != 0)
-        throw IoError("Cannot write '" + target.string() + "': " + reason());
-    if (!temp.close())
-        throw IoError("Cannot write '" + target.string() + "': " + reason());
-    if (::rename(temp.path().c_str(), target.c_str()) != 0)
-        throw IoError("Cannot replace '" + target.string() + "': " + reason());
-    temp.commit();
-    syncFolder(folder);
+    ::fchmod(copy.fd(), info.st_mode & 0777);
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    ::futimens(copy.fd(), times);
+    copy.commit();
 }
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& path) {

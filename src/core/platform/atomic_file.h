@@ -7,12 +7,43 @@
 
 namespace quorvel {
 
-// Replaces `target` with `contents` so that a crash, a full disk or any error at any moment
-// leaves either the complete old file or the complete new one: the data goes to a temporary
-// file in the same folder, is flushed to the disk, and is then renamed over the target.
+// A new version of a file, written under a hidden temporary name beside it and renamed over it
+// only when complete and flushed to the disk. Whatever happens before commit() — a crash, a
+// full disk, an exception — the target still holds its complete old content, and the
+// temporary file is removed when the object goes away.
+class AtomicReplacement {
+public:
+    explicit AtomicReplacement(std::filesystem::path target);
+    ~AtomicReplacement();
+    AtomicReplacement(const AtomicReplacement&) = delete;
+    AtomicReplacement& operator=(const AtomicReplacement&) = delete;
+
+    int fd() const { return m_fd; }
+    const std::filesystem::path& target() const { return m_target; }
+    const std::string& temporaryPath() const { return m_tempPath; }
+
+    void write(const char* data, std::size_t size);
+    // Flushes, closes and renames the temporary file over the target, then flushes the folder.
+    void commit();
+
+private:
+    std::filesystem::path m_target;
+    std::string m_tempPath;
+    int m_fd = -1;
+    bool m_committed = false;
+};
+
+// Replaces `target` with `contents` through an AtomicReplacement.
 // A new file gets mode 0600 (our data files hold passwords); an existing file keeps its mode.
 // Throws IoError naming the path on failure; the old file is then untouched.
 void writeFileAtomically(const std::filesystem::path& target, std::string_view contents);
+
+// Copies `source` to `destination` through an AtomicReplacement, so the destination name only
+// ever holds the old file or the complete copy. The copy keeps the source's permission bits
+// (never set-id bits) and its modification time, as a copied archive should still show when it
+// was made. Copying a file onto itself, under the same name or another link, leaves it as it is.
+// Throws IoError naming the path and the system's reason; nothing is left behind then.
+void copyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& destination);
 
 // The whole file, or nullopt when it does not exist or cannot be read.
 std::optional<std::string> readWholeFile(const std::filesystem::path& path);

@@ -7,20 +7,19 @@
 
 namespace quorvel::gui {
 
-// Questions and messages as the desktop's standard message boxes, owned by a window.
-class MessageBoxPrompts final : public UserPrompts {
+// The desktop program's way of asking and telling: the standard message boxes for questions
+// and errors, the self-closing message window for outcome reports.
+class GuiPrompts final : public UserPrompts {
 public:
-    explicit MessageBoxPrompts(QWidget* owner = nullptr) : m_owner(owner) {}
-    void setOwner(QWidget* owner) { m_owner = owner; }
+    explicit GuiPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
 
     bool askYesNo(const std::string& text, MessageKind kind) override;
     bool askOkCancel(const std::string& text, MessageKind kind) override;
     void showMessage(const std::string& text, MessageKind kind) override;
-    // A message box that closes itself after the given seconds.
     void showTimedMessage(const std::string& text, MessageKind kind, int seconds) override;
 
 private:
-    QPointer<QWidget> m_owner;
+    QPointer<QWidget> m_parent; // the window may close while a prompt is open
 };
 
 } // namespace quorvel::gui

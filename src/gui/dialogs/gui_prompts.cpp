@@ -1,0 +1,38 @@
+#include "gui/dialogs/gui_prompts.h"
+
+#include "gui/dialogs/dialog_frame.h"
+#include "gui/dialogs/msg_form.h"
+
+#include <QMessageBox>
+
+namespace quorvel::gui {
+
+namespace {
+
+QMessageBox::StandardButton ask(QWidget* parent, const std::string& text, MessageKind kind,
+                                QMessageBox::StandardButtons buttons) {
+    const MessageLook look = messageLook(kind);
+    QMessageBox box(look.boxIcon, look.caption, messageText(text), buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+} // namespace
+
+bool GuiPrompts::askYesNo(const std::string& text, MessageKind kind) {
+    return ask(m_parent, text, kind, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool GuiPrompts::askOkCancel(const std::string& text, MessageKind kind) {
+    return ask(m_parent, text, kind, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+void GuiPrompts::showMessage(const std::string& text, MessageKind kind) {
+    ask(m_parent, text, kind, QMessageBox::Ok);
+}
+
+void GuiPrompts::showTimedMessage(const std::string& text, MessageKind kind, int seconds) {
+    ShowTimedMessage(text, kind, seconds);
+}
+
+} // namespace quorvel::gui

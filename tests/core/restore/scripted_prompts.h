@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/util/user_prompts.h"
+
+#include <deque>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace quorvel::test {
+
+// Answers questions from a script and records everything shown.
+class ScriptedPrompts : public UserPrompts {
+public:
+    struct Shown {
+        std::string text;
+        MessageKind kind;
+        int seconds; // 0 for a box that waits for OK, and for questions
+    };
+
+    explicit ScriptedPrompts(std::deque<bool> answers = {}) : m_answers(std::move(answers)) {}
+
+    bool askYesNo(const std::string& text, MessageKind kind) override { return answer(text, kind); }
+    bool askOkCancel(const std::string& text, MessageKind kind) override { return answer(text, kind); }
+    void showMessage(const std::string& text, MessageKind kind) override { messages.push_back({text, kind, 0}); }
+    void showTimedMessage(const std::string& text, MessageKind kind, int seconds) override {
+        messages.push_back({text, kind, seconds});
+    }
+
+    std::vector<Shown> questions;
+    std::vector<Shown> messages;
+
+private:
+    bool answer(const std::string& text, MessageKind kind) {
+        questions.push_back({text, kind, 0});
+        if (m_answers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << text;
+            return false;
+        }
+        bool result = m_answers.front();
+        m_answers.pop_front();
+        return result;
+    }
+
+    std::deque<bool> m_answers;
+};
+
+} // namespace quorvel::test
