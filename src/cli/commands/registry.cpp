@@ -3,6 +3,8 @@
 #include "cli/commands/list_command.h"
 #include "cli/commands/test_command.h"
 #include "cli/commands/zip_command.h"
+#include "cli/commands/projects_command.h"
+#include "cli/commands/show_command.h"
 
 namespace quorvel::cli {
 
@@ -13,6 +15,8 @@ std::vector<std::unique_ptr<CliCommand>> allCommands() {
     commands.push_back(std::make_unique<ListCommand>());
     commands.push_back(std::make_unique<TestCommand>());
     commands.push_back(std::make_unique<ExtractCommand>());
+    commands.push_back(std::make_unique<ProjectsCommand>());
+    commands.push_back(std::make_unique<ShowCommand>());
     return commands;
 }
 
