@@ -4,6 +4,7 @@
 #include "core/project/validate_project_input.h"
 #include "gui/app/progress_strip.h"
 #include "gui/app/tray_icon.h"
+#include "gui/dialogs/about_dialog.h"
 #include "gui/pages/backup_page.h"
 #include "gui/resources/app_icons.h"
 #include "gui/widgets/guarded.h"
@@ -27,7 +28,6 @@ namespace quorvel::gui {
 
 namespace {
 // The product's home page, under a domain reserved for examples.
-const char* const ProductHomePage = "https://quorvel-backup.example.org/";
 } // namespace
 
 TFormMain::TFormMain(DataFiles data, UserPrompts& prompts, const Clock& clock, QWidget* parent)
@@ -193,8 +193,8 @@ void TFormMain::RefreshSchedulingIndicators() {
 }
 
 void TFormMain::menuWebsiteClick() {
-    if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductHomePage))))
-        m_prompts.showMessage(std::string("Cannot open the web page ") + ProductHomePage, MessageKind::Warning);
+    if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductWebPage))))
+        m_prompts.showMessage(std::string("Cannot open the web page ") + ProductWebPage, MessageKind::Warning);
 }
 
 void TFormMain::SpSelectDirectoryClick() {
