@@ -26,10 +26,6 @@
 
 namespace quorvel::gui {
 
-namespace {
-// The product's home page, under a domain reserved for examples.
-} // namespace
-
 TFormMain::TFormMain(DataFiles data, UserPrompts& prompts, const Clock& clock, QWidget* parent)
     : QMainWindow(parent), m_data(std::move(data)), m_prompts(prompts), m_clock(clock),
       m_store(std::make_unique<ProjectStore>(m_data.projectIni(), clock)),
