@@ -1,11 +1,13 @@
 #include "gui/app/form_main.h"
 
+#include "core/backup/operation_log.h"
 #include "core/project/project_store.h"
 #include "core/project/validate_project_input.h"
 #include "gui/app/progress_strip.h"
 #include "gui/app/tray_icon.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/pages/backup_page.h"
+#include "gui/pages/restore_page.h"
 #include "gui/resources/app_icons.h"
 #include "gui/widgets/guarded.h"
 #include "gui/widgets/project_selector.h"
@@ -29,7 +31,8 @@ namespace quorvel::gui {
 TFormMain::TFormMain(DataFiles data, UserPrompts& prompts, const Clock& clock, QWidget* parent)
     : QMainWindow(parent), m_data(std::move(data)), m_prompts(prompts), m_clock(clock),
       m_store(std::make_unique<ProjectStore>(m_data.projectIni(), clock)),
-      m_loaded(std::make_unique<BackupProject>()) {
+      m_loaded(std::make_unique<BackupProject>()),
+      m_log(std::make_unique<OperationLog>(m_data.logFile(), clock)) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Quorvel ZIP Backup  V1.15"));
     setWindowIcon(mainIcon());
@@ -41,6 +44,10 @@ TFormMain::TFormMain(DataFiles data, UserPrompts& prompts, const Clock& clock, Q
     resize(1100, 680);
     SetBrowseMode(true);
     guarded([this] { LoadSettingsAndProjects(); });
+    guarded([this] {
+        m_log->setLimit(m_settings.logCount);
+        m_log->LoadLog();
+    });
     m_startMinimised = m_settings.startMinimised();
     ShowProgressStrip(false);
 }
@@ -60,6 +67,11 @@ void TFormMain::connectCommands() {
     connect(menuPreferences, &QAction::triggered, this, &TFormMain::menuPreferencesClick);
     connect(menuWebsite, &QAction::triggered, this, &TFormMain::menuWebsiteClick);
     connect(TabBackup->SpSelectDirectory, &QToolButton::clicked, this, &TFormMain::SpSelectDirectoryClick);
+    connect(SpRestore, &QToolButton::clicked, restorePage, &RestorePage::SpRestoreClick);
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+        if (PageControl1->currentWidget() == TabRestore)
+            restorePage->PageControl1Change();
+    });
     connect(TrayIcon1, &TrayIcon::openRequested, this, &TFormMain::restoreProgram);
     connect(TrayIcon1->menuEnDis, &QAction::triggered, this, &TFormMain::menuEnDisClick);
     connect(TrayIcon1->Exit1, &QAction::triggered, this, &TFormMain::close);

@@ -16,6 +16,7 @@ class QToolButton;
 // Headers that reach <compare> stay out of here: the meta-object compiler cannot read it.
 namespace quorvel {
 class Clock;
+class OperationLog;
 class ProjectStore;
 struct BackupProject;
 } // namespace quorvel
@@ -25,6 +26,7 @@ namespace quorvel::gui {
 class BackupPage;
 class ProgressStrip;
 class ProjectSelector;
+class RestorePage;
 class TrayIcon;
 
 // The main window: tool bar with the project selector and the project commands, the Backup,
@@ -55,6 +57,7 @@ public:
     QTabWidget* PageControl1;
     BackupPage* TabBackup;
     QWidget* TabRestore;
+    RestorePage* restorePage; // on TabRestore
     QWidget* TabLog;
     ProgressStrip* progressStrip;
 
@@ -87,6 +90,8 @@ public:
     ProjectStore& store() { return *m_store; }
     const DataFiles& dataFiles() const { return m_data; }
     UserPrompts& prompts() { return m_prompts; }
+    // The operation log the Log page shows; backups and restores append to it.
+    OperationLog& operationLog() { return *m_log; }
     const Clock& clock() const { return m_clock; }
     QStringList projectNames() const;
     // The trimmed text of the project selector.
@@ -136,6 +141,7 @@ private:
     std::unique_ptr<ProjectStore> m_store;
     AppSettings m_settings;
     std::unique_ptr<BackupProject> m_loaded;
+    std::unique_ptr<OperationLog> m_log;
     bool m_startMinimised = false;
     bool m_positioned = false;
     bool m_busy = false;

@@ -4,6 +4,7 @@
 #include "gui/app/progress_strip.h"
 #include "gui/app/tray_icon.h"
 #include "gui/pages/backup_page.h"
+#include "gui/pages/restore_page.h"
 #include "gui/resources/app_icons.h"
 #include "gui/widgets/project_selector.h"
 
@@ -112,6 +113,10 @@ void TFormMain::buildPages() {
     TabBackup = new BackupPage(m_clock);
     TabRestore = new QWidget;
     TabRestore->setObjectName(QStringLiteral("TabRestore"));
+    auto* restoreLayout = new QVBoxLayout(TabRestore);
+    restoreLayout->setContentsMargins(0, 0, 0, 0);
+    restorePage = new RestorePage(*this, TabRestore);
+    restoreLayout->addWidget(restorePage);
     TabLog = new QWidget;
     TabLog->setObjectName(QStringLiteral("TabLog"));
     PageControl1->addTab(TabBackup, tr("Backup"));
