@@ -72,6 +72,10 @@ void RestorePage::setUpGrid(QTableView* grid, const QString& hint) {
     const QFontMetrics metrics(dataFont);
     grid->verticalHeader()->setDefaultSectionSize(metrics.height() + 2 * TextOffset + 2);
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Widths to start with: the size column to its caption, the date (the last column) to its text.
+    grid->setColumnWidth(1, grid->horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("Size(KB)")) + 16);
+    grid->setColumnWidth(grid->model()->columnCount() - 1,
+                         metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 4 * TextOffset);
 }
 
 QWidget* RestorePage::buildFiles() {
@@ -97,8 +101,7 @@ QWidget* RestorePage::buildGrids() {
     StringGridZipfilename->setModel(m_archives);
     setUpGrid(StringGridZipfilename, tr("Right-click it to open menu\nDouble-click it to open file\n"
                                         "Shift+click to select multi-file"));
-    StringGridZipfilename->setColumnWidth(0, 170);
-    StringGridZipfilename->setColumnWidth(1, 60);
+    StringGridZipfilename->setColumnWidth(0, 140);
 
     Label11 = named<QLabel>("Label11", tr("Zip file details:"));
     LabelfileNumber = named<QLabel>("LabelfileNumber", tr("(Total 0 files)"));
@@ -106,9 +109,8 @@ QWidget* RestorePage::buildGrids() {
     m_entries = new EntryGridModel({tr("Filename"), tr("Size(KB)"), tr("Path"), tr("Date")}, this);
     StringGrid1->setModel(m_entries);
     setUpGrid(StringGrid1, tr("Shift+click to select multi-file"));
-    StringGrid1->setColumnWidth(0, 160);
-    StringGrid1->setColumnWidth(1, 60);
-    StringGrid1->setColumnWidth(2, 170);
+    StringGrid1->setColumnWidth(0, 120);
+    StringGrid1->setColumnWidth(2, 110);
 
     auto* left = new QWidget;
     auto* leftLayout = new QVBoxLayout(left);
@@ -123,8 +125,8 @@ QWidget* RestorePage::buildGrids() {
     auto* splitter = new QSplitter(Qt::Horizontal);
     splitter->addWidget(left);
     splitter->addWidget(right);
-    splitter->setStretchFactor(0, 2);
-    splitter->setStretchFactor(1, 3);
+    splitter->setStretchFactor(0, 4);
+    splitter->setStretchFactor(1, 5);
     splitter->setChildrenCollapsible(false);
     return splitter;
 }
