@@ -14,6 +14,10 @@ std::uint64_t entrySizeKb(std::uint64_t bytes) {
 std::vector<EntryRow> ListArchiveEntries(TZipReader& reader, const std::string& path) {
     reader.setZipName(path);
     reader.ReadZip();
+    return entryRowsOf(reader);
+}
+
+std::vector<EntryRow> entryRowsOf(const TZipReader& reader) {
     const int count = reader.Count();
     std::vector<EntryRow> rows;
     rows.reserve(static_cast<std::size_t>(std::max(count, 0)));

@@ -24,6 +24,8 @@ std::uint64_t entrySizeKb(std::uint64_t bytes);
 // read raises the reader's error; an incomplete one is first put to the reader's
 // incomplete-archive handler.
 std::vector<EntryRow> ListArchiveEntries(TZipReader& reader, const std::string& path);
+// The rows of the directory the reader holds now.
+std::vector<EntryRow> entryRowsOf(const TZipReader& reader);
 
 // The name an entry is stored under, as the restore and delete commands hand it to the zip
 // engine: its path ("/" appended when missing) followed by its name. The cells are used exactly
