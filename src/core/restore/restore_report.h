@@ -12,6 +12,7 @@ namespace quorvel {
 inline constexpr std::string_view NoArchiveToRestore = "No Zip file to restore!";
 inline constexpr std::string_view PasswordIncorrect = "The password is incorrect";
 inline constexpr std::string_view RestoreFilesFails = "Restore files fails!";
+inline constexpr std::string_view NoRestoreFolder = "Please enter the folder to extract to!";
 
 // An entry a restore was asked for and did not write.
 struct EntryFailure {

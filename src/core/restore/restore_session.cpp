@@ -131,6 +131,11 @@ RestoreOutcome RestoreSession::restore(const RestoreRequest& request, bool whole
         return {};
     }
     const RestoreOptions& options = request.options;
+    if (trim(options.destDir).empty()) {
+        // The reader would put the files into whatever the working folder happens to be.
+        prompts.showMessage(std::string(NoRestoreFolder), MessageKind::Warning);
+        return {};
+    }
     if (request.confirm) {
         const std::string question = wholeArchive ? restoreArchiveQuestion(name, options)
                                                   : restoreSelectedQuestion(request.entries.size(), name, options);

@@ -38,7 +38,7 @@ struct RestoreRequest {
 };
 
 enum class RestoreStatus {
-    NothingToRestore, // no archive, or no entry selected
+    NothingToRestore, // no archive, no entry selected, or no folder to extract to
     Declined,         // a question was answered No
     Succeeded,        // every requested entry was restored or kept by the overwrite mode
     Failed            // wrong password, entries left out, or the extraction ended with an error
@@ -73,7 +73,8 @@ public:
     // the reader are raised.
     std::vector<EntryRow> ListArchiveEntries(const std::string& folder, const std::string& name);
 
-    // Restores the whole archive. Without an archive "No Zip file to restore!" is shown.
+    // Restores the whole archive. Without an archive "No Zip file to restore!" is shown; a blank
+    // "Extract to:" is refused with NoRestoreFolder rather than extracting into the working folder.
     RestoreOutcome restoreArchive(const RestoreRequest& request);
     // Restores the entries named in the request. Without an archive or entries nothing happens.
     RestoreOutcome restoreSelected(const RestoreRequest& request);

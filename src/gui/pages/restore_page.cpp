@@ -239,12 +239,14 @@ std::vector<std::string> RestorePage::selectedEntryNames() const {
 }
 
 void RestorePage::StringGridZipfilenameDblClick() {
-    const QString name = currentArchiveName();
-    if (name.isEmpty())
-        return;
-    const std::string path = archivePath(ss(DirectoryView->text()), ss(name));
-    if (!openUrl(QUrl::fromLocalFile(qs(path))))
-        m_form.prompts().showMessage("Cannot open " + path, MessageKind::Warning);
+    guarded([this] {
+        const QString name = currentArchiveName();
+        if (name.isEmpty())
+            return;
+        const std::string path = archivePath(ss(DirectoryView->text()), ss(name));
+        if (!openUrl(QUrl::fromLocalFile(qs(path))))
+            m_form.prompts().showMessage("Cannot open " + path, MessageKind::Warning);
+    });
 }
 
 void RestorePage::PopupMenuStringPopup() {
@@ -376,11 +378,14 @@ void RestorePage::menuimportClick() {
     OpenDialog1->setWindowTitle(tr("Import Zip file"));
     // The file system tells letter case apart: list every spelling of the extension.
     OpenDialog1->setNameFilter(tr("Zip file (*.Zip *.zip *.ZIP)"));
-    const QStringList files = runOpenDialog(*OpenDialog1);
-    if (!files.isEmpty()) {
-        guarded([this, &files] { importArchive(m_form.prompts(), ss(DirectoryView->text()), ss(files.front())); });
+    QStringList files;
+    guarded([this, &files] {
+        files = runOpenDialog(*OpenDialog1);
+        if (!files.isEmpty())
+            importArchive(m_form.prompts(), ss(DirectoryView->text()), ss(files.front()));
+    });
+    if (!files.isEmpty())
         DirectoryViewChange();
-    }
     OpenDialog1->setWindowTitle(QString());
     OpenDialog1->setNameFilter(QString());
 }

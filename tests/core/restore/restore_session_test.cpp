@@ -298,6 +298,12 @@ TEST_F(RestoreFixture, NothingHappensWithoutArchiveOrAfterNo) {
     EXPECT_EQ(session->restoreSelected(request("a.zip")).status, RestoreStatus::NothingToRestore);
     EXPECT_EQ(prompts.messages.size(), 1u);
 
+    RestoreRequest blank = request("a.zip");
+    blank.options.destDir = "  ";
+    EXPECT_EQ(session->restoreArchive(blank).status, RestoreStatus::NothingToRestore);
+    EXPECT_EQ(prompts.messages.back().text, "Please enter the folder to extract to!");
+    EXPECT_EQ(prompts.messages.size(), 2u);
+
     prompts.queue({false});
     EXPECT_EQ(session->restoreArchive(request("a.zip")).status, RestoreStatus::Declined);
     EXPECT_FALSE(fs::exists(out() / "a.txt"));
