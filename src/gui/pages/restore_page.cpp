@@ -85,7 +85,11 @@ RestorePage::RestorePage(TFormMain& form, QWidget* parent)
     connectCommands();
 }
 
-RestorePage::~RestorePage() = default;
+RestorePage::~RestorePage() {
+    // The grids and their models go after this; nothing they announce may reach the session.
+    m_listingAttached = false;
+    StringGridZipfilename->selectionModel()->disconnect(this);
+}
 
 void RestorePage::connectCommands() {
     connect(DirectoryView, &FolderField::browseRequested, this, &RestorePage::browseArchiveFolder);

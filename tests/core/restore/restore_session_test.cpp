@@ -155,21 +155,6 @@ TEST_F(RestoreFixture, IfNewerAndIfOlderReplaceOnlyByTheArchiveCopysAge) {
     EXPECT_EQ(store.load("Docs").overwriteMode, 2);
 }
 
-TEST_F(RestoreFixture, APromptAnsweredNoKeepsTheFileWithoutFailing) {
-    makeArchive("p.zip", {{"a.txt", "archived"}, {"b.txt", "archived"}});
-    writeFile(out() / "a.txt", "disk");
-    RestoreRequest r = request("p.zip");
-    r.options.overwrite = StoredOverwriteMode::Prompt;
-    prompts.queue({true, false}); // restore? yes; replace a.txt? no
-    const RestoreOutcome outcome = session->restoreArchive(r);
-    ASSERT_EQ(prompts.questions.size(), 2u);
-    EXPECT_EQ(prompts.questions[1].text, "Replace existing file a.txt?");
-    EXPECT_EQ(outcome.status, RestoreStatus::Succeeded);
-    EXPECT_EQ(outcome.restored, 1);
-    EXPECT_EQ(readFile(out() / "a.txt"), "disk");
-    EXPECT_EQ(store.load("Docs").overwriteMode, 1);
-}
-
 TEST_F(RestoreFixture, ABlankPasswordFieldReusesTheEarlierPasswordAndAWrongOneFails) {
     const fs::path zip = makeArchive("secret.zip", {{"a.txt", "secret a"}, {"b.txt", "secret b"}}, "s3cret");
     RestoreRequest r = request("secret.zip");
