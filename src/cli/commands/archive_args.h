@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvel::cli {
+
+// Walks a command's arguments: options with or without a value, then the positional rest.
+class ArgCursor {
+public:
+    explicit ArgCursor(const std::vector<std::string>& args) : m_args(args) {}
+    bool atEnd() const { return m_pos >= m_args.size(); }
+    const std::string& peek() const { return m_args[m_pos]; }
+    std::string take() { return m_args[m_pos++]; }
+    // The value after an option; nullopt when it is missing.
+    std::optional<std::string> value() {
+        if (atEnd())
+            return std::nullopt;
+        return take();
+    }
+
+private:
+    const std::vector<std::string>& m_args;
+    std::size_t m_pos = 0;
+};
+
+// The first line of a password file (without its line end); raises IoError when it cannot be read.
+std::string readPasswordFile(const std::string& path);
+
+} // namespace quorvel::cli

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace quorvel {
+
+// An owned file descriptor.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    ~UniqueFd() { reset(); }
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) {
+            reset();
+            m_fd = other.release();
+        }
+        return *this;
+    }
+    int get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
+    int release() {
+        int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+    void reset();
+
+private:
+    int m_fd = -1;
+};
+
+// An archive opened for reading at arbitrary offsets.
+class ArchiveFile {
+public:
+    // Raises IoError naming the path when the file cannot be opened.
+    explicit ArchiveFile(const std::string& path);
+
+    std::uint64_t size() const { return m_size; }
+    std::int64_t modificationNs() const { return m_mtimeNs; }
+    // Reads up to `count` bytes at `offset`; fewer only at the end of the file.
+    std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t count) const;
+    // True when all `count` bytes were read.
+    bool readExactAt(std::uint64_t offset, void* buffer, std::size_t count) const {
+        return readAt(offset, buffer, count) == count;
+    }
+
+private:
+    UniqueFd m_fd;
+    std::string m_path;
+    std::uint64_t m_size = 0;
+    std::int64_t m_mtimeNs = 0;
+};
+
+// Modification time (ns) and size of a file, or nullopt-like zero size and time when missing.
+bool statFile(const std::string& path, std::int64_t& mtimeNs, std::uint64_t& size);
+std::string systemError(const std::string& what, const std::string& path, int error);
+
+} // namespace quorvel

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/zip/archive_file.h"
+#include "core/zip/zip_types.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace quorvel {
+
+// Work buffers and the inflate state, allocated once per operation and reused for every entry.
+class DecodeBuffers {
+public:
+    static constexpr std::size_t BlockSize = 32 * 1024;
+    DecodeBuffers();
+    ~DecodeBuffers();
+    DecodeBuffers(const DecodeBuffers&) = delete;
+    DecodeBuffers& operator=(const DecodeBuffers&) = delete;
+
+private:
+    friend class EntryDecoder;
+    struct Inflater;
+    std::unique_ptr<unsigned char[]> m_input;
+    std::unique_ptr<unsigned char[]> m_output;
+    std::unique_ptr<Inflater> m_inflater;
+};
+
+// Streams one entry's data out of the archive: locates it behind its local header, decrypts,
+// decompresses, counts the CRC and never lets the output grow past the declared size.
+class EntryDecoder {
+public:
+    enum class Status { Ok, BadData, UnknownMethod };
+    struct Result {
+        Status status = Status::Ok;
+        std::uint32_t crc = 0;
+        bool crcMatches() const { return status == Status::Ok; }
+    };
+    using Sink = std::function<void(const unsigned char* data, std::size_t size)>;
+    using Progress = std::function<void(std::uint64_t written)>;
+
+    EntryDecoder(const ArchiveFile& file, const TZipHeaderInfo& entry, DecodeBuffers& buffers);
+
+    static bool methodSupported(std::uint16_t method) { return method == 0 || method == 8; }
+    // Finds the data behind the local header; false when no local header is where the directory says.
+    bool locate();
+    // True when the encryption header decrypts to the entry's check byte with this password.
+    bool passwordMatches(const std::string& password) const;
+    // Raises EFatalUnzipError when the archive ends early and EBiggerThanUncompressed when the data
+    // outgrows the declared size (after handing the allowed part to the sink).
+    Result decode(const std::string& password, const Sink& sink, const Progress& progress);
+
+private:
+    void readData(std::uint64_t offset, unsigned char* buffer, std::size_t size) const;
+
+    const ArchiveFile& m_file;
+    const TZipHeaderInfo& m_entry;
+    DecodeBuffers& m_buffers;
+    std::uint64_t m_dataOffset = 0;
+};
+
+} // namespace quorvel

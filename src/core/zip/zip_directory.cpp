@@ -1,0 +1,285 @@
+#include "core/zip/zip_directory.h"
+
+#include "core/zip/byte_reader.h"
+#include "core/zip/zip_format.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <vector>
+
+namespace quorvel::zipdirectory {
+
+using namespace zipformat;
+
+namespace {
+
+constexpr std::size_t WindowSize = 256 * 1024;
+constexpr std::size_t MaxCentralRecord = CentralHeaderSize + 3 * 65535;
+constexpr std::uint64_t ScanTickBytes = 10240;
+constexpr std::uint32_t MaxDiskNumber = 999;
+
+// A sliding read window over the file, so that large directories are never read whole.
+class Window {
+public:
+    explicit Window(const ArchiveFile& file) : m_file(file) {}
+
+    // `count` bytes at `offset`, or nullptr when the file ends before them.
+    const unsigned char* at(std::uint64_t offset, std::size_t count) {
+        if (offset < m_start || offset + count > m_start + m_buffer.size()) {
+            if (offset >= m_file.size() || count > m_file.size() - offset)
+                return nullptr;
+            m_buffer.resize(std::max(WindowSize, count));
+            std::size_t got = m_file.readAt(offset, m_buffer.data(), m_buffer.size());
+            m_buffer.resize(got);
+            m_start = offset;
+            if (got < count)
+                return nullptr;
+        }
+        return m_buffer.data() + (offset - m_start);
+    }
+
+private:
+    const ArchiveFile& m_file;
+    std::vector<unsigned char> m_buffer;
+    std::uint64_t m_start = 0;
+};
+
+bool readZip64End(const ArchiveFile& file, std::uint64_t endPos, TEndCentral& end) {
+    if (endPos < Zip64LocatorSize)
+        return false;
+    unsigned char locator[Zip64LocatorSize];
+    if (!file.readExactAt(endPos - Zip64LocatorSize, locator, sizeof locator))
+        return false;
+    ByteReader loc(locator, sizeof locator);
+    if (loc.u32() != Zip64LocatorSignature)
+        return false;
+    loc.u32();
+    std::uint64_t recordPos = loc.u64();
+    unsigned char record[Zip64EndSize];
+    if (recordPos >= endPos || !file.readExactAt(recordPos, record, sizeof record))
+        return false;
+    ByteReader in(record, sizeof record);
+    if (in.u32() != Zip64EndSignature)
+        return false;
+    in.u64();
+    in.u16();
+    in.u16();
+    end.thisDisk = in.u32();
+    end.centralDisk = in.u32();
+    end.entriesThisDisk = in.u64();
+    end.totalEntries = in.u64();
+    end.centralSize = in.u64();
+    end.centralOffset = in.u64();
+    return in.ok();
+}
+
+bool plausible(const TEndCentral& end, std::uint64_t fileSize) {
+    (void)fileSize;
+    return end.thisDisk <= MaxDiskNumber && end.centralDisk <= MaxDiskNumber && end.thisDisk >= end.centralDisk &&
+           end.centralOffset <= static_cast<std::uint64_t>(INT64_MAX);
+}
+
+} // namespace
+
+std::optional<TEndCentral> findEndRecord(const ArchiveFile& file) {
+    std::uint64_t fileSize = file.size();
+    if (fileSize < EndRecordSize)
+        return std::nullopt;
+    std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, EndSearchSize));
+    std::uint64_t tailStart = fileSize - tailSize;
+    std::vector<unsigned char> tail(tailSize);
+    if (!file.readExactAt(tailStart, tail.data(), tailSize))
+        return std::nullopt;
+    for (std::size_t pos = tailSize - EndRecordSize + 1; pos-- > 0;) {
+        if (tail[pos] != 'P' || tail[pos + 1] != 'K' || tail[pos + 2] != 5 || tail[pos + 3] != 6)
+            continue;
+        ByteReader in(tail.data() + pos, tailSize - pos);
+        TEndCentral end;
+        end.signature = in.u32();
+        end.thisDisk = in.u16();
+        end.centralDisk = in.u16();
+        end.entriesThisDisk = in.u16();
+        end.totalEntries = in.u16();
+        end.centralSize = in.u32();
+        end.centralOffset = in.u32();
+        std::uint16_t declared = in.u16();
+        std::size_t available = std::min<std::size_t>(declared, in.remaining());
+        end.comment.assign(in.bytes(available));
+        end.commentLength = static_cast<std::uint16_t>(available);
+        end.foundAt = tailStart + pos;
+        TEndCentral zip64 = end;
+        if (readZip64End(file, end.foundAt, zip64))
+            end = zip64;
+        if (plausible(end, fileSize))
+            return end;
+    }
+    return std::nullopt;
+}
+
+std::uint64_t centralStart(const ArchiveFile& file, const TEndCentral& end) {
+    unsigned char sig[4];
+    auto isCentral = [&](std::uint64_t at) {
+        return file.readExactAt(at, sig, 4) && ByteReader(sig, 4).u32() == CentralSignature;
+    };
+    if (end.totalEntries == 0 || isCentral(end.centralOffset))
+        return end.centralOffset;
+    if (end.foundAt >= end.centralSize && isCentral(end.foundAt - end.centralSize))
+        return end.foundAt - end.centralSize;
+    return end.centralOffset;
+}
+
+bool readCentralDirectory(const ArchiveFile& file, std::uint64_t start, const TEndCentral& end, bool oemConvert,
+                          TSortedZip& out) {
+    Window window(file);
+    // Bytes put in front of the archive move every offset; a cut-off archive moves none.
+    std::uint64_t bias = start > end.centralOffset ? start - end.centralOffset : 0;
+    std::uint64_t pos = start;
+    for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
+        const unsigned char* fixed = window.at(pos, CentralHeaderSize);
+        if (!fixed)
+            return false;
+        ByteReader lengths(fixed + 28, 6);
+        std::size_t recordSize = CentralHeaderSize + lengths.u16() + lengths.u16();
+        recordSize += lengths.u16();
+        if (end.foundAt > 0 && pos + recordSize > end.foundAt)
+            return false; // records never reach into the end record
+        const unsigned char* record = window.at(pos, std::min(recordSize, MaxCentralRecord));
+        if (!record)
+            return false;
+        ByteReader in(record, recordSize);
+        TZipHeaderInfo entry;
+        if (!parseCentralRecord(in, entry, oemConvert))
+            return false;
+        entry.centralOffset = pos;
+        entry.relativeOffset += bias;
+        out.add(std::move(entry));
+        pos += recordSize;
+    }
+    return true;
+}
+
+namespace {
+
+std::optional<std::uint64_t> findHeaderSignature(const ArchiveFile& file, std::uint64_t from, bool centralToo,
+                                                 const std::function<void()>& tick) {
+    constexpr std::size_t Chunk = 64 * 1024;
+    std::vector<unsigned char> buffer(Chunk + 3);
+    std::uint64_t ticked = from;
+    for (std::uint64_t pos = from; pos + 4 <= file.size(); pos += Chunk) {
+        std::size_t got = file.readAt(pos, buffer.data(), buffer.size());
+        for (std::size_t i = 0; i + 4 <= got; ++i) {
+            if (buffer[i] != 'P' || buffer[i + 1] != 'K')
+                continue;
+            if ((buffer[i + 2] == 3 && buffer[i + 3] == 4) || (centralToo && buffer[i + 2] == 1 && buffer[i + 3] == 2))
+                return pos + i;
+        }
+        if (tick && pos - ticked >= ScanTickBytes) {
+            tick();
+            ticked = pos;
+        }
+    }
+    return std::nullopt;
+}
+
+// A streamed entry (sizes after the data): the data descriptor just before the next header.
+void readDescriptorBefore(const ArchiveFile& file, std::uint64_t dataStart, std::uint64_t next, TZipHeaderInfo& e) {
+    for (std::size_t size : {16u, 24u, 12u}) {
+        if (next < dataStart + size)
+            continue;
+        unsigned char buf[24];
+        if (!file.readExactAt(next - size, buf, size))
+            continue;
+        ByteReader in(buf, size);
+        if (size != 12 && in.u32() != DescriptorSignature)
+            continue;
+        std::uint32_t crc = in.u32();
+        std::uint64_t compressed = size == 24 ? in.u64() : in.u32();
+        std::uint64_t uncompressed = size == 24 ? in.u64() : in.u32();
+        if (compressed == next - size - dataStart) {
+            e.crc32 = crc;
+            e.compressedSize = compressed;
+            e.uncompressedSize = uncompressed;
+            return;
+        }
+    }
+}
+
+bool validUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        auto c = static_cast<unsigned char>(s[i]);
+        std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > s.size())
+            return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2)
+                return false;
+        i += n;
+    }
+    return true;
+}
+
+} // namespace
+
+bool rebuildFromLocalHeaders(const ArchiveFile& file, std::uint64_t start, bool oemConvert, TSortedZip& out,
+                             const std::function<void()>& tick) {
+    std::optional<std::uint64_t> at = findHeaderSignature(file, start, false, tick);
+    while (at) {
+        std::uint64_t pos = *at;
+        unsigned char fixed[LocalHeaderSize];
+        LocalHeader h;
+        ByteReader in(fixed, sizeof fixed);
+        if (!file.readExactAt(pos, fixed, sizeof fixed) || !parseLocalHeader(in, h))
+            break;
+        std::string nameAndExtra(h.nameLength + h.extraLength, '\0');
+        if (!file.readExactAt(pos + LocalHeaderSize, nameAndExtra.data(), nameAndExtra.size()))
+            break;
+        std::string_view raw(nameAndExtra.data(), h.nameLength);
+        TZipHeaderInfo e;
+        e.versionNeeded = h.versionNeeded;
+        e.versionMadeBy = static_cast<std::uint16_t>(((validUtf8(raw) ? HostUnix : HostMsDos) << 8) | 20);
+        e.flag = h.flag;
+        e.compressionMethod = h.method;
+        e.modifiedDateTime = h.dateTime;
+        e.crc32 = h.crc;
+        e.compressedSize = h.compressedSize;
+        e.uncompressedSize = h.uncompressedSize;
+        e.fileNameLength = h.nameLength;
+        e.localExtraLength = h.extraLength;
+        e.relativeOffset = pos;
+        setEntryName(e, raw, oemConvert);
+        applyZip64Extra(std::string_view(nameAndExtra).substr(h.nameLength), e.uncompressedSize, e.compressedSize,
+                        nullptr, nullptr);
+        std::uint64_t dataStart = pos + LocalHeaderSize + nameAndExtra.size();
+        // Sizes come from the file: the next header is never looked for before this one or past the end.
+        std::uint64_t left = file.size() > dataStart ? file.size() - dataStart : 0;
+        std::uint64_t skip = e.compressedSize + (e.hasDataDescriptor() ? 16 : 0);
+        std::uint64_t next = skip < e.compressedSize || skip >= left ? file.size() : dataStart + skip;
+        if (e.hasDataDescriptor() && e.compressedSize == 0) {
+            auto following = findHeaderSignature(file, dataStart, true, tick);
+            next = following.value_or(file.size());
+            readDescriptorBefore(file, dataStart, next, e);
+        }
+        out.add(std::move(e));
+        unsigned char sig[4];
+        bool headerThere = next < file.size() && file.readExactAt(next, sig, 4) &&
+                           ByteReader(sig, 4).u32() == LocalSignature;
+        at = headerThere ? std::optional<std::uint64_t>(next)
+                         : (next < file.size() ? findHeaderSignature(file, next, false, tick) : std::nullopt);
+    }
+    return !out.empty();
+}
+
+void completeFromCentral(TSortedZip& rebuilt, const TSortedZip& central) {
+    std::map<std::uint64_t, const TZipHeaderInfo*> byOffset;
+    for (const TZipHeaderInfo& e : central)
+        byOffset[e.relativeOffset] = &e;
+    for (TZipHeaderInfo& e : rebuilt) {
+        auto it = byOffset.find(e.relativeOffset);
+        if (it != byOffset.end())
+            e = *it->second;
+    }
+}
+
+} // namespace quorvel::zipdirectory

@@ -1,0 +1,272 @@
+#include "core/zip/zip_reader.h"
+
+#include "core/util/strings.h"
+#include "core/zip/archive_file.h"
+#include "core/zip/entry_decoder.h"
+#include "core/zip/extract_target.h"
+#include "core/zip/safe_destination.h"
+#include "core/zip/wildcard_match.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace quorvel {
+
+struct ExtractJob {
+    int index = 0;                  // in SortMode order
+    const TZipHeaderInfo* entry = nullptr;
+    std::uint64_t totalBytes = 0;   // of the whole operation
+    std::uint64_t doneBefore = 0;   // uncompressed bytes of the entries before this one
+    SafeDestination* destination = nullptr;
+    DecodeBuffers* buffers = nullptr;
+    ExtractTarget* target = nullptr;
+    int* count = nullptr;
+};
+
+namespace {
+
+enum class Outcome { Done, Retry };
+
+int percentOf(std::uint64_t part, std::uint64_t whole) {
+    if (whole == 0)
+        return 0;
+    std::uint64_t p = (part * 100 + whole / 2) / whole;
+    return static_cast<int>(std::min<std::uint64_t>(p, 100));
+}
+
+// The stored folder of an entry, below the destination: RootDir and a drive are taken off the front.
+std::string relativeFolder(const std::string& storedPath, const std::string& rootDir) {
+    std::string path = storedPath;
+    std::string root = rootDir;
+    while (!root.empty() && root.front() == '/')
+        root.erase(0, 1);
+    std::string bare = path;
+    while (!bare.empty() && bare.front() == '/')
+        bare.erase(0, 1);
+    if (!root.empty() && startsWithIgnoreCase(bare, root))
+        path = bare.substr(root.size());
+    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
+        path.erase(0, 2);
+    return path;
+}
+
+} // namespace
+
+void TZipReader::skipEntry(TSkipReason reason, const std::string& name, int index) {
+    bool retry = false;
+    if (OnSkippingFile)
+        OnSkippingFile(reason, name, index, retry);
+}
+
+void TZipReader::failEntry(ExtractJob& job, const std::string& message) {
+    std::string name = job.target ? job.target->shownName() : job.entry->storedName();
+    if (OnUnZipError)
+        OnUnZipError(job.index, name, message);
+    skipEntry(SkipCannotCreate, name, job.index);
+}
+
+int TZipReader::UnZip() {
+    int count = 0;
+    bool keepOpen = KeepZipOpen;
+    auto finish = [&] {
+        FilesList.clear();
+        KeepZipOpen = keepOpen;
+        releaseArchive();
+        if (OnUnZipComplete)
+            OnUnZipComplete(count);
+    };
+    try {
+        ensureLoaded();
+        KeepZipOpen = true;
+        std::vector<std::size_t> selected;
+        std::uint64_t totalBytes = 0;
+        for (int i = 0; i < Count(); ++i) {
+            const TZipHeaderInfo& e = Entry(i);
+            if (e.isFolder() && !RecreateDirs)
+                continue;
+            bool chosen = DoAll;
+            for (std::size_t m = 0; !chosen && m < FilesList.size(); ++m)
+                chosen = WildcardMatch(FilesList[m], e.storedName());
+            if (!chosen)
+                continue;
+            selected.push_back(static_cast<std::size_t>(i));
+            totalBytes += e.uncompressedSize;
+        }
+        bool stop = false;
+        if (OnStartUnZipInfo)
+            OnStartUnZipInfo(static_cast<int>(selected.size()), totalBytes, stop);
+        if (!stop && !selected.empty()) {
+            SafeDestination destination(m_destDir);
+            DecodeBuffers buffers;
+            ExtractJob job;
+            job.totalBytes = totalBytes;
+            job.destination = &destination;
+            job.buffers = &buffers;
+            job.count = &count;
+            for (std::size_t index : selected) {
+                job.index = static_cast<int>(index);
+                job.entry = &Entry(job.index);
+                while (!extractEntry(job))
+                    ;
+                job.doneBefore += job.entry->uncompressedSize;
+            }
+        }
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+    return count;
+}
+
+// One entry; false when it must be tried again with a new password.
+bool TZipReader::extractEntry(ExtractJob& job) {
+    const TZipHeaderInfo& e = *job.entry;
+    job.target = nullptr;
+    std::vector<std::string> folder;
+    std::string relative = RecreateDirs ? relativeFolder(e.filePath, m_rootDir) : std::string();
+    if (!SafeDestination::splitRelative(relative, folder) || (!e.isFolder() && !SafeDestination::validName(e.fileName))) {
+        failEntry(job, "Unsafe name in archive, not extracted: " + e.storedName());
+        return true;
+    }
+    if (e.isFolder()) {
+        std::string error;
+        if (job.destination->openFolder(folder, error) < 0)
+            failEntry(job, error);
+        else
+            ++*job.count;
+        return true;
+    }
+    ExtractTarget target(*job.destination, m_destDir, folder, e.fileName);
+    job.target = &target;
+    std::string fname = target.shownName();
+    bool skip = false;
+    if (OnStartUnZip)
+        OnStartUnZip(job.index, fname, skip);
+    if (skip)
+        return true;
+    std::string error;
+    if (!target.open(fname, error)) {
+        failEntry(job, error);
+        return true;
+    }
+    if (!EntryDecoder::methodSupported(e.compressionMethod)) {
+        if (prompts)
+            prompts->showMessage("Unknown Compression Method", MessageKind::Error);
+        failEntry(job, "Unknown Compression Method");
+        return true;
+    }
+    if (e.diskNumberStart != m_endCentral.thisDisk) {
+        failEntry(job, "The entry lies on another disk of a spanned set");
+        return true;
+    }
+    ArchiveFile& archive = openArchive();
+    EntryDecoder decoder(archive, e, *job.buffers);
+    if (!decoder.locate()) {
+        failEntry(job, EBadZipFile().what());
+        return true;
+    }
+    if (e.isEncrypted()) {
+        while (!decoder.passwordMatches(Password)) {
+            std::string newPassword = Password;
+            if (OnBadPassword)
+                OnBadPassword(job.index, newPassword);
+            if (!OnBadPassword || newPassword == Password) {
+                skipEntry(SkipBadPassword, fname, job.index);
+                return true;
+            }
+            Password = newPassword;
+        }
+    }
+    ExtractTarget::OverwriteRules rules{OverwriteMode, ReplaceReadOnly, e.modifiedDateTime, e.storedName(),
+                                        job.index,     prompts,         &OnPromptForOverwrite};
+    if (!target.mayReplace(rules, error)) {
+        if (error.empty())
+            skipEntry(SkipNoOverwrite, fname, job.index);
+        else
+            failEntry(job, error);
+        return true;
+    }
+    if (!target.create(error)) {
+        failEntry(job, error);
+        return true;
+    }
+    EntryDecoder::Result result;
+    try {
+        result = decoder.decode(
+            Password, [&](const unsigned char* data, std::size_t size) { target.write(data, size); },
+            [&](std::uint64_t written) {
+                if (OnFilePercentDone)
+                    OnFilePercentDone(percentOf(written, e.uncompressedSize));
+                if (OnTotalPercentDone)
+                    OnTotalPercentDone(percentOf(job.doneBefore + written, job.totalBytes));
+                serviceMessages();
+            });
+    } catch (const EBiggerThanUncompressed& error) {
+        target.discard();
+        failEntry(job, error.what());
+        return true;
+    } catch (...) {
+        target.discard();
+        throw;
+    }
+    if (!result.crcMatches()) {
+        target.discard();
+        if (e.isEncrypted()) {
+            std::string newPassword = Password;
+            if (OnBadPassword)
+                OnBadPassword(job.index, newPassword);
+            if (OnBadPassword && newPassword != Password) {
+                Password = newPassword;
+                return false;
+            }
+            skipEntry(SkipBadPassword, fname, job.index);
+        } else if (OnBadCRC) {
+            OnBadCRC(result.crc, e.crc32, job.index);
+        }
+        return true;
+    }
+    if (!target.commit(RetainAttributes, FlushFilesOnClose, e, error)) {
+        failEntry(job, error);
+        return true;
+    }
+    ++*job.count;
+    if (OnEndUnZip)
+        OnEndUnZip(job.index, fname);
+    return true;
+}
+
+TEntryCheck TZipReader::testEntry(int index) {
+    ensureLoaded();
+    const TZipHeaderInfo& e = Entry(index);
+    TEntryCheck check;
+    if (e.isFolder()) {
+        check.ok = true;
+        return check;
+    }
+    if (!EntryDecoder::methodSupported(e.compressionMethod)) {
+        check.message = "Unknown Compression Method";
+        return check;
+    }
+    DecodeBuffers buffers;
+    EntryDecoder decoder(openArchive(), e, buffers);
+    try {
+        if (!decoder.locate()) {
+            check.message = EBadZipFile().what();
+        } else if (e.isEncrypted() && !decoder.passwordMatches(Password)) {
+            check.message = "The password is incorrect";
+        } else {
+            EntryDecoder::Result result = decoder.decode(Password, nullptr, nullptr);
+            check.calculatedCrc = result.crc;
+            check.ok = result.crcMatches();
+            if (!check.ok)
+                check.message = e.isEncrypted() ? "CRC error (or the password is incorrect)" : "CRC error";
+        }
+    } catch (const Error& error) {
+        check.message = error.what();
+    }
+    releaseArchive();
+    return check;
+}
+
+} // namespace quorvel

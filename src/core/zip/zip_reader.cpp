@@ -1,0 +1,209 @@
+#include "core/zip/zip_reader.h"
+
+#include "core/util/strings.h"
+#include "core/zip/archive_file.h"
+#include "core/zip/zip_directory.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <numeric>
+
+namespace quorvel {
+
+TZipReader::TZipReader() = default;
+TZipReader::~TZipReader() = default;
+
+void TZipReader::setZipName(const std::string& name) {
+    // File names are case-sensitive here: "a.zip" and "A.zip" are two archives.
+    if (name == m_zipName)
+        return;
+    m_zipName = name;
+    forgetArchive();
+}
+
+void TZipReader::setDestDir(const std::string& folder) {
+    m_destDir = folder;
+    while (m_destDir.size() > 1 && m_destDir.back() == '/')
+        m_destDir.pop_back();
+}
+
+void TZipReader::setRootDir(const std::string& folder) {
+    m_rootDir = folder;
+    if (!m_rootDir.empty() && m_rootDir.back() != '/')
+        m_rootDir.push_back('/');
+}
+
+void TZipReader::setZipComment(const std::string& comment) {
+    if (comment == m_endCentral.comment)
+        return;
+    m_endCentral.comment = comment.substr(0, 65535);
+    m_endCentral.commentLength = static_cast<std::uint16_t>(m_endCentral.comment.size());
+    m_endCentral.commentChanged = true;
+}
+
+void TZipReader::forgetArchive() {
+    m_archive.reset();
+    m_directory.clear();
+    m_endCentral = TEndCentral{};
+    m_archiveMultiMode = mmNone;
+    m_loaded = false;
+    m_orderValid = false;
+    m_stamp = Stamp{};
+}
+
+ArchiveFile& TZipReader::openArchive() {
+    if (!m_archive)
+        m_archive = std::make_unique<ArchiveFile>(m_zipName);
+    return *m_archive;
+}
+
+void TZipReader::releaseArchive() {
+    if (!KeepZipOpen)
+        m_archive.reset();
+}
+
+void TZipReader::serviceMessages() {
+    if (DoProcessMessages && processMessages)
+        processMessages();
+}
+
+bool TZipReader::archiveChanged() const {
+    Stamp now;
+    if (!statFile(m_zipName, now.mtimeNs, now.size))
+        return true;
+    return !(now == m_stamp);
+}
+
+void TZipReader::ensureLoaded() {
+    if (!m_loaded || archiveChanged())
+        ReadZip();
+}
+
+void TZipReader::ReadZip() {
+    while (true) {
+        try {
+            readDirectoryOnce();
+            return;
+        } catch (const EIncompleteZip&) {
+            bool askAgain = static_cast<bool>(OnInCompleteZip);
+            m_archive.reset();
+            m_directory.clear();
+            m_orderValid = false;
+            if (!askAgain) {
+                m_loaded = false;
+                return;
+            }
+        } catch (...) {
+            forgetArchive();
+            throw;
+        }
+    }
+}
+
+void TZipReader::readDirectoryOnce() {
+    using namespace zipdirectory;
+    m_archive.reset();
+    m_directory.clear();
+    m_orderValid = false;
+    m_loaded = false;
+    ArchiveFile& file = openArchive();
+    m_stamp = Stamp{file.modificationNs(), file.size()};
+    auto tick = [this] { serviceMessages(); };
+
+    std::optional<TEndCentral> end;
+    if (file.size() == 0)
+        end = TEndCentral{};
+    else
+        end = findEndRecord(file);
+    std::unique_ptr<ArchiveFile> sideFile;
+    if (!end) {
+        std::filesystem::path side(m_zipName);
+        side.replace_extension(".zfc");
+        if (std::filesystem::is_regular_file(side)) {
+            sideFile = std::make_unique<ArchiveFile>(side.string());
+            end = findEndRecord(*sideFile);
+        }
+    }
+    if (!end) {
+        TIncompleteZipMode mode = IncompleteZipMode;
+        if (OnInCompleteZip)
+            OnInCompleteZip(mode);
+        if (mode == izAssumeNotAZip)
+            throw ENotAZipFile();
+        if (mode == izAssumeMulti)
+            throw EIncompleteZip();
+        bool exe = toLowerAscii(m_zipName).ends_with(".exe");
+        if (!rebuildFromLocalHeaders(file, exe ? 14000 : 0, OEMConvert, m_directory, tick))
+            throw EBadZipFile();
+        m_endCentral = TEndCentral{};
+    } else {
+        m_endCentral = *end;
+        m_archiveMultiMode = end->thisDisk == 0 ? mmNone : mmBlocks;
+        const ArchiveFile& source = sideFile ? *sideFile : file;
+        std::uint64_t start = sideFile ? end->foundAt - std::min(end->foundAt, end->centralSize)
+                                       : centralStart(source, *end);
+        TSortedZip central;
+        if (!readCentralDirectory(source, start, *end, OEMConvert, central)) {
+            if (m_archiveMultiMode != mmNone)
+                throw EBadZipFile();
+            if (!rebuildFromLocalHeaders(file, 0, OEMConvert, m_directory, tick))
+                throw EBadZipFile();
+            completeFromCentral(m_directory, central);
+        } else {
+            m_directory = std::move(central);
+        }
+    }
+    m_directory.sort(ByNone);
+    m_loaded = true;
+    releaseArchive();
+}
+
+const std::vector<std::size_t>& TZipReader::order() const {
+    if (!m_orderValid || m_orderMode != SortMode) {
+        m_order.resize(m_directory.size());
+        std::iota(m_order.begin(), m_order.end(), std::size_t{0});
+        TZipSortMode mode = SortMode;
+        std::stable_sort(m_order.begin(), m_order.end(), [&](std::size_t a, std::size_t b) {
+            return entryLess(mode, m_directory[a], m_directory[b]);
+        });
+        m_orderMode = mode;
+        m_orderValid = true;
+    }
+    return m_order;
+}
+
+int TZipReader::Count() const {
+    return m_loaded ? static_cast<int>(m_directory.size()) : 0;
+}
+
+std::size_t TZipReader::physicalIndex(int index) const {
+    if (index < 0 || index >= Count())
+        throw EListError(index);
+    return order()[static_cast<std::size_t>(index)];
+}
+
+const TZipHeaderInfo& TZipReader::Entry(int index) const {
+    return m_directory[physicalIndex(index)];
+}
+
+std::string TZipReader::Filename(int index) const {
+    return Entry(index).fileName;
+}
+
+std::string TZipReader::Pathname(int index) const {
+    return Entry(index).filePath;
+}
+
+std::uint64_t TZipReader::UnCompressedSize(int index) const {
+    return Entry(index).uncompressedSize;
+}
+
+DateTime TZipReader::FileDateTime(int index) const {
+    return fromDosDateTime(Entry(index).modifiedDateTime);
+}
+
+std::string TZipReader::FileComment(int index) const {
+    return Entry(index).fileComment.value_or(std::string());
+}
+
+} // namespace quorvel

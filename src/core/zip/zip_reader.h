@@ -1,0 +1,151 @@
+#pragma once
+
+#include "core/util/date_time.h"
+#include "core/util/user_prompts.h"
+#include "core/zip/sorted_zip.h"
+#include "core/zip/zip_errors.h"
+#include "core/zip/zip_types.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quorvel {
+
+class ArchiveFile;
+class SafeDestination;
+struct ExtractJob;
+
+// Result of checking one entry without writing it anywhere.
+struct TEntryCheck {
+    bool ok = false;
+    std::string message;          // empty when ok
+    std::uint32_t calculatedCrc = 0;
+};
+
+// Reads the directory of a zip archive, lists its entries and extracts them.
+// Entry names are UTF-8 with "/" as the separator; a "\" in a stored name is taken as a separator too.
+class TZipReader {
+public:
+    TZipReader();
+    virtual ~TZipReader();
+    TZipReader(const TZipReader&) = delete;
+    TZipReader& operator=(const TZipReader&) = delete;
+
+    static constexpr int ThisVersion = 115;
+
+    // --- properties -------------------------------------------------------------------------
+    const std::string& ZipName() const { return m_zipName; }
+    // A different name forgets the loaded directory, the comment and the open archive.
+    void setZipName(const std::string& name);
+    const std::string& DestDir() const { return m_destDir; }
+    void setDestDir(const std::string& folder); // kept without a trailing "/"
+    const std::string& RootDir() const { return m_rootDir; }
+    void setRootDir(const std::string& folder); // kept with a trailing "/" when not empty
+
+    TZipSortMode SortMode = ByNone;
+    bool RecreateDirs = false;
+    TUZOverwriteMode OverwriteMode = Prompt;
+    std::vector<std::string> FilesList;
+    bool DoAll = false;
+    TIncompleteZipMode IncompleteZipMode = izAssumeMulti;
+    bool KeepZipOpen = false;
+    bool DoProcessMessages = true;
+    bool RetainAttributes = true;
+    bool ReplaceReadOnly = false;
+    bool FlushFilesOnClose = false;
+    bool OEMConvert = true;
+    std::string Password;
+
+    // Built-in questions ("File Exists Alert", "Unknown Compression Method"). Without prompts the
+    // safe answer is taken: an existing file is kept.
+    UserPrompts* prompts = nullptr;
+    // Called between blocks while DoProcessMessages is true.
+    std::function<void()> processMessages;
+
+    // --- events, in the order they fire during UnZip -----------------------------------------
+    std::function<void(int NumFiles, std::uint64_t TotalBytes, bool& StopNow)> OnStartUnZipInfo;
+    std::function<void(int FileIndex, std::string& FName, bool& Skip)> OnStartUnZip;
+    std::function<void(bool& OverWriteIt, int FileIndex, std::string& FName)> OnPromptForOverwrite;
+    std::function<void(int FileIndex, std::string& NewPassword)> OnBadPassword;
+    std::function<void(int Percent)> OnFilePercentDone;
+    std::function<void(int Percent)> OnTotalPercentDone;
+    std::function<void(std::uint32_t CalcCRC, std::uint32_t StoredCRC, int FileIndex)> OnBadCRC;
+    std::function<void(TSkipReason Reason, const std::string& FName, int FileIndex, bool& Retry)> OnSkippingFile;
+    // An entry failed with an error message (unknown method, oversize data, unsafe name, write
+    // failure); fired before the file is given up, so callers can show why.
+    std::function<void(int FileIndex, const std::string& FName, const std::string& Message)> OnUnZipError;
+    std::function<void(int FileIndex, const std::string& FName)> OnEndUnZip;
+    std::function<void(TIncompleteZipMode& IncompleteMode)> OnInCompleteZip;
+    std::function<void(int FileCount)> OnUnZipComplete;
+
+    // --- operations -------------------------------------------------------------------------
+    // Reads the directory of ZipName (done implicitly when needed).
+    void ReadZip();
+    // Number of entries; 0 when no archive is loaded.
+    int Count() const;
+    // Indexed by 0..Count()-1 in SortMode order; other indexes raise "Index %d is out of range".
+    std::string Filename(int index) const;
+    std::string Pathname(int index) const;
+    std::uint64_t UnCompressedSize(int index) const;
+    DateTime FileDateTime(int index) const;
+    std::string FileComment(int index) const;
+    const TZipHeaderInfo& Entry(int index) const;
+
+    // The archive comment; setting a different text marks the end record as changed.
+    const std::string& ZipComment() const { return m_endCentral.comment; }
+    void setZipComment(const std::string& comment);
+
+    // Extracts the selected entries; returns how many files were extracted.
+    int UnZip();
+
+    // Decompresses one entry (SortMode index) in memory and checks its CRC with Password.
+    TEntryCheck testEntry(int index);
+
+    // The directory in physical order, the end record and the spanning kind of the loaded archive.
+    const TSortedZip& directory() const { return m_directory; }
+    const TEndCentral& endCentral() const { return m_endCentral; }
+    TMultiMode archiveMultiMode() const { return m_archiveMultiMode; }
+    bool isLoaded() const { return m_loaded; }
+
+protected:
+    // Loads the directory when none is loaded or the archive file changed since it was read.
+    void ensureLoaded();
+    void forgetArchive();
+    ArchiveFile& openArchive();
+    void releaseArchive();
+    void serviceMessages();
+    std::size_t physicalIndex(int index) const;
+
+    std::string m_zipName;
+    std::string m_destDir;
+    std::string m_rootDir;
+    TSortedZip m_directory;
+    TEndCentral m_endCentral;
+    TMultiMode m_archiveMultiMode = mmNone;
+    bool m_loaded = false;
+
+private:
+    struct Stamp {
+        std::int64_t mtimeNs = 0;
+        std::uint64_t size = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    void readDirectoryOnce();
+    bool archiveChanged() const;
+    const std::vector<std::size_t>& order() const;
+    int extractSelected(std::vector<std::size_t>& selected, std::uint64_t totalBytes);
+    bool extractEntry(ExtractJob& job);
+    void failEntry(ExtractJob& job, const std::string& message);
+    void skipEntry(TSkipReason reason, const std::string& name, int index);
+
+    Stamp m_stamp;
+    std::unique_ptr<ArchiveFile> m_archive;
+    mutable std::vector<std::size_t> m_order;
+    mutable TZipSortMode m_orderMode = ByNone;
+    mutable bool m_orderValid = false;
+};
+
+} // namespace quorvel

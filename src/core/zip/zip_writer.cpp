@@ -1,0 +1,300 @@
+#include "core/zip/zip_writer.h"
+
+#include "core/platform/atomic_file.h"
+#include "core/util/strings.h"
+#include "core/zip/archive_file.h"
+#include "core/zip/entry_encoder.h"
+#include "core/zip/zip_format.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvel {
+
+using namespace zipformat;
+
+struct WriteFileJob {
+    std::string path;
+    std::uint64_t* totalBytes = nullptr;
+    std::uint64_t* doneBytes = nullptr;
+    EntryEncoder* encoder = nullptr;
+    std::pair<dev_t, ino_t> archiveId{};
+};
+
+namespace {
+
+std::uint32_t attributesOf(const struct stat& st, const std::string& path) {
+    std::uint32_t dos = 0x20; // the archive bit is taken as always set
+    if (S_ISDIR(st.st_mode))
+        dos |= 0x10;
+    if ((st.st_mode & S_IWUSR) == 0)
+        dos |= 0x01;
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
+    std::size_t slash = trimmed.rfind('/');
+    if (trimmed.compare(slash == std::string::npos ? 0 : slash + 1, 1, ".") == 0)
+        dos |= 0x02;
+    return (static_cast<std::uint32_t>(st.st_mode & 0xFFFF) << 16) | dos;
+}
+
+std::uint32_t dosTimeOf(std::time_t when) {
+    return toDosDateTime(fromTimeT(when));
+}
+
+} // namespace
+
+TZipWriter::TZipWriter() = default;
+TZipWriter::~TZipWriter() = default;
+
+std::unique_ptr<ZipOutput> TZipWriter::openOutput(const std::string& path) {
+    return openFileOutput(path);
+}
+
+std::string TZipWriter::storedNameOf(const std::string& original) const {
+    bool folderEntry = !original.empty() && original.back() == '/';
+    std::string path = std::filesystem::path(original).lexically_normal().string();
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    std::size_t slash = path.rfind('/');
+    std::string name = folderEntry || slash == std::string::npos ? (folderEntry ? "" : path) : path.substr(slash + 1);
+    std::string folder = folderEntry ? path : (slash == std::string::npos ? "" : path.substr(0, slash));
+    if (!StorePaths) {
+        if (!folderEntry)
+            return name;
+        // A folder entry without paths is stored under its own name.
+        std::size_t last = folder.rfind('/');
+        std::string own = last == std::string::npos ? folder : folder.substr(last + 1);
+        return own.empty() || own == "." || own == ".." ? std::string() : own + "/";
+    }
+    std::string stored = folder == "/" ? folder : folder + "/";
+    if (RelativePaths && !m_rootDir.empty() && startsWithIgnoreCase(stored, m_rootDir))
+        stored = stored.size() == m_rootDir.size() ? std::string() : stored.substr(m_rootDir.size());
+    while (!stored.empty() && (stored.front() == '/' || stored.rfind("./", 0) == 0))
+        stored.erase(0, stored.front() == '/' ? 1 : 2);
+    return stored + name;
+}
+
+void TZipWriter::reportTotal(std::uint64_t done, std::uint64_t total) {
+    if (!OnTotalPercentDone || total == 0)
+        return;
+    std::uint64_t percent = std::min<std::uint64_t>((done * 100 + total / 2) / total, 100);
+    OnTotalPercentDone(static_cast<int>(percent));
+}
+
+int TZipWriter::Zip() {
+    if (MultiZipInfo.MultiMode == mmBlocks)
+        throw Error("Writing an archive in numbered pieces is not available");
+    struct stat existing {};
+    if (::stat(m_zipName.c_str(), &existing) == 0 && existing.st_size > 0) {
+        FilesList.clear();
+        throw Error("The archive " + m_zipName + " already exists; adding to an existing archive is not available");
+    }
+    std::unique_ptr<ZipOutput> out;
+    int count = 0;
+    bool keepOpen = KeepZipOpen;
+    std::string comment = m_endCentral.comment;
+    try {
+        std::uint64_t totalBytes = expandFilesList();
+        forgetArchive();
+        m_endCentral.comment = comment;
+        m_endCentral.commentLength = static_cast<std::uint16_t>(comment.size());
+        if (!FilesList.empty() && OnStartZipInfo) {
+            bool stop = false;
+            OnStartZipInfo(static_cast<int>(FilesList.size()), totalBytes, m_endCentral, stop);
+            if (stop)
+                throw EUserCanceled("User canceled Zip operation");
+        }
+        out = openOutput(m_zipName);
+        count = writeEntries(*out, totalBytes);
+        writeDirectoryAndEnd(*out);
+        out->finish();
+    } catch (...) {
+        if (out)
+            out->discard();
+        FilesList.clear();
+        m_written.clear();
+        m_writtenNames.clear();
+        m_zippedSources.clear();
+        KeepZipOpen = keepOpen;
+        throw;
+    }
+    std::filesystem::path folder = std::filesystem::absolute(m_zipName).parent_path();
+    syncFolder(folder);
+    m_written.clear();
+    m_writtenNames.clear();
+    disposeSources();
+    ReadZip();
+    KeepZipOpen = keepOpen;
+    FilesList.clear();
+    if (OnTotalPercentDone)
+        OnTotalPercentDone(100);
+    if (OnZipComplete)
+        OnZipComplete(count);
+    return count;
+}
+
+int TZipWriter::writeEntries(ZipOutput& out, std::uint64_t& totalBytes) {
+    EntryEncoder encoder(*this);
+    std::uint64_t doneBytes = 0;
+    WriteFileJob job;
+    job.totalBytes = &totalBytes;
+    job.doneBytes = &doneBytes;
+    job.encoder = &encoder;
+    struct stat self {};
+    if (::stat(m_zipName.c_str(), &self) == 0)
+        job.archiveId = {self.st_dev, self.st_ino};
+    int count = 0;
+    for (const std::string& path : FilesList) {
+        bool written = false;
+        if (!path.empty() && path.back() == '/') {
+            written = writeFolderEntry(out, path);
+        } else {
+            job.path = path;
+            written = writeOneFile(out, job);
+        }
+        if (written)
+            ++count;
+    }
+    return count;
+}
+
+bool TZipWriter::claimStoredName(const std::string& stored, const std::string& path, std::uint64_t size,
+                                 std::uint64_t& totalBytes) {
+    if (stored.empty() || !m_writtenNames.insert(toLowerAscii(stored)).second) {
+        totalBytes -= std::min(totalBytes, size);
+        bool retry = false;
+        if (OnSkippingFile)
+            OnSkippingFile(SkipNoOverwrite, path, -1, retry);
+        return false;
+    }
+    return true;
+}
+
+bool TZipWriter::writeFolderEntry(ZipOutput& out, const std::string& path) {
+    TZipHeaderInfo entry;
+    struct stat st {};
+    bool exists = ::stat(path.c_str(), &st) == 0;
+    entry.modifiedDateTime = dosTimeOf(exists ? st.st_mtime : std::time(nullptr));
+    entry.compressionMethod = 0;
+    entry.compressedSize = 0;
+    entry.uncompressedSize = 0;
+    entry.crc32 = 0;
+    entry.internalAttributes = 0;
+    entry.versionMadeBy = (HostUnix << 8) | 20;
+    if (exists)
+        entry.externalAttributes = attributesOf(st, path);
+    entry.filePath = storedNameOf(path);
+    entry.fileName.clear();
+    if (needsUtf8Flag(entry.filePath))
+        entry.flag |= FlagUtf8;
+    entry.relativeOffset = out.position();
+    std::uint64_t none = 0;
+    if (!claimStoredName(entry.filePath, path, 0, none))
+        return false;
+    bool skip = false;
+    if (OnStartZip)
+        OnStartZip(path, entry, skip);
+    if (skip)
+        return false;
+    entry.fileNameLength = static_cast<std::uint16_t>(entry.storedName().size());
+    if (entry.relativeOffset >= Max32)
+        entry.versionNeeded = entry.versionMadeBy = (HostUnix << 8) | 45;
+    std::string header = encodeLocalHeader(entry, false);
+    out.keepTogether(header.size());
+    out.write(header.data(), header.size());
+    if (OnEndZip)
+        OnEndZip(path, 0, 0, 0);
+    m_written.push_back(std::move(entry));
+    return true;
+}
+
+bool TZipWriter::writeOneFile(ZipOutput& out, WriteFileJob& job) {
+    const std::string& path = job.path;
+    struct stat st {};
+    UniqueFd fd;
+    while (true) {
+        fd = UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        if (!fd && errno == ENOENT)
+            return false; // vanished since the list was made
+        if (fd && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode))
+            break;
+        bool retry = false;
+        if (OnSkippingFile)
+            OnSkippingFile(SkipCannotOpen, path, -1, retry);
+        if (!retry || (fd && !S_ISREG(st.st_mode)))
+            return false;
+    }
+    if (std::make_pair(st.st_dev, st.st_ino) == job.archiveId)
+        return false; // the archive being written
+    TZipHeaderInfo entry;
+    entry.versionMadeBy = (HostUnix << 8) | 20;
+    entry.modifiedDateTime = dosTimeOf(st.st_mtime);
+    entry.uncompressedSize = static_cast<std::uint64_t>(st.st_size);
+    entry.externalAttributes = attributesOf(st, path);
+    std::string stored = storedNameOf(path);
+    std::size_t slash = stored.rfind('/');
+    entry.filePath = slash == std::string::npos ? std::string() : stored.substr(0, slash + 1);
+    entry.fileName = slash == std::string::npos ? stored : stored.substr(slash + 1);
+    entry.fileNameLength = static_cast<std::uint16_t>(stored.size());
+    entry.relativeOffset = out.position();
+    entry.diskNumberStart = 0;
+    entry.internalAttributes = 2;
+    if (needsUtf8Flag(stored))
+        entry.flag |= FlagUtf8;
+    if (!claimStoredName(stored, path, entry.uncompressedSize, *job.totalBytes))
+        return false;
+    bool skip = false;
+    if (OnStartZip)
+        OnStartZip(path, entry, skip);
+    if (skip) {
+        *job.totalBytes -= std::min(*job.totalBytes, entry.uncompressedSize);
+        return false;
+    }
+    int level = PackLevel <= 0 || isNoCompress(path) ? 0 : std::min(PackLevel, 9);
+    if (!job.encoder->write(out, fd.get(), path, entry, level, *job.doneBytes, *job.totalBytes))
+        return false;
+    m_zippedSources.push_back(path);
+    if (OnEndZip)
+        OnEndZip(path, entry.uncompressedSize, entry.compressedSize, out.position());
+    m_written.push_back(std::move(entry));
+    return true;
+}
+
+void TZipWriter::writeDirectoryAndEnd(ZipOutput& out) {
+    TEndCentral& end = m_endCentral;
+    end.centralOffset = out.position();
+    for (const TZipHeaderInfo& entry : m_written) {
+        std::string record = encodeCentralRecord(entry);
+        out.keepTogether(record.size());
+        out.write(record.data(), record.size());
+    }
+    end.centralSize = out.position() - end.centralOffset;
+    end.thisDisk = 0;
+    end.centralDisk = 0;
+    end.entriesThisDisk = end.totalEntries = m_written.size();
+    std::string record = encodeEnd(end);
+    out.keepTogether(record.size());
+    out.write(record.data(), record.size());
+    end.commentChanged = false;
+}
+
+void TZipWriter::disposeSources() {
+    std::vector<std::string> sources = std::move(m_zippedSources);
+    m_zippedSources.clear();
+    if (!Dispose)
+        return;
+    for (const std::string& path : sources) {
+        bool skip = false;
+        if (OnDisposeFile)
+            OnDisposeFile(path, skip);
+        if (!skip)
+            ::unlink(path.c_str());
+    }
+}
+
+} // namespace quorvel

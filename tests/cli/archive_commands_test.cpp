@@ -1,0 +1,88 @@
+#include "cli/cli_app.h"
+
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+struct ArchiveCommands : ::testing::Test {
+    TempDir dir;
+    std::string out, err;
+
+    int cli(std::vector<std::string> args) {
+        std::ostringstream o, e;
+        args.insert(args.begin(), {"--data-dir", (dir / "data").string()});
+        int code = cli::runCli(args, o, e);
+        out = o.str();
+        err = e.str();
+        return code;
+    }
+    std::string path(const std::string& name) { return (dir / name).string(); }
+};
+
+} // namespace
+
+TEST_F(ArchiveCommands, ZipListTestExtract) {
+    writeFile(dir / "src/a.txt", compressibleText(3000, 1));
+    writeFile(dir / "src/sub/b.bin", randomBytes(500, 2));
+    writeFile(dir / "src/skip.tmp", "x");
+    writeFile(dir / "pw", "letmein\nsecond line ignored\n");
+    ASSERT_EQ(cli({"zip", path("a.zip"), "-r", "-p", "-l", "9", "-x", "*.tmp", "-n", "*.bin", "-c", "weekly",
+                   "--password-file", path("pw"), path("src")}),
+              0)
+        << err;
+    EXPECT_EQ(out, "2 entries written to " + path("a.zip") + "\n");
+
+    ASSERT_EQ(cli({"list", path("a.zip")}), 0) << err;
+    std::istringstream lines(out);
+    std::string first, second;
+    std::getline(lines, first);
+    std::getline(lines, second);
+    if (first.find("a.txt") == std::string::npos)
+        std::swap(first, second); // listed in the order the folder was read
+    std::string stored = dir.path().relative_path().string();
+    EXPECT_EQ(first.substr(0, first.find('\t')), stored + "/src/a.txt");
+    EXPECT_NE(first.find("\t3000\t"), std::string::npos);
+    EXPECT_NE(first.find("\tdeflated\t"), std::string::npos);
+    EXPECT_TRUE(first.ends_with("\tencrypted"));
+    EXPECT_NE(second.find("\t500\t512\tstored\t"), std::string::npos); // 12 bytes of encryption header
+
+    EXPECT_EQ(cli({"test", path("a.zip"), "--password-file", path("pw")}), 0);
+    EXPECT_EQ(out, "2 entries tested, 0 failed\n");
+    EXPECT_EQ(cli({"test", path("a.zip")}), 1);
+    EXPECT_NE(out.find("a.txt: The password is incorrect\n"), std::string::npos);
+
+    ASSERT_EQ(cli({"extract", path("a.zip"), "-d", path("x"), "--password-file", path("pw")}), 0) << err;
+    EXPECT_EQ(readFile(dir / "x" / stored / "src/sub/b.bin"), readFile(dir / "src/sub/b.bin"));
+    // Existing files are kept by default and replaced with -o always.
+    writeFile(dir / "x" / stored / "src/a.txt", "changed");
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("x"), "--password-file", path("pw")}), 0);
+    EXPECT_EQ(readFile(dir / "x" / stored / "src/a.txt"), "changed");
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("x"), "-o", "always", "--password-file", path("pw"),
+                   "*.txt"}),
+              0);
+    EXPECT_EQ(out, "1 entry extracted\n");
+    EXPECT_EQ(readFile(dir / "x" / stored / "src/a.txt"), readFile(dir / "src/a.txt"));
+
+    ASSERT_EQ(cli({"extract", path("a.zip"), "-d", path("flat"), "--no-paths", "--password-file", path("pw")}), 0);
+    EXPECT_TRUE(fs::exists(dir / "flat/b.bin"));
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("nopw")}), 1);
+    EXPECT_NE(err.find("the password is incorrect"), std::string::npos);
+}
+
+TEST_F(ArchiveCommands, UsageAndFailures) {
+    EXPECT_EQ(cli({"zip", path("a.zip")}), 2);
+    EXPECT_EQ(cli({"zip", path("a.zip"), "-l", "12", "x"}), 2);
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-o", "sometimes"}), 2);
+    EXPECT_EQ(cli({"list"}), 2);
+    writeFile(dir / "junk.zip", "this is not an archive at all");
+    EXPECT_EQ(cli({"list", path("junk.zip")}), 1);
+    EXPECT_EQ(err, "Not a valid zip file!\n");
+    EXPECT_EQ(cli({"test", path("missing.zip")}), 1);
+    EXPECT_NE(err.find(path("missing.zip")), std::string::npos);
+}

@@ -1,0 +1,59 @@
+#include "core/zip/wildcard_match.h"
+
+#include <gtest/gtest.h>
+
+using namespace quorvel;
+
+TEST(WildcardMatch, StarsQuestionMarksAndCase) {
+    EXPECT_TRUE(WildcardMatch("*", ""));
+    EXPECT_TRUE(WildcardMatch("*.txt", "Notes.TXT"));
+    EXPECT_TRUE(WildcardMatch("*.tmp", "x.TMP"));
+    EXPECT_FALSE(WildcardMatch("*.txt", "notes.txt.bak"));
+    EXPECT_TRUE(WildcardMatch("a?c", "abc"));
+    EXPECT_FALSE(WildcardMatch("a?c", "ac"));
+    EXPECT_TRUE(WildcardMatch("*.", "readme."));
+    // The star also runs over folder separators.
+    EXPECT_TRUE(WildcardMatch("Data/*.txt", "data/sub/b.txt"));
+    EXPECT_FALSE(WildcardMatch("Data/*.txt", "a.txt"));
+    EXPECT_TRUE(WildcardMatch("/home/u/data/sub/*", "/home/u/Data/Sub/deeper/x.bin"));
+}
+
+TEST(WildcardMatch, Sets) {
+    EXPECT_TRUE(WildcardMatch("a<b-d>?.txt", "AC1.TXT"));
+    EXPECT_TRUE(WildcardMatch("a<d-b>?.txt", "AC1.TXT")); // a range may be written backwards
+    EXPECT_FALSE(WildcardMatch("a<b-d>?.txt", "ae1.txt"));
+    EXPECT_TRUE(WildcardMatch("<!a>x", "bx"));
+    EXPECT_TRUE(WildcardMatch("<^a>x", "bx"));
+    EXPECT_FALSE(WildcardMatch("<!a>x", "ax"));
+    EXPECT_TRUE(WildcardMatch("*<0-9>", "file7"));
+    EXPECT_FALSE(WildcardMatch("<>abc", "abc")); // a mask beginning with an empty set never matches
+}
+
+TEST(WildcardMatch, ResultCodes) {
+    EXPECT_EQ(wildcardMatchResult("abc", "abc"), MatchValid);
+    EXPECT_EQ(wildcardMatchResult("ab", "abc"), MatchEnd);
+    EXPECT_EQ(wildcardMatchResult("abcd", "abc"), MatchAbort);
+    EXPECT_EQ(wildcardMatchResult("abc*", "abc"), MatchValid);
+    EXPECT_EQ(wildcardMatchResult("<a-c>", "x"), MatchRange);
+    EXPECT_EQ(wildcardMatchResult("abd", "abc"), MatchLiteral);
+    EXPECT_EQ(wildcardMatchResult("<>", "x"), MatchPattern);
+    EXPECT_EQ(wildcardMatchResult("a<", "ab"), MatchPattern);
+    EXPECT_EQ(wildcardMatchResult("<a-", "ab"), MatchPattern);
+    EXPECT_EQ(wildcardMatchResult("<ab", "ab"), MatchPattern);
+    EXPECT_EQ(wildcardMatchResult("*x", "abc"), MatchAbort);
+    EXPECT_EQ(wildcardMatchResult("*<>", "abc"), MatchAbort);
+    // The name running out inside the star run's "?" is final.
+    EXPECT_EQ(wildcardMatchResult("*?*", "a"), MatchAbort);
+    EXPECT_EQ(wildcardMatchResult("*?*", "ab"), MatchValid);
+}
+
+TEST(WildcardMatch, ManyStarsStayFast) {
+    std::string name(2000, 'a');
+    EXPECT_FALSE(WildcardMatch("*a*a*a*a*a*a*a*a*a*a*b", name));
+}
+
+TEST(IsWildcardName, MaskCharacters) {
+    for (const char* mask : {"*.txt", "a?", "a<b>", ">/x/*", "|/x/*"})
+        EXPECT_TRUE(IsWildcardName(mask)) << mask;
+    EXPECT_FALSE(IsWildcardName("/home/u/a.txt"));
+}

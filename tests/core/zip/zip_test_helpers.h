@@ -1,0 +1,91 @@
+#pragma once
+
+#include "core/zip/zip_format.h"
+#include "core/zip/zip_reader.h"
+#include "support/test_support.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+#include <zlib.h>
+
+namespace quorvel::test {
+
+// Assembles archives byte by byte, so that tests can put any lie into any field.
+class ArchiveBuilder {
+public:
+    // An entry whose fields are taken from `entry` as given (sizes, CRC and method are not checked).
+    ArchiveBuilder& addRaw(TZipHeaderInfo entry, const std::string& data) {
+        entry.relativeOffset = m_bytes.size();
+        m_bytes += zipformat::encodeLocalHeader(entry, false) + data;
+        m_entries.push_back(entry);
+        return *this;
+    }
+    // A well-formed stored entry.
+    ArchiveBuilder& addStored(const std::string& name, const std::string& data) {
+        return addRaw(entryFor(name, data, 0), data);
+    }
+    // A well-formed deflated entry.
+    ArchiveBuilder& addDeflated(const std::string& name, const std::string& data) {
+        std::string packed = deflateRaw(data);
+        TZipHeaderInfo e = entryFor(name, data, 8);
+        e.compressedSize = packed.size();
+        return addRaw(e, packed);
+    }
+    std::string build(const std::string& comment = {}) {
+        TEndCentral end;
+        end.centralOffset = m_bytes.size();
+        std::string central;
+        for (const TZipHeaderInfo& e : m_entries)
+            central += zipformat::encodeCentralRecord(e);
+        end.centralSize = central.size();
+        end.totalEntries = end.entriesThisDisk = m_entries.size();
+        end.comment = comment;
+        return m_bytes + central + zipformat::encodeEnd(end);
+    }
+
+    static TZipHeaderInfo entryFor(const std::string& name, const std::string& data, std::uint16_t method) {
+        TZipHeaderInfo e;
+        std::size_t slash = name.rfind('/');
+        e.filePath = slash == std::string::npos ? "" : name.substr(0, slash + 1);
+        e.fileName = slash == std::string::npos ? name : name.substr(slash + 1);
+        e.versionMadeBy = (3 << 8) | 20;
+        e.compressionMethod = method;
+        e.crc32 = static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), data.size()));
+        e.compressedSize = e.uncompressedSize = data.size();
+        e.modifiedDateTime = toDosDateTime(DateTime{2020, 5, 17, 10, 30, 0});
+        e.externalAttributes = (0100644u << 16) | 0x20;
+        return e;
+    }
+    static std::string deflateRaw(const std::string& data) {
+        z_stream z{};
+        deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+        std::string out(deflateBound(&z, data.size()) + 16, '\0');
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+        z.avail_in = static_cast<uInt>(data.size());
+        z.next_out = reinterpret_cast<Bytef*>(out.data());
+        z.avail_out = static_cast<uInt>(out.size());
+        deflate(&z, Z_FINISH);
+        out.resize(z.total_out);
+        deflateEnd(&z);
+        return out;
+    }
+
+private:
+    std::string m_bytes;
+    std::vector<TZipHeaderInfo> m_entries;
+};
+
+// Every regular file below a folder, by relative path, with its contents.
+inline std::vector<std::pair<std::string, std::string>> treeOf(const fs::path& root) {
+    std::vector<std::pair<std::string, std::string>> files;
+    if (!fs::exists(root))
+        return files;
+    for (const auto& item : fs::recursive_directory_iterator(root))
+        if (item.is_regular_file())
+            files.emplace_back(fs::relative(item.path(), root).string(), readFile(item.path()));
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+} // namespace quorvel::test

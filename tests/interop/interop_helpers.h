@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/zip/zip_test_helpers.h"
+#include "support/test_support.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace quorvel::test {
+
+// Debian's python with its zipfile module (the first python3 on PATH may lack it).
+inline const std::string Python = "/usr/bin/python3";
+
+// The same tree listing the zip tests use.
+inline auto filesBelow(const fs::path& root) { return treeOf(root); }
+
+inline bool havePeers() {
+    return haveTool("unzip") && haveTool("zip") && haveTool("7zz") && fs::exists(Python);
+}
+
+#define REQUIRE_PEERS()                                                                                              \
+    if (!::quorvel::test::havePeers())                                                                               \
+    GTEST_SKIP() << "zip, unzip, 7zz or " << ::quorvel::test::Python << " is not installed"
+
+inline std::string runOk(const std::vector<std::string>& argv, const fs::path& cwd = {}) {
+    ProcessResult result = runProcess(argv, cwd);
+    EXPECT_EQ(result.exitCode, 0) << argv[0] << " " << (argv.size() > 1 ? argv[1] : "") << ":\n" << result.output;
+    return result.output;
+}
+
+} // namespace quorvel::test
