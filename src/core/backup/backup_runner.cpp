@@ -261,10 +261,12 @@ void BackupRun::filterFile(const std::string& path, bool& skip) {
                 skip = true;
         }
     }
-    if (skip)
-        return;
     const std::size_t slash = path.rfind('/');
-    m_progress.setProgressFileName(slash == std::string::npos ? path : path.substr(slash + 1));
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (isPendingArchiveName(name))
+        skip = true;
+    if (!skip)
+        m_progress.setProgressFileName(name);
 }
 
 void BackupRun::complete(PendingArchive& pending, int filesAdded) {

@@ -3,11 +3,13 @@
 #include "core/platform/atomic_file.h"
 #include "core/util/errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,11 +17,14 @@ namespace quorvel {
 
 namespace {
 
+constexpr std::size_t TagLength = 8;
+constexpr std::string_view PartSuffix = ".part";
+
 std::string randomTag() {
     static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::random_device device;
     std::uniform_int_distribution<std::size_t> pick(0, sizeof Letters - 2);
-    std::string tag(8, 'x');
+    std::string tag(TagLength, 'x');
     for (char& c : tag)
         c = Letters[pick(device)];
     return tag;
@@ -37,11 +42,21 @@ std::string unusedHiddenName(const std::string& finalPath) {
     const std::string folder = slash == std::string::npos ? std::string() : finalPath.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? finalPath : finalPath.substr(slash + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string candidate = folder + "." + name + "." + randomTag() + ".part";
+        std::string candidate = folder + "." + name + "." + randomTag() + std::string(PartSuffix);
         if (nameIsFree(candidate))
             return candidate;
     }
     throw IoError("Cannot find a free temporary name beside '" + finalPath + "'");
+}
+
+bool isPendingArchiveName(const std::string& name) {
+    const std::size_t tail = 1 + TagLength + PartSuffix.size(); // ".xxxxxxxx.part"
+    if (name.size() < tail + 2 || name.front() != '.' || !name.ends_with(PartSuffix))
+        return false;
+    const std::size_t dot = name.size() - tail;
+    const auto tagChar = [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); };
+    return name[dot] == '.' && std::all_of(name.begin() + static_cast<std::ptrdiff_t>(dot) + 1,
+                                           name.begin() + static_cast<std::ptrdiff_t>(dot + 1 + TagLength), tagChar);
 }
 
 PendingArchive::PendingArchive(std::string finalPath, Mode mode)

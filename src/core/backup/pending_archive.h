@@ -41,4 +41,8 @@ private:
 // A hidden name in the folder of `finalPath` that no file holds at the time of the call.
 std::string unusedHiddenName(const std::string& finalPath);
 
+// Whether a file name (without folder) has the form of those hidden names: what a killed run
+// leaves behind, which is never worth backing up.
+bool isPendingArchiveName(const std::string& name);
+
 } // namespace quorvel

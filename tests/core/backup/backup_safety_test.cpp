@@ -125,6 +125,7 @@ TEST_F(BackupRunFixture, DestinationInsideTheSourceDoesNotTakeTheArchiveItReplac
     settings.overwrite = true;
     refreshField();
     writeFile(dest / "Older.zip", "an older archive of another name is backed up like any file");
+    writeFile(dest / ".Docs.zip.k1ll3d00.part", "left behind by a run that was killed");
     ASSERT_EQ(run().status, BackupStatus::Succeeded);
     ASSERT_EQ(run().status, BackupStatus::Succeeded);
     EXPECT_EQ(entries(archive("Docs.zip")), (Strings{"Older.zip", "a.txt", "b.bin", "c.txt"}));
