@@ -2,7 +2,7 @@
 #include "core/util/clock.h"
 #include "gui/app/form_main.h"
 #include "gui/app/single_instance.h"
-#include "gui/widgets/message_box_prompts.h"
+#include "gui/dialogs/gui_prompts.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -18,10 +18,9 @@ int main(int argc, char** argv) {
         if (!instance.claim())
             return 0;
         ensureDataFolder(data.folder);
-        gui::MessageBoxPrompts prompts;
+        gui::GuiPrompts prompts; // message boxes centred on the screen, the message window for outcomes
         SystemClock clock;
         gui::TFormMain form(data, prompts, clock);
-        prompts.setOwner(&form);
         QObject::connect(&instance, &gui::SingleInstance::raiseRequested, &form, &gui::TFormMain::restoreProgram);
         form.showAtStartup();
         return QApplication::exec();

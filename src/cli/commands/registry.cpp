@@ -1,10 +1,10 @@
 #include "cli/cli_app.h"
-#include "cli/commands/projects_command.h"
-#include "cli/commands/show_command.h"
 #include "cli/commands/extract_command.h"
 #include "cli/commands/list_command.h"
 #include "cli/commands/test_command.h"
 #include "cli/commands/zip_command.h"
+#include "cli/commands/projects_command.h"
+#include "cli/commands/show_command.h"
 #include "cli/commands/run_command.h"
 #include "cli/commands/log_command.h"
 
@@ -13,12 +13,12 @@ namespace quorvel::cli {
 // Add each new command here, in the order the usage text should list it.
 std::vector<std::unique_ptr<CliCommand>> allCommands() {
     std::vector<std::unique_ptr<CliCommand>> commands;
-    commands.push_back(std::make_unique<ProjectsCommand>());
-    commands.push_back(std::make_unique<ShowCommand>());
     commands.push_back(std::make_unique<ZipCommand>());
     commands.push_back(std::make_unique<ListCommand>());
     commands.push_back(std::make_unique<TestCommand>());
     commands.push_back(std::make_unique<ExtractCommand>());
+    commands.push_back(std::make_unique<ProjectsCommand>());
+    commands.push_back(std::make_unique<ShowCommand>());
     commands.push_back(std::make_unique<RunCommand>());
     commands.push_back(std::make_unique<LogCommand>());
     return commands;

@@ -41,6 +41,7 @@ TFormPreferences::TFormPreferences(IniFile& projectIni, std::filesystem::path au
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
     layout->addLayout(buttons);
+    setMinimumWidth(420);
 
     connect(cbRun, &QCheckBox::toggled, cbMini, &QCheckBox::setEnabled);
     connect(btnApply, &QPushButton::clicked, this, &TFormPreferences::btnApplyClick);
