@@ -122,7 +122,6 @@ BackupOutcome BackupRun::run() {
         if (!destinationReady())
             return m_outcome;
         writeArchive();
-        advanceControls();
         m_outcome.status = BackupStatus::Succeeded;
     } catch (const EUserCanceled& error) {
         fail(error.what());
@@ -220,6 +219,10 @@ void BackupRun::writeArchive() {
             writerFailed(error);
         throw;
     }
+    // Everything the run records is on the disk before the summary waits its seconds: closing
+    // the program or logging out meanwhile must not lose the log entry, the ring or the number.
+    advanceControls();
+    m_prompts.showTimedMessage(m_outcome.message, MessageKind::Information, BackupMessageSeconds);
 }
 
 void BackupRun::configure(TZipWriter& writer, const std::string& writePath) {
@@ -281,7 +284,6 @@ void BackupRun::complete(PendingArchive& pending, int filesAdded) {
     summary.sizeKb = fileSizeKb(m_archivePath);
     summary.unreadableFiles = m_unreadable;
     m_outcome.message = summaryMessage(summary);
-    m_prompts.showTimedMessage(m_outcome.message, MessageKind::Information, BackupMessageSeconds);
     m_services.log.AppendLog(OperationBackup, StatusSucceeds, succeedsLogText(summary), projectName());
 
     if (suffixOf(m_project) != SuffixMode::None) {

@@ -143,3 +143,28 @@ TEST_F(BackupRunFixture, FilesThatCannotBeReadAreReported) {
     EXPECT_NE(prompts.messages.at(0).text.find("\rAttention:    " + note), std::string::npos);
     EXPECT_NE(newestLog()[LogColumnInformation].find("Kb; " + note), std::string::npos);
 }
+
+// The summary waits six seconds in the desktop program; a program closed meanwhile must have
+// recorded the run already.
+TEST_F(BackupRunFixture, EverythingIsRecordedBeforeTheSummaryIsShown) {
+    struct Observing : ScriptedPrompts {
+        std::function<void()> onTimed;
+        void showTimedMessage(const std::string& text, MessageKind kind, int seconds) override {
+            onTimed();
+            ScriptedPrompts::showTimedMessage(text, kind, seconds);
+        }
+    } observing;
+    controls.project.useLastBackupDate = true;
+    bool checked = false;
+    observing.onTimed = [&] {
+        checked = true;
+        EXPECT_EQ(log.count(), 1);
+        EXPECT_EQ(projectKey("Value"), "1");
+        EXPECT_EQ(projectKey("NewDateTime"), "2026-03-14 10:00:05");
+        EXPECT_EQ(IniFile(data / "StoreNumber.txt").readString("Docs", "N1"), archive("Docs1.zip"));
+        EXPECT_EQ(progress.events, (Strings{"disable", "strip"})); // still busy: no second run meanwhile
+    };
+    BackupRunner runner(DataFiles{data}, log, clock, disks);
+    ASSERT_EQ(runner.run(controls, settings, observing, progress).status, BackupStatus::Succeeded);
+    EXPECT_TRUE(checked);
+}
