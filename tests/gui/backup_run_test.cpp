@@ -2,6 +2,7 @@
 #include "gui/app/form_main.h"
 #include "gui/app/progress_strip.h"
 #include "gui/app/tray_icon.h"
+#include "gui/dialogs/preferences_dialog.h"
 #include "gui/pages/backup_page.h"
 #include "gui/pages/log_page.h"
 #include "gui/pages/log_table_model.h"
@@ -130,6 +131,17 @@ private slots:
         Window w("Log Count=12\n");
         QCOMPARE(w.logModel().rowCount(), 12); // the header row is the table's header
         w.form->operationLog().AppendLog("Restore", "Succeeds", "restored", "Docs");
+        QCOMPARE(w.logCell(0, LogColumnOperation), QStringLiteral("Restore"));
+
+        // The preferences' log size resizes the grid at once.
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<TFormPreferences*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            dialog->LogSpinEdit->setValue(15);
+            dialog->done(QDialog::Accepted);
+        });
+        w.form->menuPreferencesClick();
+        QCOMPARE(w.logModel().rowCount(), 15);
         QCOMPARE(w.logCell(0, LogColumnOperation), QStringLiteral("Restore"));
 
         Window reopened;
