@@ -10,7 +10,8 @@ TEST_F(RunProjectFixture, RunBacksUpLogsAndAdvancesLikeTheProgram) {
     const std::string archive = (dest / "Docs8.zip").string();
     const std::string kb = std::to_string(fs::file_size(archive) / 1024);
     EXPECT_EQ(first.out, "Backup 2 Files Succeeds!\nProject Name: 'Docs'\nFile Name:    'Docs8.zip'\n"
-                         "File Size:    '" + kb + "Kb'\n");
+                         "File Size:    '" +
+                             kb + "Kb'\n");
     EXPECT_EQ(first.err, "");
     EXPECT_EQ(IniFile(dir / "data/project.ini").readString("Docs", "Value"), "8");
 
@@ -37,8 +38,9 @@ TEST_F(RunProjectFixture, InterruptionsAndErrorsExitWithOne) {
     CliRun again = cli({"run", "Same"});
     EXPECT_EQ(again.code, cli::ExitFailure);
     const std::string archive = (dest / "Same.zip").string();
-    EXPECT_EQ(again.out, "'" + archive + "' exists,backup operation has been interrupted!\n"
-                                         "You can setup Overwrite or Skip existed file in Preferences!\n");
+    EXPECT_EQ(again.out, "'" + archive +
+                             "' exists,backup operation has been interrupted!\n"
+                             "You can setup Overwrite or Skip existed file in Preferences!\n");
     CliRun log = cli({"log"});
     EXPECT_TRUE(log.out.starts_with(log.out.substr(0, 19) + "\tBackup\tInterrupt\tSame\t'" + archive +
                                     "' exists,backup has been interripted\n"));

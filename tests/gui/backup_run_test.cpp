@@ -39,12 +39,12 @@ struct Window {
     explicit Window(const std::string& extraCommon = {}, const std::string& extraProject = {}) {
         writeFile(dir / "src/a.txt", compressibleText(200000, 1));
         writeFile(dir / "src/sub/b.bin", randomBytes(300000, 2));
-        writeFile(dir / "project.ini", "[Common]\nProject Count=1\nCount0=Docs\n" + extraCommon +
-                                           "\n[Docs]\nFilename prefix=Docs\nValue=6\nSave Path=" +
-                                           (dir / "dest").string() + "/\nBackup Directory Count=1\nBackup0=" +
-                                           (dir / "src").string() + "/*.*\nWhether password Project=0\n" +
-                                           "isUseNew=1\nisUseToday=1\nNewDateTime=2000-01-01 00:00:00\n" +
-                                           extraProject);
+        writeFile(dir / "project.ini",
+                  "[Common]\nProject Count=1\nCount0=Docs\n" + extraCommon +
+                      "\n[Docs]\nFilename prefix=Docs\nValue=6\nSave Path=" + (dir / "dest").string() +
+                      "/\nBackup Directory Count=1\nBackup0=" + (dir / "src").string() +
+                      "/*.*\nWhether password Project=0\n" +
+                      "isUseNew=1\nisUseToday=1\nNewDateTime=2000-01-01 00:00:00\n" + extraProject);
         form = std::make_unique<TFormMain>(DataFiles{dir.path()}, prompts, clock);
     }
     BackupPage& page() { return *form->TabBackup; }

@@ -29,9 +29,7 @@ public:
     void showMessage(const std::string& text, MessageKind kind) override {
         (kind == MessageKind::Error ? m_err : m_out) << consoleText(text) << "\n";
     }
-    void showTimedMessage(const std::string& text, MessageKind, int) override {
-        m_out << consoleText(text) << "\n";
-    }
+    void showTimedMessage(const std::string& text, MessageKind, int) override { m_out << consoleText(text) << "\n"; }
 
 private:
     bool declined(const std::string& text, const char* answer) {
@@ -76,8 +74,7 @@ int RunCommand::run(CliContext& context) {
     SystemDiskInfo disks;
     ConsolePrompts prompts(context.out, context.err);
     BackupProgress quiet;
-    const BackupOutcome outcome =
-        BackupRunner(context.data, log, clock, disks).run(controls, settings, prompts, quiet);
+    const BackupOutcome outcome = BackupRunner(context.data, log, clock, disks).run(controls, settings, prompts, quiet);
     return outcome.status == BackupStatus::Succeeded ? ExitOk : ExitFailure;
 }
 

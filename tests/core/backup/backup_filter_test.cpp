@@ -28,7 +28,7 @@ TEST_F(BackupRunFixture, DateFilterAddsFilesWrittenAtOrAfterTheFilterTime) {
     EXPECT_EQ(entries(archive("Docs1.zip")), (Strings{"a.txt", "c.txt"}));
     std::sort(progress.fileNames.begin(), progress.fileNames.end());
     EXPECT_EQ(progress.fileNames, (Strings{"a.txt", "c.txt"})); // skipped files are not shown
-    EXPECT_EQ(controls.project.filterDateTime, filter);          // not "Use last backup date"
+    EXPECT_EQ(controls.project.filterDateTime, filter);         // not "Use last backup date"
 
     controls.project.onlyNewer = false; // the filter date no longer matters
     ASSERT_EQ(run().status, BackupStatus::Succeeded);

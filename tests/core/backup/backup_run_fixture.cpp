@@ -1,38 +1,8 @@
 #include "backup_run_fixture.h"
 
 #include "core/ini/ini_file.h"
-#include "core/zip/zip_errors.h"
 
 namespace quorvel::test {
-
-namespace {
-
-class FailingOutput final : public ZipOutput {
-public:
-    FailingOutput(std::unique_ptr<ZipOutput> inner, std::uint64_t limit) : m_inner(std::move(inner)), m_limit(limit) {}
-    void write(const void* data, std::size_t size) override {
-        if (m_inner->position() + size > m_limit)
-            throw ENotEnoughRoom();
-        m_inner->write(data, size);
-    }
-    std::uint64_t position() const override { return m_inner->position(); }
-    void rewrite(std::uint64_t offset, const void* data, std::size_t size) override {
-        m_inner->rewrite(offset, data, size);
-    }
-    void truncate(std::uint64_t offset) override { m_inner->truncate(offset); }
-    void finish() override { m_inner->finish(); }
-    void discard() noexcept override { m_inner->discard(); }
-
-private:
-    std::unique_ptr<ZipOutput> m_inner;
-    std::uint64_t m_limit;
-};
-
-} // namespace
-
-std::unique_ptr<ZipOutput> FailingWriter::openOutput(const std::string& path) {
-    return std::make_unique<FailingOutput>(TZipWriter::openOutput(path), m_limit);
-}
 
 BackupRunFixture::BackupRunFixture() {
     fs::create_directories(data);
@@ -82,6 +52,13 @@ std::vector<std::string> BackupRunFixture::entries(const std::string& archivePat
 
 std::string BackupRunFixture::projectKey(const std::string& key) const {
     return IniFile(data / "project.ini").readString("Docs", key, "(missing)");
+}
+
+void BackupRunFixture::expectOnlyMessage(const std::string& text, MessageKind kind, int seconds) const {
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, text);
+    EXPECT_EQ(prompts.messages[0].kind, kind);
+    EXPECT_EQ(prompts.messages[0].seconds, seconds);
 }
 
 std::vector<std::string> BackupRunFixture::destNames() const {

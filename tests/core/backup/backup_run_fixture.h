@@ -2,7 +2,6 @@
 
 #include "core/backup/backup_runner.h"
 #include "core/restore/scripted_prompts.h"
-#include "core/zip/zip_output.h"
 #include "core/zip/zip_writer.h"
 #include "support/test_support.h"
 
@@ -47,18 +46,6 @@ public:
     }
 };
 
-// Writes through the real file output until `limit` bytes, then fails as a full disk does.
-class FailingWriter final : public TZipWriter {
-public:
-    explicit FailingWriter(std::uint64_t limit) : m_limit(limit) {}
-
-protected:
-    std::unique_ptr<ZipOutput> openOutput(const std::string& path) override;
-
-private:
-    std::uint64_t m_limit;
-};
-
 // Remembers the writer's settings at the moment it opens its output.
 class InspectingWriter final : public TZipWriter {
 public:
@@ -94,6 +81,8 @@ protected:
     // The log's newest entry as its grid row.
     const LogRow& newestLog() const { return log.row(1); }
     std::string projectKey(const std::string& key) const;
+    // The run showed exactly one message: this one (0 seconds for a box that waits for OK).
+    void expectOnlyMessage(const std::string& text, MessageKind kind, int seconds = 0) const;
     // Names in dest/ (hidden ones included), sorted.
     std::vector<std::string> destNames() const;
     void refreshField() { controls.fileNameField = previewFileName(controls.project, settings, clock); }

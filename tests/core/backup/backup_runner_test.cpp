@@ -25,12 +25,10 @@ TEST_F(BackupRunFixture, NumberedRunWritesTheUsedNumberAndShowsTheNextOne) {
     EXPECT_EQ(controls.fileNameField, archive("Docs9.zip"));
 
     const std::string kb = std::to_string(fs::file_size(path) / 1024);
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, "Backup 3 Files Succeeds!\rProject Name: 'Docs'\r"
-                                        "File Name:    'Docs7.zip'\rFile Size:    '" +
-                                            kb + "Kb'");
-    EXPECT_EQ(prompts.messages[0].kind, MessageKind::Information);
-    EXPECT_EQ(prompts.messages[0].seconds, 6);
+    expectOnlyMessage("Backup 3 Files Succeeds!\rProject Name: 'Docs'\rFile Name:    'Docs7.zip'\r"
+                      "File Size:    '" +
+                          kb + "Kb'",
+                      MessageKind::Information, 6);
     EXPECT_EQ(outcome.message, prompts.messages[0].text);
 
     EXPECT_EQ(log.count(), 1);
@@ -107,10 +105,7 @@ TEST_F(BackupRunFixture, ValidationMessagesInTheirOrderAndNothingElse) {
         prompts.messages.clear();
         BackupOutcome outcome = run();
         EXPECT_EQ(outcome.status, BackupStatus::Invalid);
-        ASSERT_EQ(prompts.messages.size(), 1u);
-        EXPECT_EQ(prompts.messages[0].text, message);
-        EXPECT_EQ(prompts.messages[0].kind, MessageKind::Error);
-        EXPECT_EQ(prompts.messages[0].seconds, 0);
+        expectOnlyMessage(message, MessageKind::Error);
         if (controls.fileNameField == "  ")
             refreshField();
         else if (controls.project.filenamePrefix == " ")
@@ -128,9 +123,7 @@ TEST_F(BackupRunFixture, ArchiveWithoutAFolderCannotBeCreated) {
     controls.fileNameField = "Docs1.zip";
     BackupOutcome outcome = run();
     EXPECT_EQ(outcome.status, BackupStatus::Failed);
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, "Unable to create directory");
-    EXPECT_EQ(prompts.messages[0].kind, MessageKind::Error);
+    expectOnlyMessage("Unable to create directory", MessageKind::Error);
     EXPECT_EQ(log.count(), 0);
     EXPECT_TRUE(progress.events.empty());
 }
@@ -148,10 +141,7 @@ TEST_F(BackupRunFixture, MissingFoldersAreCreatedOrTheRunIsInterrupted) {
     BackupOutcome outcome = run();
     EXPECT_EQ(outcome.status, BackupStatus::Interrupted);
     const std::string text = "Folder '" + (dir / "plain/inside/").string() + "' can not be create,backup interrupted!";
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, text);
-    EXPECT_EQ(prompts.messages[0].kind, MessageKind::Warning);
-    EXPECT_EQ(prompts.messages[0].seconds, 6);
+    expectOnlyMessage(text, MessageKind::Warning, 6);
     EXPECT_EQ(newestLog()[LogColumnStatus], "Interrupt");
     EXPECT_EQ(newestLog()[LogColumnInformation], text);
     EXPECT_EQ(controls.project.nextNumber, 2); // only the first run advanced it
@@ -167,10 +157,10 @@ TEST_F(BackupRunFixture, ExistingArchiveWithoutASuffix) {
     prompts.messages.clear();
     BackupOutcome outcome = run();
     EXPECT_EQ(outcome.status, BackupStatus::Interrupted);
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, "'" + path + "' exists,backup operation has been interrupted!\r"
-                                                     "You can setup Overwrite or Skip existed file in Preferences!");
-    EXPECT_EQ(prompts.messages[0].kind, MessageKind::Warning);
+    expectOnlyMessage("'" + path +
+                          "' exists,backup operation has been interrupted!\r"
+                          "You can setup Overwrite or Skip existed file in Preferences!",
+                      MessageKind::Warning, 6);
     EXPECT_EQ(newestLog()[LogColumnStatus], "Interrupt");
     EXPECT_EQ(newestLog()[LogColumnInformation], "'" + path + "' exists,backup has been interripted");
     EXPECT_EQ(readFile(path), first);

@@ -1,6 +1,7 @@
 #include "backup_run_fixture.h"
 
 #include "core/ini/ini_file.h"
+#include "core/zip/zip_errors.h"
 
 #include <sys/stat.h>
 
@@ -10,6 +11,15 @@ using namespace quorvel::test;
 using Strings = std::vector<std::string>;
 
 namespace {
+
+// Makes the writer fail as a full disk does when it comes to the n-th file, with part of the
+// archive written.
+std::function<void(const std::string&)> failAtFile(int n) {
+    return [n, seen = 0](const std::string&) mutable {
+        if (++seen == n)
+            throw ENotEnoughRoom();
+    };
+}
 
 bool isHiddenPart(const std::string& name, const std::string& archiveName) {
     const std::string prefix = "." + archiveName + ".";
@@ -67,11 +77,10 @@ TEST_F(BackupRunFixture, AFailingWriterLeavesThePreviousArchiveAndLogsTheFailure
     progress.events.clear();
 
     writeFile(src / "more.bin", randomBytes(50000, 9));
-    BackupOutcome outcome = run([] { return std::make_unique<FailingWriter>(30000); });
+    progress.onFileName = failAtFile(3);
+    BackupOutcome outcome = run();
     EXPECT_EQ(outcome.status, BackupStatus::Failed);
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, "Not enough room to write archive");
-    EXPECT_EQ(prompts.messages[0].kind, MessageKind::Error);
+    expectOnlyMessage("Not enough room to write archive", MessageKind::Error);
     EXPECT_EQ(log.count(), 2);
     EXPECT_EQ(newestLog()[LogColumnStatus], "Fails");
     EXPECT_EQ(newestLog()[LogColumnInformation], "Not enough room to write archive");
@@ -83,7 +92,8 @@ TEST_F(BackupRunFixture, AFailingWriterLeavesThePreviousArchiveAndLogsTheFailure
 TEST_F(BackupRunFixture, AFailedRunAdvancesNothing) {
     controls.project.useLastBackupDate = true;
     const DateTime filter = controls.project.filterDateTime;
-    BackupOutcome outcome = run([] { return std::make_unique<FailingWriter>(100); });
+    progress.onFileName = failAtFile(1);
+    BackupOutcome outcome = run();
     EXPECT_EQ(outcome.status, BackupStatus::Failed);
     EXPECT_EQ(controls.project.nextNumber, 1);
     EXPECT_EQ(controls.project.filterDateTime, filter);
