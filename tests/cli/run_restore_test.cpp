@@ -81,16 +81,6 @@ TEST_F(RunProjectFixture, EncryptedBackupRestoresByteIdenticalWithOtherTools) {
     EXPECT_NE(runProcess({"unzip", "-t", "-P", "wrong", archive}).exitCode, 0);
 }
 
-TEST_F(RunProjectFixture, PlainBackupRestoresWithUnzip) {
-    if (!haveTool("unzip"))
-        GTEST_SKIP() << "unzip is not installed";
-    writeProject("Plain", {{"Filename prefix", "Plain"}, {"Suffix", "0"}, {"PackLevel", "0"}});
-    ASSERT_EQ(cli({"run", "Plain"}).code, cli::ExitOk);
-    runOk({"unzip", "-q", (dest / "Plain.zip").string(), "-d", (dir / "out").string()});
-    EXPECT_EQ(tree(dir / "out"), (std::vector<std::pair<std::string, std::string>>{
-                                     {"a.txt", readFile(src / "a.txt")}, {"b.bin", readFile(src / "sub/b.bin")}}));
-}
-
 // A run killed while it writes leaves the previous archive under the final name, untouched.
 TEST_F(RunProjectFixture, KilledRunNeverLeavesATruncatedArchive) {
     const fs::path program = binaryDir() / "src/cli/quorvel-backup-cli";

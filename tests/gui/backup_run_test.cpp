@@ -111,20 +111,13 @@ private slots:
         QVERIFY(!fs::exists(w.dir / "dest/Docs7.zip"));
     }
 
-    void theQuestionBeforeTheRunAndAnEmptyProjectList() {
-        Window w("PromptBeforeBackup=1\n");
-        w.prompts.answers = {false};
-        w.form->SpStartClick();
-        QCOMPARE(w.prompts.said, std::vector<std::string>{"Do you want to backup the project 'Docs'?"});
-        QVERIFY(!fs::exists(w.dir / "dest"));
-        QCOMPARE(w.logCell(0, LogColumnStatus), QString());
-
-        const std::string empty;
-        writeFile(w.dir / "project.ini", empty);
+    void withoutProjectsCreateBackupDoesNothing() {
+        Window w;
+        writeFile(w.dir / "project.ini", "");
         w.form->LoadSettingsAndProjects();
-        w.prompts.said.clear();
-        w.form->SpStartClick(); // no project: nothing at all
+        w.form->SpStartClick();
         QVERIFY(w.prompts.said.empty());
+        QVERIFY(!fs::exists(w.dir / "dest"));
     }
 
     void theLogPageHasLogCountPlusOneRowsAndTheEntriesOfLogTxt() {

@@ -52,14 +52,12 @@ public:
     struct Seen {
         std::string path;
         TMultiZipInfo multi;
-        std::string password;
-        std::string comment;
     };
     explicit InspectingWriter(std::vector<Seen>& seen) : m_seen(seen) {}
 
 protected:
     std::unique_ptr<ZipOutput> openOutput(const std::string& path) override {
-        m_seen.push_back({path, MultiZipInfo, Password, ZipComment()});
+        m_seen.push_back({path, MultiZipInfo});
         return TZipWriter::openOutput(path);
     }
 
