@@ -6,6 +6,7 @@
 #include "core/project/validate_project_input.h"
 #include "gui/app/progress_strip.h"
 #include "gui/app/tray_icon.h"
+#include "gui/dialogs/about_dialog.h"
 #include "gui/pages/backup_page.h"
 #include "gui/resources/app_icons.h"
 #include "gui/widgets/guarded.h"
@@ -26,11 +27,6 @@
 #include <QUrl>
 
 namespace quorvel::gui {
-
-namespace {
-// The product's home page, under a domain reserved for examples.
-const char* const ProductHomePage = "https://quorvel-backup.example.org/";
-} // namespace
 
 TFormMain::TFormMain(DataFiles data, UserPrompts& prompts, const Clock& clock, QWidget* parent)
     : QMainWindow(parent), m_data(std::move(data)), m_prompts(prompts), m_clock(clock),
@@ -201,8 +197,8 @@ void TFormMain::RefreshSchedulingIndicators() {
 }
 
 void TFormMain::menuWebsiteClick() {
-    if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductHomePage))))
-        m_prompts.showMessage(std::string("Cannot open the web page ") + ProductHomePage, MessageKind::Warning);
+    if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductWebPage))))
+        m_prompts.showMessage(std::string("Cannot open the web page ") + ProductWebPage, MessageKind::Warning);
 }
 
 void TFormMain::SpSelectDirectoryClick() {
