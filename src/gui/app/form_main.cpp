@@ -8,6 +8,7 @@
 #include "gui/app/tray_icon.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/pages/backup_page.h"
+#include "gui/pages/log_page.h"
 #include "gui/resources/app_icons.h"
 #include "gui/widgets/guarded.h"
 #include "gui/widgets/project_selector.h"
@@ -55,6 +56,9 @@ TFormMain::TFormMain(DataFiles data, UserPrompts& prompts, const Clock& clock, Q
 TFormMain::~TFormMain() {
     if (m_busy)
         QApplication::restoreOverrideCursor();
+    // The page follows the log and must go before it; the widget tree would delete it only
+    // after the members are gone.
+    delete logPage;
 }
 
 void TFormMain::connectCommands() {
