@@ -31,8 +31,7 @@ namespace quorvel::gui {
 
 TFormMain::TFormMain(DataFiles data, UserPrompts& prompts, const Clock& clock, QWidget* parent)
     : QMainWindow(parent), m_data(std::move(data)), m_prompts(prompts), m_clock(clock),
-      m_store(std::make_unique<ProjectStore>(m_data.projectIni(), clock)),
-      m_loaded(std::make_unique<BackupProject>()),
+      m_store(std::make_unique<ProjectStore>(m_data.projectIni(), clock)), m_loaded(std::make_unique<BackupProject>()),
       m_log(std::make_unique<OperationLog>(m_data.logFile(), clock)), m_disks(std::make_unique<SystemDiskInfo>()) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Quorvel ZIP Backup  V1.15"));
