@@ -16,6 +16,8 @@ class QToolButton;
 // Headers that reach <compare> stay out of here: the meta-object compiler cannot read it.
 namespace quorvel {
 class Clock;
+class DiskInfo;
+class OperationLog;
 class ProjectStore;
 struct BackupProject;
 } // namespace quorvel
@@ -23,6 +25,7 @@ struct BackupProject;
 namespace quorvel::gui {
 
 class BackupPage;
+class LogPage;
 class ProgressStrip;
 class ProjectSelector;
 class TrayIcon;
@@ -56,6 +59,7 @@ public:
     BackupPage* TabBackup;
     QWidget* TabRestore;
     QWidget* TabLog;
+    LogPage* logPage; // on TabLog
     ProgressStrip* progressStrip;
 
     // Program menu
@@ -87,6 +91,8 @@ public:
     ProjectStore& store() { return *m_store; }
     const DataFiles& dataFiles() const { return m_data; }
     UserPrompts& prompts() { return m_prompts; }
+    // The operation log the Log page shows; backups and restores append to it.
+    OperationLog& operationLog() { return *m_log; }
     const Clock& clock() const { return m_clock; }
     QStringList projectNames() const;
     // The trimmed text of the project selector.
@@ -98,6 +104,9 @@ public:
 
 public slots:
     void comboProjectChange();
+    // Create Backup: the backup run of the selected project, with the question before it when
+    // "PromptBeforeBackup" is on. The scheduler turns that setting off around its call.
+    void SpStartClick();
     void SpEditClick();
     void SpSaveClick();
     void SpCancelClick();
@@ -116,6 +125,8 @@ signals:
     void projectSaved();
     // After the preferences were applied (the log size may have changed).
     void settingsApplied();
+    // A backup started on the Restore page has finished: its folder view should be read again.
+    void restoreFolderRefreshRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -129,6 +140,7 @@ private:
     void connectCommands();
     void guarded(const std::function<void()>& command);
     void FormClose();
+    void showBackupResult(const BackupProject& project, const std::string& fileNameField);
 
     DataFiles m_data;
     UserPrompts& m_prompts;
@@ -136,6 +148,9 @@ private:
     std::unique_ptr<ProjectStore> m_store;
     AppSettings m_settings;
     std::unique_ptr<BackupProject> m_loaded;
+    std::unique_ptr<OperationLog> m_log;
+    std::unique_ptr<DiskInfo> m_disks;
+    bool m_running = false; // a backup run is under way (its writer lets events through)
     bool m_startMinimised = false;
     bool m_positioned = false;
     bool m_busy = false;
