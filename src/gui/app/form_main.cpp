@@ -1,12 +1,14 @@
 #include "gui/app/form_main.h"
 
 #include "core/backup/operation_log.h"
+#include "core/platform/disk_info.h"
 #include "core/project/project_store.h"
 #include "core/project/validate_project_input.h"
 #include "gui/app/progress_strip.h"
 #include "gui/app/tray_icon.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/pages/backup_page.h"
+#include "gui/pages/log_page.h"
 #include "gui/pages/restore_page.h"
 #include "gui/resources/app_icons.h"
 #include "gui/widgets/guarded.h"
@@ -30,9 +32,8 @@ namespace quorvel::gui {
 
 TFormMain::TFormMain(DataFiles data, UserPrompts& prompts, const Clock& clock, QWidget* parent)
     : QMainWindow(parent), m_data(std::move(data)), m_prompts(prompts), m_clock(clock),
-      m_store(std::make_unique<ProjectStore>(m_data.projectIni(), clock)),
-      m_loaded(std::make_unique<BackupProject>()),
-      m_log(std::make_unique<OperationLog>(m_data.logFile(), clock)) {
+      m_store(std::make_unique<ProjectStore>(m_data.projectIni(), clock)), m_loaded(std::make_unique<BackupProject>()),
+      m_log(std::make_unique<OperationLog>(m_data.logFile(), clock)), m_disks(std::make_unique<SystemDiskInfo>()) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Quorvel ZIP Backup  V1.15"));
     setWindowIcon(mainIcon());
@@ -55,12 +56,17 @@ TFormMain::TFormMain(DataFiles data, UserPrompts& prompts, const Clock& clock, Q
 TFormMain::~TFormMain() {
     if (m_busy)
         QApplication::restoreOverrideCursor();
+    // The page follows the log and must go before it; the widget tree would delete it only
+    // after the members are gone.
+    delete logPage;
+    delete restorePage; // its restore session works on the log and the project file
 }
 
 void TFormMain::connectCommands() {
     connect(comboProject, &QComboBox::activated, this, &TFormMain::comboProjectChange);
     connect(SpEdit, &QToolButton::clicked, this, &TFormMain::SpEditClick);
     connect(SpSave, &QToolButton::clicked, this, &TFormMain::SpSaveClick);
+    connect(SpStart, &QToolButton::clicked, this, &TFormMain::SpStartClick);
     connect(SpCancel, &QToolButton::clicked, this, &TFormMain::SpCancelClick);
     connect(SpExit, &QToolButton::clicked, this, &TFormMain::close);
     connect(spEnable, &QToolButton::clicked, this, &TFormMain::spEnableClick);
@@ -68,6 +74,7 @@ void TFormMain::connectCommands() {
     connect(menuWebsite, &QAction::triggered, this, &TFormMain::menuWebsiteClick);
     connect(TabBackup->SpSelectDirectory, &QToolButton::clicked, this, &TFormMain::SpSelectDirectoryClick);
     connect(SpRestore, &QToolButton::clicked, restorePage, &RestorePage::SpRestoreClick);
+    connect(this, &TFormMain::restoreFolderRefreshRequested, restorePage, &RestorePage::PageControl1Change);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
         if (PageControl1->currentWidget() == TabRestore)
             restorePage->PageControl1Change();

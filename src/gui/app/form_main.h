@@ -16,6 +16,7 @@ class QToolButton;
 // Headers that reach <compare> stay out of here: the meta-object compiler cannot read it.
 namespace quorvel {
 class Clock;
+class DiskInfo;
 class OperationLog;
 class ProjectStore;
 struct BackupProject;
@@ -24,6 +25,7 @@ struct BackupProject;
 namespace quorvel::gui {
 
 class BackupPage;
+class LogPage;
 class ProgressStrip;
 class ProjectSelector;
 class RestorePage;
@@ -59,6 +61,7 @@ public:
     QWidget* TabRestore;
     RestorePage* restorePage; // on TabRestore
     QWidget* TabLog;
+    LogPage* logPage; // on TabLog
     ProgressStrip* progressStrip;
 
     // Program menu
@@ -103,6 +106,9 @@ public:
 
 public slots:
     void comboProjectChange();
+    // Create Backup: the backup run of the selected project, with the question before it when
+    // "PromptBeforeBackup" is on. The scheduler turns that setting off around its call.
+    void SpStartClick();
     void SpEditClick();
     void SpSaveClick();
     void SpCancelClick();
@@ -121,6 +127,8 @@ signals:
     void projectSaved();
     // After the preferences were applied (the log size may have changed).
     void settingsApplied();
+    // A backup started on the Restore page has finished: its folder view should be read again.
+    void restoreFolderRefreshRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -134,6 +142,7 @@ private:
     void connectCommands();
     void guarded(const std::function<void()>& command);
     void FormClose();
+    void showBackupResult(const BackupProject& project, const std::string& fileNameField);
 
     DataFiles m_data;
     UserPrompts& m_prompts;
@@ -142,6 +151,8 @@ private:
     AppSettings m_settings;
     std::unique_ptr<BackupProject> m_loaded;
     std::unique_ptr<OperationLog> m_log;
+    std::unique_ptr<DiskInfo> m_disks;
+    bool m_running = false; // a backup run is under way (its writer lets events through)
     bool m_startMinimised = false;
     bool m_positioned = false;
     bool m_busy = false;

@@ -4,6 +4,7 @@
 #include "gui/app/progress_strip.h"
 #include "gui/app/tray_icon.h"
 #include "gui/pages/backup_page.h"
+#include "gui/pages/log_page.h"
 #include "gui/pages/restore_page.h"
 #include "gui/resources/app_icons.h"
 #include "gui/widgets/project_selector.h"
@@ -119,6 +120,10 @@ void TFormMain::buildPages() {
     restoreLayout->addWidget(restorePage);
     TabLog = new QWidget;
     TabLog->setObjectName(QStringLiteral("TabLog"));
+    auto* logLayout = new QVBoxLayout(TabLog);
+    logLayout->setContentsMargins(0, 0, 0, 0);
+    logPage = new LogPage(*m_log, TabLog);
+    logLayout->addWidget(logPage);
     PageControl1->addTab(TabBackup, tr("Backup"));
     PageControl1->addTab(TabRestore, tr("Restore"));
     PageControl1->addTab(TabLog, tr("Log"));

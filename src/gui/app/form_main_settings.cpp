@@ -1,5 +1,6 @@
 #include "gui/app/form_main.h"
 
+#include "core/backup/operation_log.h"
 #include "core/project/project_store.h"
 
 #include "core/project/autostart_entry.h"
@@ -51,6 +52,7 @@ void TFormMain::menuPreferencesClick() {
         if (dialog.exec() != QDialog::Accepted)
             return;
         dialog.applyTo(m_settings);
+        m_log->setLimit(m_settings.logCount);
         TabBackup->setNumberFill(m_settings.appendZero, m_settings.width);
         if (!selectedProjectName().isEmpty())
             TabBackup->UpdateFileNamePreview();

@@ -101,6 +101,8 @@ public:
     // What a save does to the controls: the save path becomes the folder part of the file-name
     // field, and password and comment fields that were not stored are emptied.
     void applySaved(const BackupProject& saved);
+    // What a backup run changed: the next number, the filter date and time and the file name.
+    void showRunResult(const BackupProject& project, const QString& fileName);
     // Empties what Delete Project leaves empty when no project remains.
     void clearProject();
 

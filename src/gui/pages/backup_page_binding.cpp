@@ -165,6 +165,13 @@ void BackupPage::applySaved(const BackupProject& saved) {
         Editcomment->clear();
 }
 
+void BackupPage::showRunResult(const BackupProject& project, const QString& fileName) {
+    SpinValue->setValue(project.nextNumber);
+    DateTimePickerToday->setDate(toQDate(project.filterDateTime));
+    DateTimePickerTime->setTime(toQTime(project.filterDateTime));
+    EditFilename->setText(fileName);
+}
+
 void BackupPage::clearProject() {
     EditPrefix->clear();
     EditFilename->clear();
