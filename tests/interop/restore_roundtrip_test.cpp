@@ -1,4 +1,4 @@
-// A project backed up with the command-line tool and restored through the Restore page's restore
+// A project backed up by the command-line tool's run and restored through the Restore page's restore
 // operation gives back every file byte for byte, with its modification time.
 #include "core/backup/operation_log.h"
 #include "core/project/project_store.h"
@@ -45,7 +45,7 @@ std::map<std::string, FileState> filesBelow(const fs::path& root) {
 
 } // namespace
 
-TEST(RestoreRoundTrip, BackupByTheCommandLineRestoresByteAndTimeIdentical) {
+TEST(RestoreRoundTrip, ABackupRunRestoresByteAndTimeIdentical) {
     TempDir dir;
     const fs::path source = dir / "Documents";
     const std::map<std::string, std::string> contents{
@@ -63,31 +63,36 @@ TEST(RestoreRoundTrip, BackupByTheCommandLineRestoresByteAndTimeIdentical) {
         when += 86400 + 2;
     }
     const std::string item = (source / "*").string();
-    writeFile(dir / "project.ini", "[Common]\nProject Count=1\nCount0=Documents\n\n[Documents]\nSave Path=" +
+    writeFile(dir / "project.ini", "[Common]\nProject Count=1\nCount0=Documents\n\n[Documents]\n"
+                                   "Filename prefix=Documents_\nSave Path=" +
                                        (dir / "backups").string() + "/\nBackup Directory Count=1\nBackup0=" + item +
-                                       "\nWhether include Subdirectory=1\nWhether store path in Zip=1\n");
-    fs::create_directories(dir / "backups");
+                                       "\nWhether include Subdirectory=1\nWhether password Project=0\n"
+                                       "Whether store path in Zip=1\nPackLevel=9\n");
 
-    // The project's item, with subfolders and stored paths, as its backup run hands it to the writer.
-    const fs::path archive = dir / "backups" / "Documents_0001.zip";
-    const ProcessResult zipped = runProcess(
-        {(binaryDir() / "src/cli/quorvel-backup-cli").string(), "zip", archive.string(), "-r", "-p", item});
-    ASSERT_EQ(zipped.exitCode, 0) << zipped.output;
+    const ProcessResult backup = runProcess(
+        {(binaryDir() / "src/cli/quorvel-backup-cli").string(), "--data-dir", dir.path().string(), "run", "Documents"});
+    ASSERT_EQ(backup.exitCode, 0) << backup.output;
+    std::vector<fs::path> archives;
+    for (const auto& entry : fs::directory_iterator(dir / "backups"))
+        archives.push_back(entry.path());
+    ASSERT_EQ(archives.size(), 1u);
+    const std::string archiveName = archives[0].filename().string();
 
     SystemClock clock;
     ProjectStore store(dir / "project.ini", clock);
     OperationLog log(dir / "log.txt", clock);
+    log.LoadLog(); // the backup's entry is there; the restore's follows it
     SilentPrompts prompts;
     RestoreProgress progress;
     ArchiveQuestions questions;
     RestoreSession session({prompts, progress, questions, log, store});
     const fs::path out = dir / "restored";
     fs::create_directories(out);
-    ASSERT_EQ(session.ListArchiveEntries((dir / "backups").string(), "Documents_0001.zip").size(), contents.size());
+    ASSERT_EQ(session.ListArchiveEntries((dir / "backups").string(), archiveName).size(), contents.size());
 
     RestoreRequest request;
     request.archiveFolder = (dir / "backups").string() + "/";
-    request.archiveName = "Documents_0001.zip";
+    request.archiveName = archiveName;
     request.options.destDir = out.string();
     request.options.useOriginalFolders = true;
     request.projectName = "Documents";
@@ -99,5 +104,7 @@ TEST(RestoreRoundTrip, BackupByTheCommandLineRestoresByteAndTimeIdentical) {
     const std::map<std::string, FileState> original = filesBelow(source);
     EXPECT_EQ(original.size(), contents.size());
     EXPECT_EQ(filesBelow(out / source.relative_path()), original);
+    EXPECT_EQ(log.row(1)[LogColumnOperation], "Restore");
     EXPECT_EQ(log.row(1)[LogColumnStatus], "Succeeds");
+    EXPECT_EQ(log.row(2)[LogColumnOperation], "Backup");
 }
