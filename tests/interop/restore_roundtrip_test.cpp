@@ -83,7 +83,7 @@ TEST(RestoreRoundTrip, ABackupRunRestoresByteAndTimeIdentical) {
     OperationLog log(dir / "log.txt", clock);
     log.LoadLog(); // the backup's entry is there; the restore's follows it
     SilentPrompts prompts;
-    RestoreProgress progress;
+    BackupProgress progress;
     ArchiveQuestions questions;
     RestoreSession session({prompts, progress, questions, log, store});
     const fs::path out = dir / "restored";

@@ -56,7 +56,7 @@ int RestoreCommand::run(CliContext& context) {
     OperationLog log(context.data.logFile(), clock, loadSettingsAndProjects(doc).settings.logCount);
     log.LoadLog();
     ConsolePrompts prompts(context.out, context.err);
-    RestoreProgress quiet;
+    BackupProgress quiet;
     ArchiveQuestions noDialog;
     RestoreSession session({prompts, quiet, noDialog, log, store});
 

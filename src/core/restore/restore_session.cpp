@@ -42,7 +42,7 @@ RestoreSession::RestoreSession(RestoreServices services) : m_services(services) 
 }
 
 void RestoreSession::attachEvents() {
-    RestoreProgress& progress = m_services.progress;
+    BackupProgress& progress = m_services.progress;
     m_reader.processMessages = [&progress] { progress.processMessages(); };
     m_reader.OnInCompleteZip = [this](TIncompleteZipMode& mode) { mode = m_services.questions.askIncompleteZip(); };
     m_reader.OnStartUnZipInfo = [this](int, std::uint64_t, bool&) { noteUnmatchedNames(); };

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "core/restore/archive_entry_listing.h"
-#include "core/restore/restore_feedback.h"
+#include "core/backup/backup_progress.h"
+#include "core/restore/archive_questions.h"
 #include "core/restore/restore_options.h"
 #include "core/restore/restore_report.h"
 #include "core/util/user_prompts.h"
@@ -20,7 +21,7 @@ class ProjectStore;
 // progress), the incomplete-archive question, the operation log and the project file.
 struct RestoreServices {
     UserPrompts& prompts;
-    RestoreProgress& progress;
+    BackupProgress& progress;
     ArchiveQuestions& questions;
     OperationLog& log;
     ProjectStore& store;

@@ -7,7 +7,7 @@
 #include "core/restore/archive_maintenance.h"
 #include "core/restore/restore_session.h"
 #include "gui/app/form_main.h"
-#include "gui/app/progress_strip.h"
+#include "gui/app/window_progress.h"
 #include "gui/dialogs/incomplete_zip_dialog.h"
 #include "gui/pages/backup_page.h"
 #include "gui/pages/restore_folder_field.h"
@@ -20,7 +20,6 @@
 #include <QActionGroup>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -36,15 +35,8 @@ namespace quorvel::gui {
 
 // The main window as the restore core sees it: its busy state and progress strip, and the
 // incomplete-zip dialog.
-struct RestorePage::Feedback final : RestoreProgress, ArchiveQuestions {
-    explicit Feedback(TFormMain& form) : m_form(form) {}
-
-    void enableRunControls(bool enabled) override { m_form.EnableRunControls(enabled); }
-    void showProgressStrip(bool visible) override { m_form.ShowProgressStrip(visible); }
-    void setProgressFileName(const std::string& name) override { m_form.progressStrip->setFileName(qs(name)); }
-    void setTotalPercent(int percent) override { m_form.progressStrip->setTotalPercent(percent); }
-    void setFilePercent(int percent) override { m_form.progressStrip->setFilePercent(percent); }
-    void processMessages() override { QCoreApplication::processEvents(); }
+struct RestorePage::Feedback final : ArchiveQuestions {
+    explicit Feedback(TFormMain& form) : m_form(form), progress(form) {}
 
     TIncompleteZipMode askIncompleteZip() override {
         switch (gui::askIncompleteZip(&m_form)) {
@@ -58,14 +50,14 @@ struct RestorePage::Feedback final : RestoreProgress, ArchiveQuestions {
         return izAssumeNotAZip;
     }
 
-private:
     TFormMain& m_form;
+    WindowProgress progress;
 };
 
 RestorePage::RestorePage(TFormMain& form, QWidget* parent)
     : QWidget(parent), m_form(form), m_feedback(std::make_unique<Feedback>(form)) {
     setObjectName(QStringLiteral("restorePage"));
-    m_session = std::make_unique<RestoreSession>(RestoreServices{form.prompts(), *m_feedback, *m_feedback,
+    m_session = std::make_unique<RestoreSession>(RestoreServices{form.prompts(), m_feedback->progress, *m_feedback,
                                                                  form.operationLog(), form.store()});
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(buildFiles(), 1);
