@@ -143,32 +143,11 @@ RestoreOutcome RestoreSession::restore(const RestoreRequest& request, bool whole
             return declined();
     }
 
-    m_reader.setZipName(archivePath(request.archiveFolder, name));
-    m_reader.setDestDir(options.destDir);
-    m_reader.RecreateDirs = options.useOriginalFolders;
-    m_reader.DoAll = wholeArchive;
-    m_reader.FilesList = wholeArchive ? std::vector<std::string>() : request.entries;
-    m_reader.OverwriteMode = readerOverwriteMode(options.overwrite);
-    if (!trim(options.password).empty())
-        m_reader.Password = options.password;
-
+    configureReader(request, name, wholeArchive);
     Run run;
     run.requested = m_reader.FilesList;
     RestoreOutcome outcome;
-    m_run = &run;
-    m_services.progress.enableRunControls(false);
-    m_services.progress.showProgressStrip(true);
-    try {
-        m_reader.UnZip();
-    } catch (const AbortRestore&) {
-        // "The password is incorrect" has been shown; the mark reports the rest.
-    } catch (const std::exception& error) {
-        outcome.error = error.what();
-    }
-    m_run = nullptr;
-    m_services.progress.showProgressStrip(false);
-    m_services.progress.enableRunControls(true);
-
+    outcome.error = extract(run);
     outcome.restored = run.count;
     outcome.kept = run.tally.keptCount();
     outcome.failures = run.tally.failures();
@@ -177,6 +156,38 @@ RestoreOutcome RestoreSession::restore(const RestoreRequest& request, bool whole
     outcome.status = failed ? RestoreStatus::Failed : RestoreStatus::Succeeded;
     report(request, name, outcome);
     return outcome;
+}
+
+void RestoreSession::configureReader(const RestoreRequest& request, const std::string& archiveName,
+                                     bool wholeArchive) {
+    const RestoreOptions& options = request.options;
+    m_reader.setZipName(archivePath(request.archiveFolder, archiveName));
+    m_reader.setDestDir(options.destDir);
+    m_reader.RecreateDirs = options.useOriginalFolders;
+    m_reader.DoAll = wholeArchive;
+    m_reader.FilesList = wholeArchive ? std::vector<std::string>() : request.entries;
+    m_reader.OverwriteMode = readerOverwriteMode(options.overwrite);
+    if (!trim(options.password).empty())
+        m_reader.Password = options.password; // a blank field keeps the password given before
+}
+
+// Runs the reader in the busy state; returns the error that ended it (empty when none).
+std::string RestoreSession::extract(Run& run) {
+    std::string error;
+    m_run = &run;
+    m_services.progress.enableRunControls(false);
+    m_services.progress.showProgressStrip(true);
+    try {
+        m_reader.UnZip();
+    } catch (const AbortRestore&) {
+        // "The password is incorrect" has been shown; the mark reports the rest.
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    m_run = nullptr;
+    m_services.progress.showProgressStrip(false);
+    m_services.progress.enableRunControls(true);
+    return error;
 }
 
 void RestoreSession::report(const RestoreRequest& request, const std::string& archiveName, RestoreOutcome& outcome) {

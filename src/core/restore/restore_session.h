@@ -87,6 +87,8 @@ private:
 
     RestoreOutcome restore(const RestoreRequest& request, bool wholeArchive);
     void attachEvents();
+    void configureReader(const RestoreRequest& request, const std::string& archiveName, bool wholeArchive);
+    std::string extract(Run& run);
     void noteUnmatchedNames();
     void report(const RestoreRequest& request, const std::string& archiveName, RestoreOutcome& outcome);
     void writeOptions(const RestoreRequest& request);
