@@ -57,16 +57,19 @@ struct Window {
         fs::create_directories(dir / "empty");
         fs::create_directories(restored());
         makeArchive(archives() / "a-second.zip",
-                    {{"one.txt", "1"}, {"Data/two.txt", "2"}, {"Data/three.txt", "3"}, {"Data/sub/four.txt", "4"},
+                    {{"one.txt", "1"},
+                     {"Data/two.txt", "2"},
+                     {"Data/three.txt", "3"},
+                     {"Data/sub/four.txt", "4"},
                      {"five.txt", "5"}},
                     1700000000);
         makeArchive(archives() / "B-first.zip", {{"b.txt", randomBytes(3000, 1)}}, 1600000000);
         makeArchive(archives() / "c-third.zip", {{"c.txt", "c"}}, 1800000000);
-        writeFile(dir / "project.ini", "[Common]\nProject Count=2\nCount0=Docs\nCount1=Empty\nLast Project=Docs\n" +
-                                           common + "\n[Docs]\nSave Path=" + archives().string() +
-                                           "/\nRestore path=" + restored().string() +
-                                           "\nRestore to orig path=1\nOverwrite Mode=4\n\n[Empty]\nSave Path=" +
-                                           (dir / "empty").string() + "/\nOverwrite Mode=7\n");
+        writeFile(dir / "project.ini",
+                  "[Common]\nProject Count=2\nCount0=Docs\nCount1=Empty\nLast Project=Docs\n" + common +
+                      "\n[Docs]\nSave Path=" + archives().string() + "/\nRestore path=" + restored().string() +
+                      "\nRestore to orig path=1\nOverwrite Mode=4\n\n[Empty]\nSave Path=" + (dir / "empty").string() +
+                      "/\nOverwrite Mode=7\n");
         open();
     }
     void open() {
@@ -182,8 +185,7 @@ private slots:
         click(page.StringGridZipfilename, 1); // a-second.zip: Data/sub/four.txt, Data/three.txt, Data/two.txt, ...
         click(page.StringGrid1, 1);
         click(page.StringGrid1, 3, Qt::ShiftModifier);
-        QCOMPARE(page.selectedEntryNames(),
-                 (std::vector<std::string>{"Data/three.txt", "Data/two.txt", "five.txt"}));
+        QCOMPARE(page.selectedEntryNames(), (std::vector<std::string>{"Data/three.txt", "Data/two.txt", "five.txt"}));
         page.RadioAlways->setChecked(true);
         page.CheckBoxUseFolder->setChecked(false);
         page.SpeedButton14->click();

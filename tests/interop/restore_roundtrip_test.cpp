@@ -48,14 +48,13 @@ std::map<std::string, FileState> filesBelow(const fs::path& root) {
 TEST(RestoreRoundTrip, ABackupRunRestoresByteAndTimeIdentical) {
     TempDir dir;
     const fs::path source = dir / "Documents";
-    const std::map<std::string, std::string> contents{
-        {"empty.txt", ""},
-        {"notes.txt", compressibleText(20000, 1)},
-        {"photo.raw", randomBytes(300000, 2)},
-        {"Reports/2024/q1 summary.odt", randomBytes(4096, 3)},
-        {"Reports/2024/größe.txt", "Umlaute im Namen"},
-        {"Letters/deep/er/still/letter.txt", compressibleText(70000, 4)},
-        {"Makefile", "all:\n\ttrue\n"}};
+    const std::map<std::string, std::string> contents{{"empty.txt", ""},
+                                                      {"notes.txt", compressibleText(20000, 1)},
+                                                      {"photo.raw", randomBytes(300000, 2)},
+                                                      {"Reports/2024/q1 summary.odt", randomBytes(4096, 3)},
+                                                      {"Reports/2024/größe.txt", "Umlaute im Namen"},
+                                                      {"Letters/deep/er/still/letter.txt", compressibleText(70000, 4)},
+                                                      {"Makefile", "all:\n\ttrue\n"}};
     std::time_t when = 1650000000; // even: zip time stamps have two-second steps
     for (const auto& [name, data] : contents) {
         writeFile(source / name, data);

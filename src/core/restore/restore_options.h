@@ -52,7 +52,7 @@ struct RestoreOptions {
     std::string destDir;            // "Extract to:", as typed
     bool useOriginalFolders = true; // "Use Original Folder Name"
     std::optional<StoredOverwriteMode> overwrite = StoredOverwriteMode::Never;
-    std::string password;           // "Input Password ( If has ):", as typed; blank keeps the last one
+    std::string password; // "Input Password ( If has ):", as typed; blank keeps the last one
 
     // The options a project stores ("Restore path", "Restore to orig path", "Overwrite Mode"),
     // with an empty password.

@@ -158,8 +158,7 @@ RestoreOutcome RestoreSession::restore(const RestoreRequest& request, bool whole
     return outcome;
 }
 
-void RestoreSession::configureReader(const RestoreRequest& request, const std::string& archiveName,
-                                     bool wholeArchive) {
+void RestoreSession::configureReader(const RestoreRequest& request, const std::string& archiveName, bool wholeArchive) {
     const RestoreOptions& options = request.options;
     m_reader.setZipName(archivePath(request.archiveFolder, archiveName));
     m_reader.setDestDir(options.destDir);

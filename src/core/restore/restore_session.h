@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/restore/archive_entry_listing.h"
 #include "core/backup/backup_progress.h"
+#include "core/restore/archive_entry_listing.h"
 #include "core/restore/archive_questions.h"
 #include "core/restore/restore_options.h"
 #include "core/restore/restore_report.h"
@@ -47,11 +47,11 @@ enum class RestoreStatus {
 
 struct RestoreOutcome {
     RestoreStatus status = RestoreStatus::NothingToRestore;
-    int restored = 0;                  // files (and folders) the reader wrote
-    int kept = 0;                      // existing files the overwrite mode kept
+    int restored = 0; // files (and folders) the reader wrote
+    int kept = 0;     // existing files the overwrite mode kept
     std::vector<EntryFailure> failures;
-    bool wrongPassword = false;        // the failed-restore mark: the extraction was abandoned
-    std::string error;                 // the error that ended the extraction, if any
+    bool wrongPassword = false; // the failed-restore mark: the extraction was abandoned
+    std::string error;          // the error that ended the extraction, if any
 };
 
 // The restore side of the Restore page: one zip reader that lists archives and restores from

@@ -57,8 +57,8 @@ struct RestorePage::Feedback final : ArchiveQuestions {
 RestorePage::RestorePage(TFormMain& form, QWidget* parent)
     : QWidget(parent), m_form(form), m_feedback(std::make_unique<Feedback>(form)) {
     setObjectName(QStringLiteral("restorePage"));
-    m_session = std::make_unique<RestoreSession>(RestoreServices{form.prompts(), m_feedback->progress, *m_feedback,
-                                                                 form.operationLog(), form.store()});
+    m_session = std::make_unique<RestoreSession>(
+        RestoreServices{form.prompts(), m_feedback->progress, *m_feedback, form.operationLog(), form.store()});
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(buildFiles(), 1);
     layout->addWidget(buildOptions());
@@ -295,10 +295,11 @@ void RestorePage::loadOptions(const BackupProject& project) {
 }
 
 std::optional<StoredOverwriteMode> RestorePage::checkedOverwriteMode() const {
-    const std::pair<QRadioButton*, StoredOverwriteMode> order[] = {
-        {RadioOlder, StoredOverwriteMode::IfOlder}, {RadioNewer, StoredOverwriteMode::IfNewer},
-        {RadioNever, StoredOverwriteMode::Never},   {RadioPrompt, StoredOverwriteMode::Prompt},
-        {RadioAlways, StoredOverwriteMode::Always}};
+    const std::pair<QRadioButton*, StoredOverwriteMode> order[] = {{RadioOlder, StoredOverwriteMode::IfOlder},
+                                                                   {RadioNewer, StoredOverwriteMode::IfNewer},
+                                                                   {RadioNever, StoredOverwriteMode::Never},
+                                                                   {RadioPrompt, StoredOverwriteMode::Prompt},
+                                                                   {RadioAlways, StoredOverwriteMode::Always}};
     for (const auto& [radio, mode] : order) {
         if (radio->isChecked())
             return mode;

@@ -132,16 +132,17 @@ QWidget* RestorePage::buildGrids() {
 }
 
 QWidget* RestorePage::buildButtons() {
-    SpeedButton10 = commandButton("SpeedButton10", tr("Delete"), tr("Delete Files Selected"), QStyle::SP_TrashIcon, this);
+    SpeedButton10 =
+        commandButton("SpeedButton10", tr("Delete"), tr("Delete Files Selected"), QStyle::SP_TrashIcon, this);
     SpeedButton9 = commandButton("SpeedButton9", tr("Export"), tr("Export Zip Files"), QStyle::SP_ArrowRight, this);
     Spimport = commandButton("Spimport", tr("Import"), tr("Import a Zip file"), QStyle::SP_ArrowLeft, this);
-    SpeedButton12 = commandButton("SpeedButton12", tr("Add"), tr("Add files to Zip"), QStyle::SP_FileDialogNewFolder,
-                                  this);
-    SpeedButton13 = commandButton("SpeedButton13", tr("Remove"), tr("Delete files for ZIP"),
-                                  QStyle::SP_DialogDiscardButton, this);
+    SpeedButton12 =
+        commandButton("SpeedButton12", tr("Add"), tr("Add files to Zip"), QStyle::SP_FileDialogNewFolder, this);
+    SpeedButton13 =
+        commandButton("SpeedButton13", tr("Remove"), tr("Delete files for ZIP"), QStyle::SP_DialogDiscardButton, this);
     SpeedButton7 = commandButton("SpeedButton7", tr("FTP"), tr("Transfer Files by FTP"), QStyle::SP_DriveNetIcon, this);
-    SpeedButton8 = commandButton("SpeedButton8", tr("Email"), tr("Send Files by Email"),
-                                 QStyle::SP_MessageBoxInformation, this);
+    SpeedButton8 =
+        commandButton("SpeedButton8", tr("Email"), tr("Send Files by Email"), QStyle::SP_MessageBoxInformation, this);
     SpeedButton14 = commandButton("SpeedButton14", tr("Restore Selected"), tr("Restore files selected"),
                                   QStyle::SP_BrowserReload, this);
     auto* bar = new QWidget;

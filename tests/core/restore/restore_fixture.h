@@ -44,8 +44,8 @@ using Files = std::map<std::string, std::string>; // stored name -> contents
 class RestoreFixture : public ::testing::Test {
 protected:
     RestoreFixture() {
-        writeFile(dir / "project.ini", "[Common]\nProject Count=1\nCount0=Docs\n\n[Docs]\nSave Path=" +
-                                           archives().string() + "/\n");
+        writeFile(dir / "project.ini",
+                  "[Common]\nProject Count=1\nCount0=Docs\n\n[Docs]\nSave Path=" + archives().string() + "/\n");
         fs::create_directories(archives());
         fs::create_directories(out());
         session = std::make_unique<RestoreSession>(RestoreServices{prompts, progress, questions, log, store});
@@ -56,8 +56,8 @@ protected:
 
     // Writes the files below a fresh source folder, each with the given modification time, and
     // zips them with stored relative paths into archives()/name.
-    fs::path makeArchive(const std::string& name, const Files& files, const std::string& password = {},
-                         int level = 6, std::time_t modified = 1700000000) {
+    fs::path makeArchive(const std::string& name, const Files& files, const std::string& password = {}, int level = 6,
+                         std::time_t modified = 1700000000) {
         const fs::path source = dir / ("src-" + name);
         for (const auto& [stored, contents] : files) {
             writeFile(source / stored, contents);

@@ -70,8 +70,7 @@ TEST_F(RestoreFixture, WholeArchiveRestoreRecreatesFoldersReportsLogsAndKeepsThe
     for (const auto& [name, contents] : files)
         EXPECT_EQ(readFile(out() / name), contents) << name;
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text,
-              "Restore 10 Files Succeeds!\rProject Name: 'Docs'\rFilename:     'ten.zip'");
+    EXPECT_EQ(prompts.messages[0].text, "Restore 10 Files Succeeds!\rProject Name: 'Docs'\rFilename:     'ten.zip'");
     EXPECT_EQ(prompts.messages[0].kind, MessageKind::Information);
     EXPECT_EQ(prompts.messages[0].seconds, 6);
     EXPECT_EQ(progress.calls, (std::vector<std::string>{"busy", "strip shown", "strip hidden", "idle"}));
@@ -89,8 +88,9 @@ TEST_F(RestoreFixture, WholeArchiveRestoreRecreatesFoldersReportsLogsAndKeepsThe
 }
 
 TEST_F(RestoreFixture, SelectedEntriesAreExactlyThoseRestoredAndFlatWithoutStoredFolders) {
-    const fs::path zip = makeArchive("five.zip", {{"a.txt", "a"}, {"Data/b.txt", "b"}, {"Data/c.txt", "c"},
-                                                  {"Data/sub/d.txt", "d"}, {"e.txt", "e"}});
+    const fs::path zip = makeArchive(
+        "five.zip",
+        {{"a.txt", "a"}, {"Data/b.txt", "b"}, {"Data/c.txt", "c"}, {"Data/sub/d.txt", "d"}, {"e.txt", "e"}});
     const std::vector<EntryRow> rows = session->ListArchiveEntries(archives().string(), "five.zip");
     RestoreRequest r = request("five.zip", entryStoredNames(rows, 1, 3));
     r.options.useOriginalFolders = false;
@@ -113,8 +113,8 @@ TEST_F(RestoreFixture, SelectedEntriesAreExactlyThoseRestoredAndFlatWithoutStore
 
 TEST_F(RestoreFixture, IfNewerAndIfOlderReplaceOnlyByTheArchiveCopysAge) {
     const std::time_t archived = 1700000000;
-    makeArchive("ages.zip", {{"old.txt", "archived old"}, {"new.txt", "archived new"}, {"same.txt", "archived"}}, {},
-                6, archived);
+    makeArchive("ages.zip", {{"old.txt", "archived old"}, {"new.txt", "archived new"}, {"same.txt", "archived"}}, {}, 6,
+                archived);
     auto prepare = [&] {
         writeFile(out() / "old.txt", "disk");
         setModificationTime(out() / "old.txt", archived - 3600); // the disk copy is older
@@ -150,7 +150,8 @@ TEST_F(RestoreFixture, IfNewerAndIfOlderReplaceOnlyByTheArchiveCopysAge) {
     r.options.overwrite = StoredOverwriteMode::Never;
     outcome = session->restoreArchive(r);
     EXPECT_EQ(outcome.status, RestoreStatus::Succeeded);
-    EXPECT_EQ(prompts.messages.back().text, "Restore 0 Files Succeeds!\rProject Name: 'Docs'\rFilename:     'ages.zip'");
+    EXPECT_EQ(prompts.messages.back().text,
+              "Restore 0 Files Succeeds!\rProject Name: 'Docs'\rFilename:     'ages.zip'");
     EXPECT_EQ(logEntries().at(0)[LogColumnStatus], "Succeeds");
     EXPECT_EQ(store.load("Docs").overwriteMode, 2);
 }
@@ -193,10 +194,11 @@ TEST_F(RestoreFixture, ABlankPasswordFieldReusesTheEarlierPasswordAndAWrongOneFa
 }
 
 TEST_F(RestoreFixture, EntriesLeftOutMakeTheRestoreFailWithCountAndReasons) {
-    const fs::path zip = makeArchive("mixed.zip", {{"bad.txt", "these bytes will be damaged"},
-                                                   {"sub/blocked.txt", "a file is in the way"},
-                                                   {"good.txt", "fine"},
-                                                   {"kept.txt", "archived"}},
+    const fs::path zip = makeArchive("mixed.zip",
+                                     {{"bad.txt", "these bytes will be damaged"},
+                                      {"sub/blocked.txt", "a file is in the way"},
+                                      {"good.txt", "fine"},
+                                      {"kept.txt", "archived"}},
                                      {}, 0);
     std::string bytes = readFile(zip);
     const std::size_t at = bytes.find("these bytes");
