@@ -7,6 +7,7 @@
 #include "cli/commands/show_command.h"
 #include "cli/commands/run_command.h"
 #include "cli/commands/log_command.h"
+#include "cli/commands/restore_command.h"
 
 namespace quorvel::cli {
 
@@ -21,6 +22,7 @@ std::vector<std::unique_ptr<CliCommand>> allCommands() {
     commands.push_back(std::make_unique<ShowCommand>());
     commands.push_back(std::make_unique<RunCommand>());
     commands.push_back(std::make_unique<LogCommand>());
+    commands.push_back(std::make_unique<RestoreCommand>());
     return commands;
 }
 

@@ -4,8 +4,8 @@
 
 namespace quorvel {
 
-// How a backup run shows the window that started it what it is doing. The desktop program
-// disables its run controls and shows its progress strip; a caller without a window (the
+// How a backup run or a restore shows the window that started it what it is doing. The desktop
+// program disables its run controls and shows its progress strip; a caller without a window (the
 // command line, a test) keeps the defaults, which show nothing.
 class BackupProgress {
 public:

@@ -9,6 +9,7 @@
 #include "gui/dialogs/about_dialog.h"
 #include "gui/pages/backup_page.h"
 #include "gui/pages/log_page.h"
+#include "gui/pages/restore_page.h"
 #include "gui/resources/app_icons.h"
 #include "gui/widgets/guarded.h"
 #include "gui/widgets/project_selector.h"
@@ -58,6 +59,7 @@ TFormMain::~TFormMain() {
     // The page follows the log and must go before it; the widget tree would delete it only
     // after the members are gone.
     delete logPage;
+    delete restorePage; // its restore session works on the log and the project file
 }
 
 void TFormMain::connectCommands() {
@@ -71,6 +73,12 @@ void TFormMain::connectCommands() {
     connect(menuPreferences, &QAction::triggered, this, &TFormMain::menuPreferencesClick);
     connect(menuWebsite, &QAction::triggered, this, &TFormMain::menuWebsiteClick);
     connect(TabBackup->SpSelectDirectory, &QToolButton::clicked, this, &TFormMain::SpSelectDirectoryClick);
+    connect(SpRestore, &QToolButton::clicked, restorePage, &RestorePage::SpRestoreClick);
+    connect(this, &TFormMain::restoreFolderRefreshRequested, restorePage, &RestorePage::PageControl1Change);
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+        if (PageControl1->currentWidget() == TabRestore)
+            restorePage->PageControl1Change();
+    });
     connect(TrayIcon1, &TrayIcon::openRequested, this, &TFormMain::restoreProgram);
     connect(TrayIcon1->menuEnDis, &QAction::triggered, this, &TFormMain::menuEnDisClick);
     connect(TrayIcon1->Exit1, &QAction::triggered, this, &TFormMain::close);

@@ -28,6 +28,7 @@ class BackupPage;
 class LogPage;
 class ProgressStrip;
 class ProjectSelector;
+class RestorePage;
 class TrayIcon;
 
 // The main window: tool bar with the project selector and the project commands, the Backup,
@@ -58,6 +59,7 @@ public:
     QTabWidget* PageControl1;
     BackupPage* TabBackup;
     QWidget* TabRestore;
+    RestorePage* restorePage; // on TabRestore
     QWidget* TabLog;
     LogPage* logPage; // on TabLog
     ProgressStrip* progressStrip;

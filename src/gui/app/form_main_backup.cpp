@@ -1,44 +1,16 @@
 #include "gui/app/form_main.h"
 
 #include "core/backup/backup_runner.h"
-#include "gui/app/progress_strip.h"
+#include "gui/app/window_progress.h"
 #include "gui/pages/backup_page.h"
 #include "gui/widgets/project_selector.h"
 #include "gui/widgets/qt_text.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QTabWidget>
 
 namespace quorvel::gui {
-
-namespace {
-
-// The main window as the backup run sees it: the busy state, the progress strip and an event
-// loop that keeps running while the writer works.
-class WindowProgress final : public BackupProgress {
-public:
-    explicit WindowProgress(TFormMain& form) : m_form(form) {}
-
-    void enableRunControls(bool enabled) override { m_form.EnableRunControls(enabled); }
-    void setWaitCursor(bool waiting) override {
-        if (waiting)
-            QApplication::restoreOverrideCursor();
-        else
-            QApplication::setOverrideCursor(Qt::ArrowCursor);
-    }
-    void showProgressStrip(bool visible) override { m_form.ShowProgressStrip(visible); }
-    void setProgressFileName(const std::string& name) override { m_form.progressStrip->setFileName(qs(name)); }
-    void setTotalPercent(int percent) override { m_form.progressStrip->setTotalPercent(percent); }
-    void setFilePercent(int percent) override { m_form.progressStrip->setFilePercent(percent); }
-    void processMessages() override { QCoreApplication::processEvents(); }
-
-private:
-    TFormMain& m_form;
-};
-
-} // namespace
 
 void TFormMain::SpStartClick() {
     if (m_running || comboProject->count() == 0)

@@ -5,6 +5,7 @@
 #include "gui/app/tray_icon.h"
 #include "gui/pages/backup_page.h"
 #include "gui/pages/log_page.h"
+#include "gui/pages/restore_page.h"
 #include "gui/resources/app_icons.h"
 #include "gui/widgets/project_selector.h"
 
@@ -113,6 +114,10 @@ void TFormMain::buildPages() {
     TabBackup = new BackupPage(m_clock);
     TabRestore = new QWidget;
     TabRestore->setObjectName(QStringLiteral("TabRestore"));
+    auto* restoreLayout = new QVBoxLayout(TabRestore);
+    restoreLayout->setContentsMargins(0, 0, 0, 0);
+    restorePage = new RestorePage(*this, TabRestore);
+    restoreLayout->addWidget(restorePage);
     TabLog = new QWidget;
     TabLog->setObjectName(QStringLiteral("TabLog"));
     auto* logLayout = new QVBoxLayout(TabLog);

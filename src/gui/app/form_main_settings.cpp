@@ -7,6 +7,7 @@
 #include "gui/app/tray_icon.h"
 #include "gui/dialogs/preferences_dialog.h"
 #include "gui/pages/backup_page.h"
+#include "gui/pages/restore_page.h"
 #include "gui/widgets/project_selector.h"
 #include "gui/widgets/qt_text.h"
 
@@ -20,6 +21,7 @@ void TFormMain::LoadSettingsAndProjects() {
     PageControl1->setCurrentWidget(TabBackup);
     StartupState state = loadSettingsAndProjects(m_store->file());
     m_settings = state.settings;
+    restorePage->loadSortOrder();
     QStringList names;
     for (const auto& name : state.projects)
         names << qs(name);
