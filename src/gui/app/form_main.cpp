@@ -7,6 +7,7 @@
 #include "gui/app/progress_strip.h"
 #include "gui/app/tray_icon.h"
 #include "gui/dialogs/about_dialog.h"
+#include "gui/widgets/help_book.h"
 #include "gui/pages/backup_page.h"
 #include "gui/pages/log_page.h"
 #include "gui/pages/restore_page.h"
@@ -72,6 +73,10 @@ void TFormMain::connectCommands() {
     connect(spEnable, &QToolButton::clicked, this, &TFormMain::spEnableClick);
     connect(menuPreferences, &QAction::triggered, this, &TFormMain::menuPreferencesClick);
     connect(menuWebsite, &QAction::triggered, this, &TFormMain::menuWebsiteClick);
+    connect(menuHelp, &QAction::triggered, this, &TFormMain::menuHelpClick);
+    connect(menuAbout, &QAction::triggered, this, &TFormMain::menuAboutClick);
+    connect(SpeedButton15, &QToolButton::clicked, this, [this] { openHelp(0, m_prompts); });
+    connect(TrayIcon1->Help3, &QAction::triggered, this, [this] { openHelp(0, m_prompts); });
     connect(TabBackup->SpSelectDirectory, &QToolButton::clicked, this, &TFormMain::SpSelectDirectoryClick);
     connect(SpRestore, &QToolButton::clicked, restorePage, &RestorePage::SpRestoreClick);
     connect(this, &TFormMain::restoreFolderRefreshRequested, restorePage, &RestorePage::PageControl1Change);
@@ -210,6 +215,21 @@ void TFormMain::RefreshSchedulingIndicators() {
 void TFormMain::menuWebsiteClick() {
     if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductWebPage))))
         m_prompts.showMessage(std::string("Cannot open the web page ") + ProductWebPage, MessageKind::Warning);
+}
+
+// F1 opens the book at the section of the page in front.
+void TFormMain::menuHelpClick() {
+    int context = HelpMainWindow;
+    if (PageControl1->currentWidget() == TabBackup)
+        context = HelpBackupPage;
+    else if (PageControl1->currentWidget() == TabRestore)
+        context = HelpRestorePage;
+    openHelp(context, m_prompts);
+}
+
+void TFormMain::menuAboutClick() {
+    Taboutform about(this);
+    about.exec();
 }
 
 void TFormMain::SpSelectDirectoryClick() {

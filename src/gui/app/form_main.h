@@ -116,6 +116,8 @@ public slots:
     void menuEnDisClick();
     void menuPreferencesClick();
     void menuWebsiteClick();
+    void menuHelpClick();
+    void menuAboutClick();
     void SpSelectDirectoryClick();
     void RefreshSchedulingIndicators();
 

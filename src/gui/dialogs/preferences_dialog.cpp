@@ -1,8 +1,9 @@
 #include "gui/dialogs/preferences_dialog.h"
 
 #include "core/project/autostart_entry.h"
-#include "gui/widgets/named.h"
 #include "gui/widgets/guarded.h"
+#include "gui/widgets/help_book.h"
+#include "gui/widgets/named.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -46,6 +47,7 @@ TFormPreferences::TFormPreferences(IniFile& projectIni, std::filesystem::path au
     connect(cbRun, &QCheckBox::toggled, cbMini, &QCheckBox::setEnabled);
     connect(btnApply, &QPushButton::clicked, this, &TFormPreferences::btnApplyClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button1, &QPushButton::clicked, this, [this] { openHelp(HelpPreferences, m_prompts); });
 
     RunPreferences run = readRunPreferences(m_ini);
     cbRun->setChecked(run.autoRun);
