@@ -62,8 +62,9 @@ TEST_P(OurArchives, PeersTestAndExtractThemByteIdentical) {
         return argv;
     };
     std::string shown = runOk(with({"unzip", "-t"}, unzipPw, archive.string()));
-    if (!v.comment.empty())
+    if (!v.comment.empty()) {
         EXPECT_NE(shown.find(v.comment), std::string::npos);
+    }
     runOk(with({"7zz", "t"}, sevenPw, archive.string()));
     std::string script = "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\n"
                          "z.setpassword(sys.argv[2].encode())\n"
@@ -86,10 +87,10 @@ TEST_P(OurArchives, PeersTestAndExtractThemByteIdentical) {
 
 INSTANTIATE_TEST_SUITE_P(
     Variants, OurArchives,
-    ::testing::Values(Variant{"stored", 0}, Variant{"level1", 1}, Variant{"level2", 2}, Variant{"level3", 3},
-                      Variant{"level4", 4}, Variant{"level5", 5}, Variant{"level6", 6}, Variant{"level7", 7},
-                      Variant{"level8", 8}, Variant{"level9", 9}, Variant{"encrypted", 6, "pa55 w\xc3\xb6rd"},
-                      Variant{"encryptedStored", 0, "pw"}, Variant{"comment", 6, "", "Backup of the week"},
+    ::testing::Values(Variant{"stored", 0, "", "", true}, Variant{"level1", 1, "", "", true}, Variant{"level2", 2, "", "", true}, Variant{"level3", 3, "", "", true},
+                      Variant{"level4", 4, "", "", true}, Variant{"level5", 5, "", "", true}, Variant{"level6", 6, "", "", true}, Variant{"level7", 7, "", "", true},
+                      Variant{"level8", 8, "", "", true}, Variant{"level9", 9, "", "", true}, Variant{"encrypted", 6, "pa55 w\xc3\xb6rd", "", true},
+                      Variant{"encryptedStored", 0, "pw", "", true}, Variant{"comment", 6, "", "Backup of the week", true},
                       Variant{"noPaths", 6, "", "", false}),
     [](const auto& info) { return info.param.name; });
 

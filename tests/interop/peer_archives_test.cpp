@@ -26,8 +26,9 @@ struct PeerArchives : ::testing::Test {
         reader.setZipName(archive.string());
         reader.Password = password;
         reader.ReadZip();
-        if (expectedEntries >= 0)
+        if (expectedEntries >= 0) {
             EXPECT_EQ(reader.Count(), expectedEntries);
+        }
         for (int i = 0; i < reader.Count(); ++i)
             EXPECT_TRUE(reader.testEntry(i).ok) << reader.Entry(i).storedName() << ": " << reader.testEntry(i).message;
         fs::path out = dir / ("out-" + archive.stem().string());

@@ -5,6 +5,11 @@
 #include "cli/commands/list_command.h"
 #include "cli/commands/test_command.h"
 #include "cli/commands/zip_command.h"
+#include "cli/commands/projects_command.h"
+#include "cli/commands/show_command.h"
+#include "cli/commands/run_command.h"
+#include "cli/commands/log_command.h"
+#include "cli/commands/restore_command.h"
 
 namespace quorvel::cli {
 
@@ -15,6 +20,11 @@ std::vector<std::unique_ptr<CliCommand>> allCommands() {
     commands.push_back(std::make_unique<ListCommand>());
     commands.push_back(std::make_unique<TestCommand>());
     commands.push_back(std::make_unique<ExtractCommand>());
+    commands.push_back(std::make_unique<ProjectsCommand>());
+    commands.push_back(std::make_unique<ShowCommand>());
+    commands.push_back(std::make_unique<RunCommand>());
+    commands.push_back(std::make_unique<LogCommand>());
+    commands.push_back(std::make_unique<RestoreCommand>());
     commands.push_back(std::make_unique<AddCommand>());
     commands.push_back(std::make_unique<DeleteCommand>());
     return commands;

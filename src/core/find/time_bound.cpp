@@ -20,16 +20,26 @@ TimeBound TimeBound::dateTime(const DateTime& value) {
     return TimeBound(Kind::DateTime, value);
 }
 
+namespace {
+std::strong_ordering order(const DateTime& a, const DateTime& b) {
+    if (a < b)
+        return std::strong_ordering::less;
+    if (b < a)
+        return std::strong_ordering::greater;
+    return std::strong_ordering::equal;
+}
+} // namespace
+
 // How the file time stands against the bound, looking only at the parts the bound has.
 std::strong_ordering TimeBound::compareWith(const DateTime& fileTime) const {
     switch (m_kind) {
     case Kind::Date:
-        return fileTime.datePart() <=> m_value.datePart();
+        return order(fileTime.datePart(), m_value.datePart());
     case Kind::TimeOfDay:
         return std::tie(fileTime.hour, fileTime.minute, fileTime.second) <=>
                std::tie(m_value.hour, m_value.minute, m_value.second);
     case Kind::DateTime:
-        return fileTime <=> m_value;
+        return order(fileTime, m_value);
     case Kind::None:
         break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/util/date_time.h"
+#include <compare>
 
 namespace quorvel {
 

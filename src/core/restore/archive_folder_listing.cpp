@@ -5,8 +5,8 @@
 
 namespace quorvel {
 
-std::vector<ArchiveFile> listArchiveFolder(std::string_view folder) {
-    std::vector<ArchiveFile> files;
+std::vector<FolderArchive> listArchiveFolder(std::string_view folder) {
+    std::vector<FolderArchive> files;
     TFileFinder finder;
     // A folder + mask path rather than Location: the folder name is then taken literally.
     finder.IncludeFiles = {archivePath(folder, "*.zip")};
@@ -18,14 +18,14 @@ std::vector<ArchiveFile> listArchiveFolder(std::string_view folder) {
     return files;
 }
 
-ArchiveRow archiveRowOf(const ArchiveFile& file) {
+ArchiveRow archiveRowOf(const FolderArchive& file) {
     return {file.name, std::to_string(file.size / 1024), formatDateTimeShort(file.modified)};
 }
 
-std::vector<ArchiveRow> archiveRowsOf(const std::vector<ArchiveFile>& files) {
+std::vector<ArchiveRow> archiveRowsOf(const std::vector<FolderArchive>& files) {
     std::vector<ArchiveRow> rows;
     rows.reserve(files.size());
-    for (const ArchiveFile& file : files)
+    for (const FolderArchive& file : files)
         rows.push_back(archiveRowOf(file));
     return rows;
 }

@@ -11,12 +11,12 @@
 namespace quorvel {
 
 // One archive file found in the archive folder.
-struct ArchiveFile {
+struct FolderArchive {
     std::string name; // without folder
     std::uint64_t size = 0;
     DateTime modified;
 
-    bool operator==(const ArchiveFile&) const = default;
+    bool operator==(const FolderArchive&) const = default;
 };
 
 // The cells of one row of the archive list, by column.
@@ -28,12 +28,12 @@ using ArchiveRow = std::array<std::string, 3>;
 // or cannot be read gives none. The folder is taken as written after trimming blanks, so a
 // name holding ";", "*" or "?" is searched as that one folder; an empty text means the
 // current folder.
-std::vector<ArchiveFile> listArchiveFolder(std::string_view folder);
+std::vector<FolderArchive> listArchiveFolder(std::string_view folder);
 
 // The row the archive list shows for a file: its name, its size in whole kilobytes (bytes
 // divided by 1024, remainder dropped) and its modification date-time (time left out at midnight).
-ArchiveRow archiveRowOf(const ArchiveFile& file);
-std::vector<ArchiveRow> archiveRowsOf(const std::vector<ArchiveFile>& files);
+ArchiveRow archiveRowOf(const FolderArchive& file);
+std::vector<ArchiveRow> archiveRowsOf(const std::vector<FolderArchive>& files);
 
 // The path of an archive named in the list: the folder text, trimmed, then "/" unless the
 // folder ends in one (or is empty), then the name.

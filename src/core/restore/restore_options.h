@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/zip/zip_types.h"
+
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace quorvel {
@@ -37,5 +40,32 @@ int storedOverwriteValue(std::optional<StoredOverwriteMode> selected);
 
 // The caption of the button of a mode, as the restore question quotes it.
 std::string_view overwriteCaption(StoredOverwriteMode mode);
+
+// The reader's overwrite mode for a button. With no button selected a restore keeps existing
+// files, which is also what is stored for it.
+TUZOverwriteMode readerOverwriteMode(std::optional<StoredOverwriteMode> selected);
+
+struct BackupProject;
+
+// The "Options" group of the Restore page, as a restore reads it.
+struct RestoreOptions {
+    std::string destDir;            // "Extract to:", as typed
+    bool useOriginalFolders = true; // "Use Original Folder Name"
+    std::optional<StoredOverwriteMode> overwrite = StoredOverwriteMode::Never;
+    std::string password; // "Input Password ( If has ):", as typed; blank keeps the last one
+
+    // The options a project stores ("Restore path", "Restore to orig path", "Overwrite Mode"),
+    // with an empty password.
+    static RestoreOptions ofProject(const BackupProject& project);
+};
+
+// The three lines after the first of the restore questions, each ended by a carriage return
+// except the last: the target folder (trimmed), the use of the stored folders and the overwrite
+// mode's caption.
+std::string restoreOptionLines(const RestoreOptions& options);
+// "Do you want to restore the file '" + name + "'?" and the option lines.
+std::string restoreArchiveQuestion(std::string_view archiveName, const RestoreOptions& options);
+// "Do you want to restore " + count + " files from '" + name + "'?" and the option lines.
+std::string restoreSelectedQuestion(std::size_t count, std::string_view archiveName, const RestoreOptions& options);
 
 } // namespace quorvel

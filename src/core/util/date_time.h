@@ -1,6 +1,5 @@
 #pragma once
 
-#include <compare>
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -20,10 +19,20 @@ struct DateTime {
     int minute = 0;
     int second = 0;
 
-    auto operator<=>(const DateTime&) const = default;
+    // Plain operators rather than <=>: Qt's moc cannot read headers that include <compare>.
+    bool operator==(const DateTime&) const = default;
+    bool operator<(const DateTime& other) const { return key() < other.key(); }
+    bool operator>(const DateTime& other) const { return other < *this; }
+    bool operator<=(const DateTime& other) const { return !(other < *this); }
+    bool operator>=(const DateTime& other) const { return !(*this < other); }
 
     bool isMidnight() const { return hour == 0 && minute == 0 && second == 0; }
     DateTime datePart() const { return DateTime{year, month, day, 0, 0, 0}; }
+
+private:
+    long long key() const {
+        return ((((static_cast<long long>(year) * 13 + month) * 32 + day) * 24 + hour) * 60 + minute) * 60 + second;
+    }
 };
 
 bool isLeapYear(int year);

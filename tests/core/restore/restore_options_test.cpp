@@ -17,3 +17,20 @@ TEST(RestoreOptions, StoredNumbersSelectTheirButtonsAndNoneFallsBackToNever) {
     EXPECT_EQ(storedOverwriteValue(StoredOverwriteMode::IfOlder), 4);
     EXPECT_EQ(overwriteCaption(StoredOverwriteMode::Prompt), "Prompt Before  Overwrite");
 }
+
+TEST(RestoreOptions, ButtonsMapToTheReadersModesAndNoneKeepsFiles) {
+    EXPECT_EQ(readerOverwriteMode(StoredOverwriteMode::Prompt), Prompt);
+    EXPECT_EQ(readerOverwriteMode(StoredOverwriteMode::Always), Always);
+    EXPECT_EQ(readerOverwriteMode(StoredOverwriteMode::Never), Never);
+    EXPECT_EQ(readerOverwriteMode(StoredOverwriteMode::IfNewer), ifNewer);
+    EXPECT_EQ(readerOverwriteMode(StoredOverwriteMode::IfOlder), ifOlder);
+    EXPECT_EQ(readerOverwriteMode(std::nullopt), Never);
+
+    RestoreOptions options;
+    options.destDir = "  /home/u/out ";
+    options.useOriginalFolders = false;
+    options.overwrite = std::nullopt;
+    EXPECT_EQ(restoreSelectedQuestion(2, "a.zip", options),
+              "Do you want to restore 2 files from 'a.zip'?\rExtract to:          '/home/u/out'\r"
+              "Use original folder: 'No'\rOverwrite Mode:      ''");
+}

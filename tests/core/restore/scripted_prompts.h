@@ -3,6 +3,7 @@
 #include "core/util/user_prompts.h"
 
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -22,15 +23,25 @@ public:
 
     bool askYesNo(const std::string& text, MessageKind kind) override { return answer(text, kind); }
     bool askOkCancel(const std::string& text, MessageKind kind) override { return answer(text, kind); }
-    void showMessage(const std::string& text, MessageKind kind) override { messages.push_back({text, kind, 0}); }
+    void showMessage(const std::string& text, MessageKind kind) override { shown({text, kind, 0}); }
     void showTimedMessage(const std::string& text, MessageKind kind, int seconds) override {
-        messages.push_back({text, kind, seconds});
+        shown({text, kind, seconds});
     }
+
+    // Adds answers to the end of the script.
+    void queue(std::initializer_list<bool> answers) { m_answers.insert(m_answers.end(), answers); }
 
     std::vector<Shown> questions;
     std::vector<Shown> messages;
+    // Called with every message as it is shown.
+    std::function<void(const Shown&)> onMessage;
 
 private:
+    void shown(const Shown& message) {
+        messages.push_back(message);
+        if (onMessage)
+            onMessage(message);
+    }
     bool answer(const std::string& text, MessageKind kind) {
         questions.push_back({text, kind, 0});
         if (m_answers.empty()) {

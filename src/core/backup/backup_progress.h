@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace quorvel {
+
+// How a backup run or a restore shows the window that started it what it is doing. The desktop
+// program disables its run controls and shows its progress strip; a caller without a window (the
+// command line, a test) keeps the defaults, which show nothing.
+class BackupProgress {
+public:
+    virtual ~BackupProgress() = default;
+    // Create Backup, Restore File, the pages and the tray backup items; false while the writer
+    // runs, which also shows the hourglass cursor.
+    virtual void enableRunControls(bool enabled) { (void)enabled; }
+    // The hourglass alone, dropped while a question waits for the user.
+    virtual void setWaitCursor(bool waiting) { (void)waiting; }
+    virtual void showProgressStrip(bool visible) { (void)visible; }
+    // The name (without folder) of the file being added, shown at once.
+    virtual void setProgressFileName(const std::string& name) { (void)name; }
+    virtual void setTotalPercent(int percent) { (void)percent; }
+    virtual void setFilePercent(int percent) { (void)percent; }
+    // Called between blocks and files, so that a window stays responsive while the writer works.
+    virtual void processMessages() {}
+};
+
+} // namespace quorvel

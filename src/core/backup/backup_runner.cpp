@@ -1,0 +1,360 @@
+#include "core/backup/backup_runner.h"
+
+#include "core/backup/backup_messages.h"
+#include "core/backup/backup_sources.h"
+#include "core/backup/pending_archive.h"
+#include "core/backup/retention.h"
+#include "core/ini/ini_file.h"
+#include "core/project/backup_file_name.h"
+#include "core/project/project_names.h"
+#include "core/project/validate_project_input.h"
+#include "core/util/strings.h"
+#include "core/zip/zip_errors.h"
+#include "core/zip/zip_writer.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <sys/stat.h>
+#include <utility>
+
+namespace quorvel {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+SuffixMode suffixOf(const BackupProject& project) {
+    return project.suffix.value_or(SuffixMode::Number);
+}
+
+std::optional<std::pair<dev_t, ino_t>> fileIdentity(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return std::make_pair(st.st_dev, st.st_ino);
+}
+
+std::optional<std::uint64_t> fileSizeKb(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec)
+        return std::nullopt;
+    return size / 1024;
+}
+
+// The busy state and the progress strip for as long as the writer runs, left again whatever
+// happens.
+class BusyState {
+public:
+    explicit BusyState(BackupProgress& progress) : m_progress(progress) { m_progress.enableRunControls(false); }
+    ~BusyState() {
+        m_progress.showProgressStrip(false);
+        m_progress.enableRunControls(true);
+    }
+    BusyState(const BusyState&) = delete;
+    BusyState& operator=(const BusyState&) = delete;
+
+private:
+    BackupProgress& m_progress;
+};
+
+// One call of the procedure, with what it learns on the way.
+class BackupRun {
+public:
+    struct Services {
+        const DataFiles& data;
+        OperationLog& log;
+        const Clock& clock;
+        const DiskInfo& disks;
+        const BackupRunner::WriterFactory& makeWriter;
+    };
+
+    BackupRun(const Services& services, BackupControls& controls, const AppSettings& settings, UserPrompts& prompts,
+              BackupProgress& progress)
+        : m_services(services), m_controls(controls), m_project(controls.project), m_settings(settings),
+          m_prompts(prompts), m_progress(progress) {}
+
+    BackupOutcome run();
+
+private:
+    bool confirmed();
+    bool inputValid();
+    bool destinationReady();
+    bool folderReady(const std::string& folder);
+    bool archiveNameFree();
+    void writeArchive();
+    void configure(TZipWriter& writer, const std::string& writePath);
+    void bindEvents(TZipWriter& writer, PendingArchive& pending);
+    void filterFile(const std::string& path, bool& skip);
+    void complete(PendingArchive& pending, int filesAdded);
+    void writerFailed(const std::exception& error);
+    void advanceControls();
+
+    void interrupt(const std::string& message, const std::string& logText);
+    void fail(const std::string& message);
+    std::string projectName() const { return m_project.name; }
+
+    const Services& m_services;
+    BackupControls& m_controls;
+    BackupProject& m_project;
+    const AppSettings& m_settings;
+    UserPrompts& m_prompts;
+    BackupProgress& m_progress;
+
+    BackupOutcome m_outcome;
+    std::string m_archivePath;
+    std::optional<std::pair<dev_t, ino_t>> m_previousArchive; // kept under the final name until replaced
+    DateTime m_filter;
+    DateTime m_writerStart;
+    int m_unreadable = 0;
+    bool m_archiveInPlace = false;
+};
+
+BackupOutcome BackupRun::run() {
+    try {
+        if (!confirmed() || !inputValid())
+            return m_outcome;
+        if (suffixOf(m_project) == SuffixMode::Date)
+            m_controls.fileNameField = previewFileName(m_project, m_settings, m_services.clock);
+        m_archivePath = trim(m_controls.fileNameField);
+        m_outcome.archivePath = m_archivePath;
+        if (!destinationReady())
+            return m_outcome;
+        writeArchive();
+        m_outcome.status = BackupStatus::Succeeded;
+    } catch (const EUserCanceled& error) {
+        fail(error.what());
+        m_outcome.status = BackupStatus::Interrupted;
+    } catch (const std::exception& error) {
+        fail(error.what());
+    }
+    return m_outcome;
+}
+
+bool BackupRun::confirmed() {
+    if (m_settings.promptBeforeBackup &&
+        !m_prompts.askYesNo(backupQuestion(trim(m_project.name)), MessageKind::Information)) {
+        m_outcome.status = BackupStatus::Declined;
+        return false;
+    }
+    return true;
+}
+
+bool BackupRun::inputValid() {
+    if (const auto message = ValidateProjectInput(m_project, m_controls.fileNameField)) {
+        m_prompts.showMessage(*message, MessageKind::Error);
+        m_outcome.status = BackupStatus::Invalid;
+        m_outcome.message = *message;
+        return false;
+    }
+    return true;
+}
+
+bool BackupRun::destinationReady() {
+    const std::string folder = folderPart(m_archivePath);
+    if (folder.empty()) {
+        fail(std::string(UnableToCreateDirectory));
+        return false;
+    }
+    return folderReady(folder) && archiveNameFree();
+}
+
+bool BackupRun::folderReady(const std::string& folder) {
+    std::error_code ec;
+    if (fs::is_directory(folder, ec))
+        return true;
+    fs::create_directories(folder, ec);
+    if (!ec && fs::is_directory(folder, ec))
+        return true;
+    const std::string message = folderNotCreatedMessage(folder);
+    interrupt(message, message);
+    return false;
+}
+
+bool BackupRun::archiveNameFree() {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(m_archivePath, ec)) || fs::is_directory(m_archivePath, ec))
+        return true;
+    if (!m_settings.overwrite) {
+        interrupt(archiveExistsMessage(m_archivePath), archiveExistsLogText(m_archivePath));
+        return false;
+    }
+    // The old archive is replaced only by the complete new one; see writeArchive().
+    m_previousArchive = fileIdentity(m_archivePath);
+    return true;
+}
+
+void BackupRun::writeArchive() {
+    const std::string folder = folderPart(m_archivePath);
+    const DriveType drive = m_services.disks.driveType(folder);
+    const bool spanned = drive == DriveType::Removable || drive == DriveType::CdRom;
+    if (spanned && m_previousArchive) {
+        // A set spanned over disks is written in place: the old archive has to go first.
+        std::error_code ignored;
+        fs::remove(m_archivePath, ignored);
+        m_previousArchive.reset();
+    }
+    PendingArchive pending(m_archivePath, spanned ? PendingArchive::Direct : PendingArchive::Hidden);
+    std::unique_ptr<TZipWriter> writer =
+        m_services.makeWriter ? m_services.makeWriter() : std::make_unique<TZipWriter>();
+    configure(*writer, pending.writePath());
+
+    BusyState busy(m_progress);
+    m_filter = m_project.filterDateTime;
+    writer->MultiZipInfo.MultiMode = spanned ? mmSpan : mmNone;
+    if (spanned)
+        writer->MultiZipInfo.WriteDiskLabels = true;
+    m_progress.showProgressStrip(true);
+    bindEvents(*writer, pending);
+    try {
+        if (!anyBackupSourceExists(m_project.backupItems))
+            throw Error(nothingToBackUpMessage());
+        m_writerStart = m_services.clock.now();
+        writer->Zip();
+        if (!pending.completed())
+            throw Error("The archive was not completed");
+    } catch (const std::exception& error) {
+        if (!m_archiveInPlace)
+            writerFailed(error);
+        throw;
+    }
+    // Everything the run records is on the disk before the summary waits its seconds: closing
+    // the program or logging out meanwhile must not lose the log entry, the ring or the number.
+    advanceControls();
+    m_prompts.showTimedMessage(m_outcome.message, MessageKind::Information, BackupMessageSeconds);
+}
+
+void BackupRun::configure(TZipWriter& writer, const std::string& writePath) {
+    writer.setZipName(writePath);
+    writer.Recurse = m_project.includeSubfolders;
+    writer.StorePaths = m_project.storePaths;
+    const std::string comment = trim(m_project.comment);
+    writer.setZipComment(m_project.storeComment && !comment.empty() ? comment : std::string());
+    writer.FilesList = m_project.backupItems;
+    writer.ExcludeList = m_project.excludeItems;
+    const std::string password = trim(m_project.password);
+    writer.Password = m_project.usePassword && !password.empty() ? password : std::string();
+    writer.PackLevel = std::clamp(m_project.packLevel, MinPackLevel, MaxPackLevel);
+    writer.AddDirEntriesOnRecurse = false;
+}
+
+void BackupRun::bindEvents(TZipWriter& writer, PendingArchive& pending) {
+    writer.DoProcessMessages = true;
+    writer.processMessages = [this] { m_progress.processMessages(); };
+    writer.OnStartZip = [this](const std::string& path, TZipHeaderInfo&, bool& skip) { filterFile(path, skip); };
+    writer.OnTotalPercentDone = [this](int percent) { m_progress.setTotalPercent(percent); };
+    writer.OnFilePercentDone = [this](int percent) { m_progress.setFilePercent(percent); };
+    writer.OnSkippingFile = [this](TSkipReason reason, const std::string&, int, bool&) {
+        if (reason == SkipCannotOpen)
+            ++m_unreadable;
+    };
+    writer.OnZipComplete = [this, &pending](int filesAdded) { complete(pending, filesAdded); };
+}
+
+void BackupRun::filterFile(const std::string& path, bool& skip) {
+    if (m_project.onlyNewer || m_previousArchive) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0) {
+            // The archive this run replaces, when the destination lies inside the source: it
+            // would have been deleted before the run and must not be backed up into its successor.
+            if (m_previousArchive && std::make_pair(st.st_dev, st.st_ino) == *m_previousArchive)
+                skip = true;
+            if (m_project.onlyNewer && fromTimeT(st.st_mtime) < m_filter)
+                skip = true;
+        }
+    }
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (isPendingArchiveName(name))
+        skip = true;
+    if (!skip)
+        m_progress.setProgressFileName(name);
+}
+
+void BackupRun::complete(PendingArchive& pending, int filesAdded) {
+    pending.complete();
+    m_archiveInPlace = true;
+    m_outcome.filesAdded = filesAdded;
+
+    BackupSummary summary;
+    summary.filesAdded = filesAdded;
+    summary.project = projectName();
+    summary.archivePath = m_archivePath;
+    summary.sizeKb = fileSizeKb(m_archivePath);
+    summary.unreadableFiles = m_unreadable;
+    m_outcome.message = summaryMessage(summary);
+    m_services.log.AppendLog(OperationBackup, StatusSucceeds, succeedsLogText(summary), projectName());
+
+    if (suffixOf(m_project) != SuffixMode::None) {
+        IniFile storeNumber(m_services.data.storeNumber());
+        ApplyRetention(storeNumber, projectName(), m_archivePath, m_project.storeNumber);
+    }
+}
+
+// A run that failed while writing is logged: an unattended run that failed must show in the
+// log, or nobody learns that the backup is missing. A cancelled disk request is an interruption.
+void BackupRun::writerFailed(const std::exception& error) {
+    const bool cancelled = dynamic_cast<const EUserCanceled*>(&error) != nullptr;
+    try {
+        m_services.log.AppendLog(OperationBackup, cancelled ? StatusInterrupt : StatusFails, error.what(),
+                                 projectName());
+    } catch (const std::exception&) {
+        // The error being reported matters more than the log that could not take it.
+    }
+}
+
+void BackupRun::advanceControls() {
+    const bool numbered = suffixOf(m_project) == SuffixMode::Number;
+    IniFile projectIni(m_services.data.projectIni());
+    projectIni.edit([&](IniDocument& doc) {
+        if (numbered)
+            doc.writeInteger(m_project.name, "Value", m_project.nextNumber);
+        if (m_project.useLastBackupDate)
+            doc.writeString(m_project.name, "NewDateTime", formatDateTime(m_writerStart));
+    });
+    if (numbered)
+        m_project.nextNumber = std::clamp(m_project.nextNumber + m_project.increaseValue, MinNumber, MaxNumber);
+    if (m_project.useLastBackupDate)
+        m_project.filterDateTime = m_writerStart;
+    m_controls.fileNameField = previewFileName(m_project, m_settings, m_services.clock);
+}
+
+void BackupRun::interrupt(const std::string& message, const std::string& logText) {
+    m_prompts.showTimedMessage(message, MessageKind::Warning, BackupMessageSeconds);
+    m_services.log.AppendLog(OperationBackup, StatusInterrupt, logText, projectName());
+    m_outcome.status = BackupStatus::Interrupted;
+    m_outcome.message = message;
+}
+
+void BackupRun::fail(const std::string& message) {
+    m_prompts.showMessage(message, MessageKind::Error);
+    m_outcome.status = BackupStatus::Failed;
+    m_outcome.message = message;
+}
+
+} // namespace
+
+BackupRunner::BackupRunner(DataFiles data, OperationLog& log, const Clock& clock, const DiskInfo& disks,
+                           WriterFactory makeWriter)
+    : m_data(std::move(data)), m_log(log), m_clock(clock), m_disks(disks), m_makeWriter(std::move(makeWriter)) {}
+
+BackupOutcome BackupRunner::run(BackupControls& controls, const AppSettings& settings, UserPrompts& prompts,
+                                BackupProgress& progress) {
+    const BackupRun::Services services{m_data, m_log, m_clock, m_disks, m_makeWriter};
+    return BackupRun(services, controls, settings, prompts, progress).run();
+}
+
+std::string previewFileName(const BackupProject& project, const AppSettings& settings, const Clock& clock) {
+    return composeBackupFileName(project.savePath, project.filenamePrefix, suffixOf(project), project.nextNumber,
+                                 settings.appendZero, settings.width, clock.now());
+}
+
+void askForNextDisk(UserPrompts& prompts, BackupProgress& progress, int nextDisk, std::string& fileName) {
+    progress.setWaitCursor(false);
+    if (!prompts.askOkCancel(nextDiskQuestion(nextDisk), MessageKind::Confirmation))
+        fileName.clear();
+    progress.setWaitCursor(true);
+}
+
+} // namespace quorvel

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "core/backup/backup_progress.h"
+#include "core/backup/operation_log.h"
+#include "core/platform/data_folder.h"
+#include "core/platform/disk_info.h"
+#include "core/project/app_settings.h"
+#include "core/project/backup_project.h"
+#include "core/util/clock.h"
+#include "core/util/user_prompts.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace quorvel {
+
+class TZipWriter;
+
+// What a backup run reads from the Backup page and changes on it: the project as its controls
+// show it (the name is the selector's trimmed text) and the file-name field, which the user may
+// have typed into. After a run the field holds the recomposed preview, the project the next
+// number and the filter date-time the page should show.
+struct BackupControls {
+    BackupProject project;
+    std::string fileNameField;
+};
+
+enum class BackupStatus {
+    Declined,    // the question before the run was answered No
+    Invalid,     // an input check failed; nothing was written
+    Interrupted, // the destination folder or an existing archive stopped the run ("Interrupt" logged)
+    Failed,      // an error was shown; a failure while writing is logged as "Fails"
+    Succeeded    // the archive is complete under its final name ("Succeeds" logged)
+};
+
+struct BackupOutcome {
+    BackupStatus status = BackupStatus::Declined;
+    std::string archivePath; // the archive the run was for, once it was known
+    int filesAdded = 0;
+    std::string message; // the last text shown: the error, the warning or the summary
+};
+
+// The backup procedure shared by Create Backup, the tray's project items, the scheduler and the
+// command line. Everything it has to say goes through the caller's UserPrompts (questions,
+// input errors, the timed outcome messages) and BackupProgress (busy state, progress strip).
+// The scheduler runs it with a copy of the settings whose promptBeforeBackup is off, so the
+// program's own setting is never touched.
+class BackupRunner {
+public:
+    using WriterFactory = std::function<std::unique_ptr<TZipWriter>()>;
+
+    // The log is the one the Log page shows (loaded, so that appends continue its numbering).
+    BackupRunner(DataFiles data, OperationLog& log, const Clock& clock, const DiskInfo& disks,
+                 WriterFactory makeWriter = {});
+
+    // One run of the project in `controls`. Errors are shown through `prompts` and never thrown.
+    BackupOutcome run(BackupControls& controls, const AppSettings& settings, UserPrompts& prompts,
+                      BackupProgress& progress);
+
+private:
+    DataFiles m_data;
+    OperationLog& m_log;
+    const Clock& m_clock;
+    const DiskInfo& m_disks;
+    WriterFactory m_makeWriter;
+};
+
+// The file-name field as the preview shows it for the project's controls now.
+std::string previewFileName(const BackupProject& project, const AppSettings& settings, const Clock& clock);
+
+// The answer to the writer's request for the next disk of a spanned archive: OK keeps the name,
+// Cancel empties it, which stops the writer.
+void askForNextDisk(UserPrompts& prompts, BackupProgress& progress, int nextDisk, std::string& fileName);
+
+} // namespace quorvel

@@ -1,0 +1,80 @@
+#include "core/backup/pending_archive.h"
+
+#include "core/platform/atomic_file.h"
+#include "core/util/errors.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvel {
+
+namespace {
+
+constexpr std::size_t TagLength = 8;
+constexpr std::string_view PartSuffix = ".part";
+
+std::string randomTag() {
+    static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device device;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof Letters - 2);
+    std::string tag(TagLength, 'x');
+    for (char& c : tag)
+        c = Letters[pick(device)];
+    return tag;
+}
+
+bool nameIsFree(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) != 0 && errno == ENOENT;
+}
+
+} // namespace
+
+std::string unusedHiddenName(const std::string& finalPath) {
+    const std::size_t slash = finalPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : finalPath.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? finalPath : finalPath.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = folder + "." + name + "." + randomTag() + std::string(PartSuffix);
+        if (nameIsFree(candidate))
+            return candidate;
+    }
+    throw IoError("Cannot find a free temporary name beside '" + finalPath + "'");
+}
+
+bool isPendingArchiveName(const std::string& name) {
+    const std::size_t tail = 1 + TagLength + PartSuffix.size(); // ".xxxxxxxx.part"
+    if (name.size() < tail + 2 || name.front() != '.' || !name.ends_with(PartSuffix))
+        return false;
+    const std::size_t dot = name.size() - tail;
+    const auto tagChar = [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); };
+    return name[dot] == '.' && std::all_of(name.begin() + static_cast<std::ptrdiff_t>(dot) + 1,
+                                           name.begin() + static_cast<std::ptrdiff_t>(dot + 1 + TagLength), tagChar);
+}
+
+PendingArchive::PendingArchive(std::string finalPath, Mode mode)
+    : m_finalPath(std::move(finalPath)), m_writePath(mode == Hidden ? unusedHiddenName(m_finalPath) : m_finalPath),
+      m_mode(mode) {}
+
+PendingArchive::~PendingArchive() {
+    if (m_mode == Hidden && !m_completed)
+        ::unlink(m_writePath.c_str());
+}
+
+void PendingArchive::complete() {
+    if (m_mode == Hidden) {
+        if (std::rename(m_writePath.c_str(), m_finalPath.c_str()) != 0)
+            throw IoError("Cannot rename '" + m_writePath + "' to '" + m_finalPath + "': " + std::strerror(errno));
+        syncFolder(std::filesystem::absolute(m_finalPath).parent_path());
+    }
+    m_completed = true;
+}
+
+} // namespace quorvel

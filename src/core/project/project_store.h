@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/ini/ini_file.h"
+#include "core/project/backup_project.h"
+#include "core/util/clock.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+inline constexpr std::string_view CommonSection = "Common";
+
+// Loading and saving of project sections and of the project list in project.ini.
+// Nothing is cached: every call reads or writes the file as it is now.
+class ProjectStore {
+public:
+    ProjectStore(std::filesystem::path projectIni, const Clock& clock);
+
+    // The project as the Backup page shows it after loading its section; a missing section
+    // gives the defaults. `name` is trimmed.
+    BackupProject load(std::string_view name) const;
+    static BackupProject fromDocument(const IniDocument& doc, std::string_view name, const Clock& clock);
+
+    // Writes the project's section in one atomic replacement of the file. The save path
+    // written is the folder part of the trimmed file-name field; the restore keys are left
+    // as they are. The caller validates first (ValidateProjectInput).
+    void save(const BackupProject& project, std::string_view fileNameField);
+    static void writeProject(IniDocument& doc, const BackupProject& project, std::string_view fileNameField);
+
+    // The project names of "Common" in the selector's order; empty entries are skipped, and a
+    // name that repeats another without regard to case is taken once.
+    std::vector<std::string> projectList() const;
+    static std::vector<std::string> readProjectList(const IniDocument& doc);
+    // "Project Count" and every "Count" key from 0, in the given order.
+    void saveProjectList(const std::vector<std::string>& names);
+    static void writeProjectList(IniDocument& doc, const std::vector<std::string>& names);
+
+    // "BackupMode" of a project as stored (3 when missing), read from the file on each call.
+    int storedScheduleMode(std::string_view name) const;
+
+    // The per-project restore options, written after a restore.
+    void writeRestoreOptions(std::string_view name, std::string_view restorePath, bool restoreToOrigPath,
+                             int overwriteMode);
+
+    const IniFile& file() const { return m_ini; }
+
+private:
+    IniFile m_ini;
+    const Clock& m_clock;
+};
+
+// The values of "name" + index keys from index 0 below the count stored under `countKey`,
+// in index order, leaving out empty and missing entries.
+std::vector<std::string> readIndexedList(const IniDocument& doc, std::string_view section, std::string_view countKey,
+                                         std::string_view itemPrefix);
+
+} // namespace quorvel

@@ -1,0 +1,277 @@
+#include "gui/app/form_main.h"
+
+#include "core/backup/operation_log.h"
+#include "core/platform/disk_info.h"
+#include "core/project/project_store.h"
+#include "core/project/validate_project_input.h"
+#include "gui/app/progress_strip.h"
+#include "gui/app/tray_icon.h"
+#include "gui/dialogs/about_dialog.h"
+#include "gui/widgets/help_book.h"
+#include "gui/pages/backup_page.h"
+#include "gui/pages/log_page.h"
+#include "gui/pages/restore_page.h"
+#include "gui/resources/app_icons.h"
+#include "gui/widgets/guarded.h"
+#include "gui/widgets/project_selector.h"
+#include "gui/widgets/qt_text.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QUrl>
+
+namespace quorvel::gui {
+
+TFormMain::TFormMain(DataFiles data, UserPrompts& prompts, const Clock& clock, QWidget* parent)
+    : QMainWindow(parent), m_data(std::move(data)), m_prompts(prompts), m_clock(clock),
+      m_store(std::make_unique<ProjectStore>(m_data.projectIni(), clock)), m_loaded(std::make_unique<BackupProject>()),
+      m_log(std::make_unique<OperationLog>(m_data.logFile(), clock)), m_disks(std::make_unique<SystemDiskInfo>()) {
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("Quorvel ZIP Backup  V1.15"));
+    setWindowIcon(mainIcon());
+    buildToolBar();
+    buildMenu();
+    buildPages();
+    buildTray();
+    connectCommands();
+    resize(1100, 680);
+    SetBrowseMode(true);
+    guarded([this] { LoadSettingsAndProjects(); });
+    guarded([this] {
+        m_log->setLimit(m_settings.logCount);
+        m_log->LoadLog();
+    });
+    m_startMinimised = m_settings.startMinimised();
+    ShowProgressStrip(false);
+}
+
+TFormMain::~TFormMain() {
+    if (m_busy)
+        QApplication::restoreOverrideCursor();
+    // The page follows the log and must go before it; the widget tree would delete it only
+    // after the members are gone.
+    delete logPage;
+    delete restorePage; // its restore session works on the log and the project file
+}
+
+void TFormMain::connectCommands() {
+    connect(comboProject, &QComboBox::activated, this, &TFormMain::comboProjectChange);
+    connect(SpEdit, &QToolButton::clicked, this, &TFormMain::SpEditClick);
+    connect(SpSave, &QToolButton::clicked, this, &TFormMain::SpSaveClick);
+    connect(SpStart, &QToolButton::clicked, this, &TFormMain::SpStartClick);
+    connect(SpCancel, &QToolButton::clicked, this, &TFormMain::SpCancelClick);
+    connect(SpExit, &QToolButton::clicked, this, &TFormMain::close);
+    connect(spEnable, &QToolButton::clicked, this, &TFormMain::spEnableClick);
+    connect(menuPreferences, &QAction::triggered, this, &TFormMain::menuPreferencesClick);
+    connect(menuWebsite, &QAction::triggered, this, &TFormMain::menuWebsiteClick);
+    connect(menuHelp, &QAction::triggered, this, &TFormMain::menuHelpClick);
+    connect(menuAbout, &QAction::triggered, this, &TFormMain::menuAboutClick);
+    connect(SpeedButton15, &QToolButton::clicked, this, [this] { openHelp(0, m_prompts); });
+    connect(TrayIcon1->Help3, &QAction::triggered, this, [this] { openHelp(0, m_prompts); });
+    connect(TabBackup->SpSelectDirectory, &QToolButton::clicked, this, &TFormMain::SpSelectDirectoryClick);
+    connect(SpRestore, &QToolButton::clicked, restorePage, &RestorePage::SpRestoreClick);
+    connect(this, &TFormMain::restoreFolderRefreshRequested, restorePage, &RestorePage::PageControl1Change);
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+        if (PageControl1->currentWidget() == TabRestore)
+            restorePage->PageControl1Change();
+    });
+    connect(TrayIcon1, &TrayIcon::openRequested, this, &TFormMain::restoreProgram);
+    connect(TrayIcon1->menuEnDis, &QAction::triggered, this, &TFormMain::menuEnDisClick);
+    connect(TrayIcon1->Exit1, &QAction::triggered, this, &TFormMain::close);
+}
+
+void TFormMain::guarded(const std::function<void()>& command) {
+    runGuarded(m_prompts, command);
+}
+
+void TFormMain::SetBrowseMode(bool browse) {
+    for (QWidget* w : {static_cast<QWidget*>(comboProject), static_cast<QWidget*>(SpRename),
+                       static_cast<QWidget*>(SpNew), static_cast<QWidget*>(SpEdit), static_cast<QWidget*>(SpDelete),
+                       static_cast<QWidget*>(spCopy), static_cast<QWidget*>(SpStart),
+                       static_cast<QWidget*>(SpRestore)})
+        w->setEnabled(browse);
+    menuPreferences->setEnabled(browse);
+    SpSave->setEnabled(!browse);
+    SpCancel->setEnabled(!browse);
+    TabBackup->setGroupsEnabled(!browse);
+}
+
+bool TFormMain::isEditing() const {
+    return SpSave->isEnabled();
+}
+
+void TFormMain::EnableRunControls(bool enabled) {
+    SpStart->setEnabled(enabled);
+    SpRestore->setEnabled(enabled);
+    PageControl1->setEnabled(enabled);
+    TrayIcon1->setBackupItemsEnabled(enabled);
+    if (enabled == m_busy) {
+        m_busy = !enabled;
+        if (m_busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    }
+}
+
+void TFormMain::ShowProgressStrip(bool show) {
+    progressStrip->setShown(show);
+}
+
+QStringList TFormMain::projectNames() const {
+    return comboProject->names();
+}
+
+QString TFormMain::selectedProjectName() const {
+    return comboProject->currentText().trimmed();
+}
+
+BackupProject TFormMain::currentProject() const {
+    BackupProject p = TabBackup->toProject(selectedProjectName());
+    p.restorePath = m_loaded->restorePath;
+    p.restoreToOrigPath = m_loaded->restoreToOrigPath;
+    p.overwriteMode = m_loaded->overwriteMode;
+    return p;
+}
+
+void TFormMain::comboProjectChange() {
+    if (comboProject->currentIndex() < 0)
+        return;
+    guarded([this] {
+        *m_loaded = m_store->load(ss(selectedProjectName()));
+        TabBackup->loadProject(*m_loaded);
+        PageControl1->setCurrentWidget(TabBackup);
+        emit projectLoaded();
+    });
+}
+
+void TFormMain::SpEditClick() {
+    if (comboProject->count() == 0)
+        return;
+    PageControl1->setCurrentWidget(TabBackup);
+    SetBrowseMode(false);
+}
+
+void TFormMain::SpSaveClick() {
+    guarded([this] {
+        if (selectedProjectName().isEmpty())
+            return;
+        BackupProject project = currentProject();
+        std::string fileName = ss(TabBackup->EditFilename->text());
+        if (auto message = ValidateProjectInput(project, fileName)) {
+            m_prompts.showMessage(*message, MessageKind::Error);
+            return;
+        }
+        m_store->save(project, fileName);
+        TabBackup->applySaved(project);
+        *m_loaded = currentProject();
+        SetBrowseMode(true);
+        comboProject->update();
+        emit projectSaved();
+    });
+}
+
+void TFormMain::SpCancelClick() {
+    SetBrowseMode(true);
+    comboProjectChange();
+}
+
+void TFormMain::spEnableClick() {
+    guarded([this] {
+        if (!spEnable->isChecked() &&
+            !m_prompts.askYesNo("Do you want to disable all scheduling?", MessageKind::Warning))
+            spEnable->setChecked(true);
+        m_settings.enableSchedule = spEnable->isChecked();
+        RefreshSchedulingIndicators();
+    });
+}
+
+void TFormMain::menuEnDisClick() {
+    spEnable->setChecked(!spEnable->isChecked());
+    spEnableClick();
+}
+
+void TFormMain::RefreshSchedulingIndicators() {
+    bool on = spEnable->isChecked();
+    QString text = on ? tr("Enabled Scheduling") : tr("Disabled Scheduling");
+    QIcon icon = on ? forautoIcon() : fornormalIcon();
+    spEnable->setToolTip(text);
+    spEnable->setIcon(icon);
+    TrayIcon1->menuEnDis->setText(text);
+    TrayIcon1->TrayIcon1->setIcon(icon);
+    setWindowIcon(icon);
+    QApplication::setWindowIcon(icon);
+}
+
+void TFormMain::menuWebsiteClick() {
+    if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductWebPage))))
+        m_prompts.showMessage(std::string("Cannot open the web page ") + ProductWebPage, MessageKind::Warning);
+}
+
+// F1 opens the book at the section of the page in front.
+void TFormMain::menuHelpClick() {
+    int context = HelpMainWindow;
+    if (PageControl1->currentWidget() == TabBackup)
+        context = HelpBackupPage;
+    else if (PageControl1->currentWidget() == TabRestore)
+        context = HelpRestorePage;
+    openHelp(context, m_prompts);
+}
+
+void TFormMain::menuAboutClick() {
+    Taboutform about(this);
+    about.exec();
+}
+
+void TFormMain::SpSelectDirectoryClick() {
+    QString folder = QFileDialog::getExistingDirectory(this, tr("Please select directory"));
+    if (folder.isEmpty() || selectedProjectName().isEmpty())
+        return;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    TabBackup->setSavePath(folder);
+}
+
+void TFormMain::showAtStartup() {
+    if (m_startMinimised)
+        showMinimized();
+    else
+        show();
+}
+
+void TFormMain::restoreProgram() {
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_positioned || screen() == nullptr)
+        return;
+    m_positioned = true;
+    QRect area = screen()->geometry();
+    QSize size = frameGeometry().size();
+    move(area.left() + (area.width() - size.width()) / 2,
+         std::max(area.top(), area.top() + (area.height() - size.height()) / 2 - 14));
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    guarded([this] { FormClose(); });
+    TrayIcon1->TrayIcon1->hide();
+    event->accept();
+}
+
+} // namespace quorvel::gui

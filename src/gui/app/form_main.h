@@ -1,0 +1,163 @@
+#pragma once
+
+#include "core/platform/data_folder.h"
+#include "core/project/app_settings.h"
+#include "core/util/user_prompts.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QTabWidget;
+class QToolButton;
+
+// Headers that reach <compare> stay out of here: the meta-object compiler cannot read it.
+namespace quorvel {
+class Clock;
+class DiskInfo;
+class OperationLog;
+class ProjectStore;
+struct BackupProject;
+} // namespace quorvel
+
+namespace quorvel::gui {
+
+class BackupPage;
+class LogPage;
+class ProgressStrip;
+class ProjectSelector;
+class RestorePage;
+class TrayIcon;
+
+// The main window: tool bar with the project selector and the project commands, the Backup,
+// Restore and Log pages, the progress strip, the program menu and the tray icon.
+class TFormMain final : public QMainWindow {
+    Q_OBJECT
+public:
+    TFormMain(DataFiles data, UserPrompts& prompts, const Clock& clock, QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // Tool bar
+    ProjectSelector* comboProject;
+    QToolButton* SpNew;
+    QToolButton* SpEdit;
+    QToolButton* SpSave;
+    QToolButton* SpCancel;
+    QToolButton* SpRename;
+    QToolButton* spCopy;
+    QToolButton* SpDelete;
+    QToolButton* SpStart;
+    QToolButton* SpRestore;
+    QToolButton* spEnable;
+    QToolButton* SpMenu;
+    QToolButton* SpeedButton15;
+    QToolButton* SpExit;
+
+    // Pages and strip. The Restore and Log pages are plain pages that their own widgets fill.
+    QTabWidget* PageControl1;
+    BackupPage* TabBackup;
+    QWidget* TabRestore;
+    RestorePage* restorePage; // on TabRestore
+    QWidget* TabLog;
+    LogPage* logPage; // on TabLog
+    ProgressStrip* progressStrip;
+
+    // Program menu
+    QMenu* PopupMenu1;
+    QAction* menuPreferences;
+    QAction* menuWebsite;
+    QAction* menuHelp;
+    QAction* menuAbout;
+
+    TrayIcon* TrayIcon1;
+
+    // States
+    void SetBrowseMode(bool browse);
+    void EnableRunControls(bool enabled);
+    void ShowProgressStrip(bool show);
+    bool isEditing() const;
+
+    // Start-up loading; also after a new project has been created.
+    void LoadSettingsAndProjects();
+    // Shows the window as the start-up asks: minimised when the start-minimised flag is set.
+    void showAtStartup();
+    // Brings the window back from the tray or the task bar and to the front.
+    void restoreProgram();
+
+    AppSettings& settings() { return m_settings; }
+    const AppSettings& settings() const { return m_settings; }
+    bool startMinimisedFlag() const { return m_startMinimised; }
+    void clearStartMinimisedFlag() { m_startMinimised = false; }
+    ProjectStore& store() { return *m_store; }
+    const DataFiles& dataFiles() const { return m_data; }
+    UserPrompts& prompts() { return m_prompts; }
+    // The operation log the Log page shows; backups and restores append to it.
+    OperationLog& operationLog() { return *m_log; }
+    const Clock& clock() const { return m_clock; }
+    QStringList projectNames() const;
+    // The trimmed text of the project selector.
+    QString selectedProjectName() const;
+    // The project as last loaded from project.ini (restore options included).
+    const BackupProject& loadedProject() const { return *m_loaded; }
+    // The project as the Backup page shows it now, with the loaded restore options.
+    BackupProject currentProject() const;
+
+public slots:
+    void comboProjectChange();
+    // Create Backup: the backup run of the selected project, with the question before it when
+    // "PromptBeforeBackup" is on. The scheduler turns that setting off around its call.
+    void SpStartClick();
+    void SpEditClick();
+    void SpSaveClick();
+    void SpCancelClick();
+    void spEnableClick();
+    void menuEnDisClick();
+    void menuPreferencesClick();
+    void menuWebsiteClick();
+    void menuHelpClick();
+    void menuAboutClick();
+    void SpSelectDirectoryClick();
+    void RefreshSchedulingIndicators();
+
+signals:
+    // After a project was loaded into the controls (also after Cancel); the Restore page
+    // takes its options from loadedProject().
+    void projectLoaded();
+    // After a project was saved.
+    void projectSaved();
+    // After the preferences were applied (the log size may have changed).
+    void settingsApplied();
+    // A backup started on the Restore page has finished: its folder view should be read again.
+    void restoreFolderRefreshRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildToolBar();
+    void buildMenu();
+    void buildPages();
+    void buildTray();
+    void connectCommands();
+    void guarded(const std::function<void()>& command);
+    void FormClose();
+    void showBackupResult(const BackupProject& project, const std::string& fileNameField);
+
+    DataFiles m_data;
+    UserPrompts& m_prompts;
+    const Clock& m_clock;
+    std::unique_ptr<ProjectStore> m_store;
+    AppSettings m_settings;
+    std::unique_ptr<BackupProject> m_loaded;
+    std::unique_ptr<OperationLog> m_log;
+    std::unique_ptr<DiskInfo> m_disks;
+    bool m_running = false; // a backup run is under way (its writer lets events through)
+    bool m_startMinimised = false;
+    bool m_positioned = false;
+    bool m_busy = false;
+};
+
+} // namespace quorvel::gui

@@ -1,0 +1,140 @@
+#pragma once
+
+#include <QWidget>
+#include <optional>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QRadioButton;
+class QSlider;
+class QSpinBox;
+class QTimeEdit;
+class QToolButton;
+
+// Core headers stay out of this header: the meta-object compiler cannot read <compare>.
+namespace quorvel {
+class Clock;
+struct BackupProject;
+enum class SuffixMode;
+} // namespace quorvel
+
+namespace quorvel::gui {
+
+// The Backup page: the controls that show and edit the selected project. Loading copies a
+// project into them, toProject() reads them back; between the two the controls are the project.
+class BackupPage final : public QWidget {
+    Q_OBJECT
+public:
+    explicit BackupPage(const Clock& clock, QWidget* parent = nullptr);
+
+    // "Destination"
+    QGroupBox* GroupDes;
+    QLineEdit* EditPrefix;
+    QRadioButton* RadioUseNone;
+    QRadioButton* RadioUseDate;
+    QRadioButton* RadioUserNumber;
+    QLabel* Labelauto;
+    QSpinBox* SpinValue;
+    QLabel* LabelIncrease;
+    QSpinBox* SpinIncrease;
+    QLineEdit* EditFilename;
+    QToolButton* SpSelectDirectory;
+
+    // "Source"
+    QGroupBox* GroupSource;
+    QListWidget* ListboxBackup;
+    QListWidget* ListBoxNobackup;
+    QToolButton* Button2; // include list: by file name, by wildcard, delete, delete all, up, down
+    QToolButton* Button1;
+    QToolButton* Button4;
+    QToolButton* SpeedButton1;
+    QToolButton* SpeedButton3;
+    QToolButton* SpeedButton4;
+    QToolButton* Button3; // exclusion list: the same six
+    QToolButton* Button6;
+    QToolButton* Button5;
+    QToolButton* SpeedButton2;
+    QToolButton* SpeedButton6;
+    QToolButton* SpeedButton5;
+    QCheckBox* radioyes;
+    QCheckBox* CheckBoxAddNewer;
+    QCheckBox* CheckBoxToday;
+    QDateEdit* DateTimePickerToday;
+    QTimeEdit* DateTimePickerTime;
+
+    // "Options"
+    QGroupBox* GroupOption;
+    QCheckBox* CheckBoxPassword;
+    QLineEdit* EditPassword;
+    QLineEdit* EditConfirmPassword;
+    QCheckBox* CheckBoxpath;
+    QCheckBox* CheckBoxcomment;
+    QLineEdit* Editcomment;
+    QSlider* Trackbar1;
+    QLabel* LabelLevel;
+    QSpinBox* spStore;
+
+    // "Schedule"
+    QGroupBox* GroupSche;
+    QRadioButton* radioOnce;
+    QTimeEdit* DateTimePicker1;
+    QLabel* Label12;
+    QRadioButton* radioDaily;
+    QSpinBox* SpinEditNumber;
+    QLabel* cbhour;
+    QRadioButton* radioWeekly;
+    QComboBox* cbWeekly;
+    QLabel* Label13;
+    QRadioButton* radioNone;
+
+    // Copies a loaded project into the controls and applies the dependent-control rules.
+    void loadProject(const BackupProject& project);
+    // The project as the controls show it. The restore options are not on this page and keep
+    // their defaults.
+    BackupProject toProject(const QString& name) const;
+    // What a save does to the controls: the save path becomes the folder part of the file-name
+    // field, and password and comment fields that were not stored are emptied.
+    void applySaved(const BackupProject& saved);
+    // What a backup run changed: the next number, the filter date and time and the file name.
+    void showRunResult(const BackupProject& project, const QString& fileName);
+    // Empties what Delete Project leaves empty when no project remains.
+    void clearProject();
+
+    // The four groups: enabled in edit mode only.
+    void setGroupsEnabled(bool enabled);
+
+    QString savePath() const { return m_savePath; }
+    void setSavePath(const QString& path);
+    void setNumberFill(bool appendZero, int width);
+
+    void UpdateFileNamePreview();
+    void applyPasswordRule();
+    void applyCommentRule();
+    void applyDateFilterRule();
+    void applySuffixRule();
+    // Enables the controls of the selected schedule mode; a weekly schedule without a weekday
+    // gets Sunday when `pickWeekday` is set (a click, not a load).
+    void applyScheduleRule(bool pickWeekday);
+
+private:
+    QWidget* buildDestination();
+    QWidget* buildSource();
+    QWidget* buildOptions();
+    QWidget* buildSchedule();
+    QWidget* buildItemList(QListWidget*& list, const QString& title, QToolButton* buttons[6], const char* names[6]);
+    void connectRules();
+    std::optional<SuffixMode> checkedSuffix() const;
+
+    const Clock& m_clock;
+    QString m_savePath;
+    bool m_appendZero = false;
+    int m_width = 2;
+};
+
+} // namespace quorvel::gui

@@ -1,0 +1,390 @@
+#include "gui/pages/restore_page.h"
+
+#include "core/platform/data_folder.h"
+#include "core/project/backup_project.h"
+#include "core/restore/archive_folder_listing.h"
+#include "core/restore/archive_list_sort.h"
+#include "core/restore/archive_maintenance.h"
+#include "core/restore/restore_session.h"
+#include "gui/app/form_main.h"
+#include "gui/app/window_progress.h"
+#include "gui/dialogs/incomplete_zip_dialog.h"
+#include "gui/pages/backup_page.h"
+#include "gui/pages/restore_folder_field.h"
+#include "gui/pages/restore_grid_model.h"
+#include "gui/widgets/guarded.h"
+#include "gui/widgets/project_selector.h"
+#include "gui/widgets/qt_text.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QTableView>
+#include <QToolButton>
+
+namespace quorvel::gui {
+
+// The main window as the restore core sees it: its busy state and progress strip, and the
+// incomplete-zip dialog.
+struct RestorePage::Feedback final : ArchiveQuestions {
+    explicit Feedback(TFormMain& form) : m_form(form), progress(form) {}
+
+    TIncompleteZipMode askIncompleteZip() override {
+        switch (gui::askIncompleteZip(&m_form)) {
+        case IncompleteZipAnswer::AssumeMulti:
+            return izAssumeMulti;
+        case IncompleteZipAnswer::AssumeBad:
+            return izAssumeBad;
+        case IncompleteZipAnswer::AssumeNotAZip:
+            break;
+        }
+        return izAssumeNotAZip;
+    }
+
+    TFormMain& m_form;
+    WindowProgress progress;
+};
+
+RestorePage::RestorePage(TFormMain& form, QWidget* parent)
+    : QWidget(parent), m_form(form), m_feedback(std::make_unique<Feedback>(form)) {
+    setObjectName(QStringLiteral("restorePage"));
+    m_session = std::make_unique<RestoreSession>(
+        RestoreServices{form.prompts(), m_feedback->progress, *m_feedback, form.operationLog(), form.store()});
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(buildFiles(), 1);
+    layout->addWidget(buildOptions());
+    buildMenu();
+    OpenDialog1 = new QFileDialog(this);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1->setFileMode(QFileDialog::ExistingFiles);
+
+    openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    chooseFolder = [this](const QString& title, const QString& start) {
+        return QFileDialog::getExistingDirectory(this, title, start);
+    };
+    runOpenDialog = [](QFileDialog& dialog) {
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    };
+    connectCommands();
+}
+
+RestorePage::~RestorePage() {
+    // The grids and their models go after this; nothing they announce may reach the session.
+    m_listingAttached = false;
+    StringGridZipfilename->selectionModel()->disconnect(this);
+}
+
+void RestorePage::connectCommands() {
+    connect(DirectoryView, &FolderField::browseRequested, this, &RestorePage::browseArchiveFolder);
+    connect(DirectoryRestore, &FolderField::browseRequested, this, &RestorePage::browseRestoreFolder);
+    connect(StringGridZipfilename->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { StringGridZipfilenameSelectCell(current.row()); });
+    connect(StringGridZipfilename, &QTableView::doubleClicked, this, &RestorePage::StringGridZipfilenameDblClick);
+    StringGridZipfilename->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(StringGridZipfilename, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        PopupMenuStringPopup();
+        PopupMenuString->popup(StringGridZipfilename->viewport()->mapToGlobal(at));
+    });
+    connect(FilesSort, &QMenu::triggered, this, &RestorePage::PopupmenuAscClick);
+    connect(OpenZipFile1, &QAction::triggered, this, &RestorePage::StringGridZipfilenameDblClick);
+    connect(menuRestore, &QAction::triggered, this, &RestorePage::SpRestoreClick);
+    connect(SpeedButton14, &QToolButton::clicked, this, &RestorePage::SpeedButton14Click);
+    connect(menuDelete, &QAction::triggered, this, &RestorePage::menuDeleteClick);
+    connect(SpeedButton10, &QToolButton::clicked, this, &RestorePage::menuDeleteClick);
+    connect(MenuCopy, &QAction::triggered, this, &RestorePage::MenuCopyClick);
+    connect(SpeedButton9, &QToolButton::clicked, this, &RestorePage::MenuCopyClick);
+    connect(menuimport, &QAction::triggered, this, &RestorePage::menuimportClick);
+    connect(Spimport, &QToolButton::clicked, this, &RestorePage::menuimportClick);
+    connect(&m_form, &TFormMain::projectLoaded, this, [this] { loadOptions(m_form.loadedProject()); });
+}
+
+void RestorePage::guarded(const std::function<void()>& command) {
+    runGuarded(m_form.prompts(), command);
+}
+
+// --- the archive list ----------------------------------------------------------------------
+
+void RestorePage::PageControl1Change() {
+    const QString savePath = m_form.selectedProjectName().isEmpty() ? QString() : m_form.TabBackup->savePath();
+    DirectoryView->setText(savePath.trimmed().isEmpty() ? qs(homeFolder()) : savePath);
+    DirectoryViewChange();
+}
+
+void RestorePage::browseArchiveFolder() {
+    const QString folder = chooseFolder(tr("Please select directory"), DirectoryView->text());
+    if (folder.isEmpty())
+        return;
+    DirectoryView->setText(folder);
+    DirectoryViewChange();
+}
+
+void RestorePage::browseRestoreFolder() {
+    const QString folder = chooseFolder(tr("Please select directory"), DirectoryRestore->text());
+    if (!folder.isEmpty())
+        DirectoryRestore->setText(folder);
+}
+
+void RestorePage::DirectoryViewChange() {
+    m_listingAttached = false;
+    guarded([this] {
+        const std::vector<FolderArchive> files = listArchiveFolder(ss(DirectoryView->text()));
+        if (files.empty()) {
+            m_archives->setRows({});
+            clearEntries();
+        } else {
+            m_archives->setRows(archiveRowsOf(files));
+            sortArchiveList();
+        }
+        LabelZipNumber->setText(qs(totalFilesCaption(files.size())));
+    });
+    m_listingAttached = true;
+}
+
+void RestorePage::sortArchiveList() {
+    if (m_archives->isEmpty())
+        return;
+    std::vector<ArchiveRow> rows = m_archives->rows();
+    SortArchiveList(rows, ArchiveSortOrder::fromStored(m_form.settings().byField, m_form.settings().sortOrder));
+    m_archives->setRows(std::move(rows));
+    selectFirstRow(StringGridZipfilename);
+    ListArchiveEntries(currentArchiveName());
+}
+
+void RestorePage::selectFirstRow(QTableView* grid) {
+    const bool attached = m_listingAttached;
+    m_listingAttached = false;
+    grid->clearSelection();
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    grid->selectRow(0);
+    m_listingAttached = attached;
+}
+
+void RestorePage::StringGridZipfilenameSelectCell(int row) {
+    if (!m_listingAttached || row < 0)
+        return;
+    guarded([this, row] { ListArchiveEntries(qs(m_archives->cell(row, ArchiveColumnName))); });
+}
+
+void RestorePage::ListArchiveEntries(const QString& name) {
+    std::vector<EntryRow> rows;
+    try {
+        rows = m_session->ListArchiveEntries(ss(DirectoryView->text()), ss(name));
+    } catch (...) {
+        // The entries of another archive must not stay under an archive that cannot be read.
+        clearEntries();
+        throw;
+    }
+    const std::size_t count = rows.size();
+    m_entries->setRows(std::move(rows));
+    LabelfileNumber->setText(qs(totalFilesCaption(count)));
+    if (count > 0)
+        selectFirstRow(StringGrid1);
+}
+
+void RestorePage::clearEntries() {
+    m_entries->setRows({});
+    LabelfileNumber->setText(qs(totalFilesCaption(0)));
+}
+
+QString RestorePage::currentArchiveName() const {
+    const int row = StringGridZipfilename->currentIndex().row();
+    return qs(m_archives->cell(std::max(row, 0), ArchiveColumnName)).trimmed();
+}
+
+namespace {
+
+// The selected range of a grid, top to bottom; the current row when nothing is selected.
+std::pair<int, int> selectedRange(const QTableView* grid) {
+    const QModelIndexList rows = grid->selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        const int current = std::max(grid->currentIndex().row(), 0);
+        return {current, current};
+    }
+    int top = rows.front().row(), bottom = top;
+    for (const QModelIndex& index : rows) {
+        top = std::min(top, index.row());
+        bottom = std::max(bottom, index.row());
+    }
+    return {top, bottom};
+}
+
+} // namespace
+
+std::vector<std::string> RestorePage::selectedArchiveNames() const {
+    const auto [top, bottom] = selectedRange(StringGridZipfilename);
+    std::vector<std::string> names;
+    for (int row = top; row <= bottom; ++row)
+        names.push_back(m_archives->cell(row, ArchiveColumnName));
+    return names;
+}
+
+std::vector<std::string> RestorePage::selectedEntryNames() const {
+    if (m_entries->isEmpty())
+        return {};
+    const auto [top, bottom] = selectedRange(StringGrid1);
+    return entryStoredNames(m_entries->rows(), static_cast<std::size_t>(top), static_cast<std::size_t>(bottom));
+}
+
+void RestorePage::StringGridZipfilenameDblClick() {
+    guarded([this] {
+        const QString name = currentArchiveName();
+        if (name.isEmpty())
+            return;
+        const std::string path = archivePath(ss(DirectoryView->text()), ss(name));
+        if (!openUrl(QUrl::fromLocalFile(qs(path))))
+            m_form.prompts().showMessage("Cannot open " + path, MessageKind::Warning);
+    });
+}
+
+void RestorePage::PopupMenuStringPopup() {
+    const bool archives = !m_archives->isEmpty();
+    for (QAction* item : {menuspe, MenuCopy, menuRestore, menuDelete, OpenZipFile1})
+        item->setVisible(archives);
+}
+
+void RestorePage::loadSortOrder() {
+    const ArchiveSortOrder order = ArchiveSortOrder::fromStored(m_form.settings().byField, m_form.settings().sortOrder);
+    QAction* keys[] = {PupMenuByname, PupmenuBysize, PupMenuBydate};
+    keys[order.storedByField()]->setChecked(true);
+    (order.direction == SortDirection::Ascending ? PopupmenuAsc : PopupmenuDesc)->setChecked(true);
+}
+
+void RestorePage::PopupmenuAscClick(QAction* item) {
+    item->setChecked(true);
+    AppSettings& settings = m_form.settings();
+    switch (item->data().toInt()) {
+    case 100:
+    case 200:
+    case 300:
+        settings.byField = item->data().toInt() / 100 - 1;
+        break;
+    case 400:
+    case 500:
+        settings.sortOrder = item->data().toInt() / 100 - 4;
+        break;
+    default:
+        return;
+    }
+    m_listingAttached = false;
+    guarded([this] { sortArchiveList(); });
+    m_listingAttached = true;
+}
+
+// --- the options ---------------------------------------------------------------------------
+
+void RestorePage::loadOptions(const BackupProject& project) {
+    DirectoryRestore->setText(qs(project.restorePath));
+    CheckBoxUseFolder->setChecked(project.restoreToOrigPath);
+    const std::optional<StoredOverwriteMode> mode =
+        project.overwriteMode ? storedOverwriteModeOf(*project.overwriteMode) : std::nullopt;
+    QRadioButton* radios[] = {RadioPrompt, RadioAlways, RadioNever, RadioNewer, RadioOlder};
+    QButtonGroup* group = RadioNever->group();
+    group->setExclusive(false); // a value outside the set leaves all five unchecked
+    for (std::size_t i = 0; i < OverwriteRadios.size(); ++i)
+        radios[i]->setChecked(mode == OverwriteRadios[i].mode);
+    group->setExclusive(true);
+}
+
+std::optional<StoredOverwriteMode> RestorePage::checkedOverwriteMode() const {
+    const std::pair<QRadioButton*, StoredOverwriteMode> order[] = {{RadioOlder, StoredOverwriteMode::IfOlder},
+                                                                   {RadioNewer, StoredOverwriteMode::IfNewer},
+                                                                   {RadioNever, StoredOverwriteMode::Never},
+                                                                   {RadioPrompt, StoredOverwriteMode::Prompt},
+                                                                   {RadioAlways, StoredOverwriteMode::Always}};
+    for (const auto& [radio, mode] : order) {
+        if (radio->isChecked())
+            return mode;
+    }
+    return std::nullopt;
+}
+
+RestoreOptions RestorePage::options() const {
+    RestoreOptions options;
+    options.destDir = ss(DirectoryRestore->text());
+    options.useOriginalFolders = CheckBoxUseFolder->isChecked();
+    options.overwrite = checkedOverwriteMode();
+    options.password = ss(EditRestorePassword->text());
+    return options;
+}
+
+// --- restore -------------------------------------------------------------------------------
+
+RestoreRequest RestorePage::requestFor(const QString& archiveName) const {
+    RestoreRequest request;
+    request.archiveFolder = ss(DirectoryView->text());
+    request.archiveName = ss(archiveName);
+    request.options = options();
+    request.projectName = ss(m_form.comboProject->currentText());
+    return request;
+}
+
+void RestorePage::SpRestoreClick() {
+    runRestore(false);
+}
+
+void RestorePage::SpeedButton14Click() {
+    runRestore(true);
+}
+
+void RestorePage::runRestore(bool selectedOnly) {
+    guarded([this, selectedOnly] {
+        RestoreRequest request = requestFor(currentArchiveName());
+        RestoreOutcome outcome;
+        if (selectedOnly) {
+            request.entries = selectedEntryNames();
+            outcome = m_session->restoreSelected(request);
+        } else {
+            outcome = m_session->restoreArchive(request);
+        }
+        // The list follows a restore; after an error the reader's message has been shown once.
+        const bool ran = outcome.status == RestoreStatus::Succeeded || outcome.status == RestoreStatus::Failed;
+        if (ran && outcome.error.empty())
+            ListArchiveEntries(currentArchiveName());
+    });
+}
+
+// --- archive files -------------------------------------------------------------------------
+
+void RestorePage::menuDeleteClick() {
+    guarded([this] { deleteArchives(m_form.prompts(), ss(DirectoryView->text()), selectedArchiveNames()); });
+    DirectoryViewChange();
+}
+
+void RestorePage::MenuCopyClick() {
+    guarded([this] {
+        const QString name = currentArchiveName();
+        if (name.isEmpty())
+            return;
+        const QString folder = chooseFolder(tr("Export '%1' to destination folder").arg(name), QString());
+        if (folder.isEmpty())
+            return;
+        exportArchive(m_form.prompts(), ss(DirectoryView->text()), ss(name), ss(folder));
+    });
+}
+
+void RestorePage::menuimportClick() {
+    OpenDialog1->setWindowTitle(tr("Import Zip file"));
+    // The file system tells letter case apart: list every spelling of the extension.
+    OpenDialog1->setNameFilter(tr("Zip file (*.Zip *.zip *.ZIP)"));
+    QStringList files;
+    guarded([this, &files] {
+        files = runOpenDialog(*OpenDialog1);
+        if (!files.isEmpty())
+            importArchive(m_form.prompts(), ss(DirectoryView->text()), ss(files.front()));
+    });
+    if (!files.isEmpty())
+        DirectoryViewChange();
+    OpenDialog1->setWindowTitle(QString());
+    OpenDialog1->setNameFilter(QString());
+}
+
+} // namespace quorvel::gui

@@ -1,0 +1,166 @@
+#pragma once
+
+#include <QUrl>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QRadioButton;
+class QTableView;
+class QToolButton;
+
+// Core headers stay out of here: the meta-object compiler cannot read headers that reach <compare>.
+namespace quorvel {
+class RestoreSession;
+struct BackupProject;
+struct RestoreOptions;
+struct RestoreRequest;
+enum class StoredOverwriteMode;
+} // namespace quorvel
+
+namespace quorvel::gui {
+
+class FolderField;
+class TFormMain;
+template <typename Row> class RestoreGridModel;
+using ArchiveGridModel = RestoreGridModel<std::array<std::string, 3>>;
+using EntryGridModel = RestoreGridModel<std::array<std::string, 4>>;
+
+// The Restore page: the archives of a folder, the entries of the chosen archive, the restore
+// options, and the commands that restore from, export, import and delete archives. It works
+// through the main window's busy state, progress strip, log, project file and prompts; the
+// restore itself is the core's RestoreSession, which keeps its reader between restores.
+class RestorePage final : public QWidget {
+    Q_OBJECT
+public:
+    explicit RestorePage(TFormMain& form, QWidget* parent = nullptr);
+    ~RestorePage() override;
+
+    // "Files"
+    QGroupBox* GroupBox6;
+    QLabel* Label7;
+    FolderField* DirectoryView;
+    QLabel* Label8;
+    QLabel* LabelZipNumber;
+    QTableView* StringGridZipfilename;
+    QLabel* Label11;
+    QLabel* LabelfileNumber;
+    QTableView* StringGrid1;
+    QToolButton* SpeedButton10; // delete archives
+    QToolButton* SpeedButton9;  // export
+    QToolButton* Spimport;
+    QToolButton* SpeedButton12; // add files to the archive
+    QToolButton* SpeedButton13; // delete entries
+    QToolButton* SpeedButton7;  // FTP
+    QToolButton* SpeedButton8;  // email
+    QToolButton* SpeedButton14; // restore the selected entries
+
+    // The archive list's popup menu
+    QMenu* PopupMenuString;
+    QMenu* FilesSort;
+    QAction* PupMenuByname;
+    QAction* PupmenuBysize;
+    QAction* PupMenuBydate;
+    QAction* PopupmenuAsc;
+    QAction* PopupmenuDesc;
+    QAction* menuspe;
+    QAction* OpenZipFile1;
+    QAction* menuimport;
+    QAction* MenuCopy;
+    QAction* menuDelete;
+    QAction* menuRestore;
+
+    // "Options"
+    QGroupBox* GroupBox4;
+    QLabel* Label14;
+    FolderField* DirectoryRestore;
+    QLabel* Label15;
+    QLineEdit* EditRestorePassword;
+    QCheckBox* CheckBoxUseFolder;
+    QLabel* Label16;
+    QRadioButton* RadioPrompt;
+    QRadioButton* RadioAlways;
+    QRadioButton* RadioNever;
+    QRadioButton* RadioNewer;
+    QRadioButton* RadioOlder;
+
+    // The file dialog shared by import and add: several existing files.
+    QFileDialog* OpenDialog1;
+
+    ArchiveGridModel* archiveModel() const { return m_archives; }
+    EntryGridModel* entryModel() const { return m_entries; }
+    RestoreSession& session() { return *m_session; }
+
+    // The restore options as the "Options" group shows them, and loading them from a project.
+    RestoreOptions options() const;
+    void loadOptions(const BackupProject& project);
+    // Puts the check marks of "Files Sort" from the settings' "By Field" and "Sort".
+    void loadSortOrder();
+
+    // The archive name of the current row (empty without archives) and the selected ranges.
+    QString currentArchiveName() const;
+    std::vector<std::string> selectedArchiveNames() const;
+    std::vector<std::string> selectedEntryNames() const;
+
+    // Seams for the desktop: opening a document, choosing a folder, running OpenDialog1.
+    std::function<bool(const QUrl&)> openUrl;
+    std::function<QString(const QString& title, const QString& start)> chooseFolder;
+    std::function<QStringList(QFileDialog&)> runOpenDialog;
+
+public slots:
+    void PageControl1Change();
+    void DirectoryViewChange();
+    void StringGridZipfilenameDblClick();
+    void PopupMenuStringPopup();
+    void PopupmenuAscClick(QAction* item);
+    void SpRestoreClick();
+    void SpeedButton14Click();
+    void menuDeleteClick();
+    void MenuCopyClick();
+    void menuimportClick();
+
+private:
+    QWidget* buildFiles();
+    QWidget* buildGrids();
+    QWidget* buildButtons();
+    QWidget* buildOptions();
+    void buildMenu();
+    void connectCommands();
+    void setUpGrid(QTableView* grid, const QString& hint);
+
+    void StringGridZipfilenameSelectCell(int row);
+    void ListArchiveEntries(const QString& name);
+    void clearEntries();
+    void sortArchiveList();
+    void selectFirstRow(QTableView* grid);
+    void browseArchiveFolder();
+    void browseRestoreFolder();
+    std::optional<StoredOverwriteMode> checkedOverwriteMode() const;
+    RestoreRequest requestFor(const QString& archiveName) const;
+    void runRestore(bool selectedOnly);
+    void guarded(const std::function<void()>& command);
+
+    TFormMain& m_form;
+    ArchiveGridModel* m_archives = nullptr;
+    EntryGridModel* m_entries = nullptr;
+    QActionGroup* m_sortKeys = nullptr;
+    QActionGroup* m_sortDirections = nullptr;
+    struct Feedback;
+    std::unique_ptr<Feedback> m_feedback;
+    std::unique_ptr<RestoreSession> m_session;
+    bool m_listingAttached = true; // the archive list's selection lists entries
+};
+
+} // namespace quorvel::gui

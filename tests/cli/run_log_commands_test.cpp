@@ -1,0 +1,58 @@
+#include "run_project_fixture.h"
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+TEST_F(RunProjectFixture, RunBacksUpLogsAndAdvancesLikeTheProgram) {
+    writeProject("Docs", {{"Filename prefix", "Docs"}, {"Value", "6"}, {"Increase Value", "2"}});
+    CliRun first = cli({"run", "docs"}); // names are matched without regard to case
+    ASSERT_EQ(first.code, cli::ExitOk) << first.err;
+    const std::string archive = (dest / "Docs8.zip").string();
+    const std::string kb = std::to_string(fs::file_size(archive) / 1024);
+    EXPECT_EQ(first.out, "Backup 2 Files Succeeds!\nProject Name: 'Docs'\nFile Name:    'Docs8.zip'\n"
+                         "File Size:    '" +
+                             kb + "Kb'\n");
+    EXPECT_EQ(first.err, "");
+    EXPECT_EQ(IniFile(dir / "data/project.ini").readString("Docs", "Value"), "8");
+
+    ASSERT_EQ(cli({"run", "Docs"}).code, cli::ExitOk);
+    CliRun log = cli({"log"});
+    ASSERT_EQ(log.code, cli::ExitOk);
+    std::vector<std::string> lines = split(log.out, '\n');
+    ASSERT_EQ(lines.size(), 3u); // two entries and the empty rest after the last newline
+    EXPECT_TRUE(lines[0].ends_with("\tBackup\tSucceeds\tDocs\t2 files added to " + (dest / "Docs10.zip").string() +
+                                   "  " + kb + "Kb"))
+        << lines[0];
+    EXPECT_EQ(lines[0].find('\t'), 19u); // "yyyy-mm-dd HH:mm:ss"
+    EXPECT_NE(lines[1].find("Docs8.zip"), std::string::npos);
+}
+
+TEST_F(RunProjectFixture, InterruptionsAndErrorsExitWithOne) {
+    writeProject("Same", {{"Filename prefix", "Same"}, {"Suffix", "0"}});
+    ASSERT_EQ(cli({"run", "Same"}).code, cli::ExitOk);
+    CliRun again = cli({"run", "Same"});
+    EXPECT_EQ(again.code, cli::ExitFailure);
+    const std::string archive = (dest / "Same.zip").string();
+    EXPECT_EQ(again.out, "'" + archive +
+                             "' exists,backup operation has been interrupted!\n"
+                             "You can setup Overwrite or Skip existed file in Preferences!\n");
+    CliRun log = cli({"log"});
+    EXPECT_TRUE(log.out.starts_with(log.out.substr(0, 19) + "\tBackup\tInterrupt\tSame\t'" + archive +
+                                    "' exists,backup has been interripted\n"));
+
+    writeCommon("IsOverWrite", "1");
+    writeCommon("PromptBeforeBackup", "1");
+    CliRun overwrite = cli({"run", "Same"}); // no question on the console: the prompt is off for the CLI
+    EXPECT_EQ(overwrite.code, cli::ExitOk) << overwrite.out << overwrite.err;
+
+    CliRun unknown = cli({"run", "Nobody"});
+    EXPECT_EQ(unknown.code, cli::ExitFailure);
+    EXPECT_EQ(unknown.err, "Project 'Nobody' does not exist\n");
+    EXPECT_EQ(cli({"run"}).code, cli::ExitUsage);
+    EXPECT_EQ(cli({"log", "extra"}).code, cli::ExitUsage);
+
+    writeProject("Empty", {{"Filename prefix", "Empty"}, {"Backup Directory Count", "0"}});
+    CliRun invalid = cli({"run", "Empty"});
+    EXPECT_EQ(invalid.code, cli::ExitFailure);
+    EXPECT_EQ(invalid.err, "Please select files to backup\n");
+}

@@ -1,0 +1,141 @@
+#include "core/ini/ini_password_codec.h"
+#include "core/project/project_store.h"
+#include "core/project/validate_project_input.h"
+#include "fixed_clock.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+const DateTime Now{2026, 12, 7, 23, 16, 6};
+
+struct SaveFixture : ::testing::Test {
+    TempDir dir;
+    FixedClock clock{Now};
+    ProjectStore store{dir / "project.ini", clock};
+
+    BackupProject sample() {
+        BackupProject p = store.load("Docs");
+        p.filenamePrefix = " Docs ";
+        p.backupItems = {"/home/u/a.txt", "/home/u/Data/*.doc"};
+        p.excludeItems = {"/home/u/Data/*.tmp"};
+        p.nextNumber = 9;
+        p.increaseValue = 2;
+        p.password = " pw ";
+        p.confirmPassword = "pw";
+        p.comment = "  weekly docs";
+        p.scheduleMode = ScheduleMode::EveryMinutes;
+        p.everyMinutes = 90;
+        p.filterDateTime = DateTime{2025, 1, 2, 3, 4, 5};
+        return p;
+    }
+    IniDocument file() const { return IniDocument::parse(readFile(dir / "project.ini")); }
+};
+
+} // namespace
+
+TEST_F(SaveFixture, WritesEveryKeyInOrderAndReloadsTheSame) {
+    BackupProject p = sample();
+    store.save(p, "  /backups/docs/Docs9.zip ");
+    EXPECT_EQ(readFile(dir / "project.ini"),
+              "[Docs]\nFilename prefix=Docs\nSuffix=2\nIncrease Value=2\nValue=7\nSave Path=/backups/docs/\n"
+              "Backup Directory Count=2\nBackup0=/home/u/a.txt\nBackup1=/home/u/Data/*.doc\n"
+              "No Backup Directory Count=1\nNoBackup0=/home/u/Data/*.tmp\nWhether include Subdirectory=1\n"
+              "Whether password Project=1\nPassword=" +
+                  IniPasswordCodec::encode("pw", "Docs") +
+                  "\nWhether store path in Zip=1\nWhether store comment in Zip=1\nComment=  weekly docs\n"
+                  "BackupMode=1\nStartTime_or_Increase=90\nPackLevel=6\nStore Number=50\nisUseNew=0\n"
+                  "isUseToday=0\nNewDateTime=2025-01-02 03:04:05\n");
+    BackupProject back = store.load(" Docs ");
+    EXPECT_EQ(back.filenamePrefix, "Docs");
+    EXPECT_EQ(back.nextNumber, 9);
+    EXPECT_EQ(back.savePath, "/backups/docs/");
+    EXPECT_EQ(back.backupItems, p.backupItems);
+    EXPECT_EQ(back.password, "pw");
+    EXPECT_EQ(back.everyMinutes, 90);
+    EXPECT_EQ(back.filterDateTime, p.filterDateTime);
+}
+
+TEST_F(SaveFixture, UncheckedPasswordAndEmptyCommentLeaveEarlierValuesInTheFile) {
+    store.save(sample(), "/b/x.zip");
+    std::string earlier = file().readString("Docs", "Password");
+    BackupProject p = sample();
+    p.usePassword = false;
+    p.comment = "   ";
+    store.save(p, "/b/x.zip");
+    EXPECT_EQ(file().readString("Docs", "Password"), earlier);
+    EXPECT_EQ(file().readString("Docs", "Comment"), "  weekly docs");
+    BackupProject back = store.load("Docs");
+    EXPECT_EQ(back.password, ""); // the box is unchecked, so the old value is not read
+    p.usePassword = true;
+    p.password = p.confirmPassword = "  ";
+    p.storeComment = false;
+    p.comment = "new";
+    store.save(p, "/b/x.zip");
+    EXPECT_EQ(file().readString("Docs", "Password"), earlier);
+    EXPECT_EQ(file().readString("Docs", "Comment"), "  weekly docs");
+}
+
+TEST_F(SaveFixture, RestoreKeysAndUnknownKeysSurviveASave) {
+    writeFile(dir / "project.ini", "[Common]\nProject Count=1\nCount0=Docs\n\n[Docs]\nRestore path=/r/\n"
+                                   "Restore to orig path=0\nOverwrite Mode=3\nMy Own Key=x\n");
+    store.save(sample(), "/b/x.zip");
+    IniDocument doc = file();
+    EXPECT_EQ(doc.readString("Docs", "Restore path"), "/r/");
+    EXPECT_EQ(doc.readString("Docs", "Overwrite Mode"), "3");
+    EXPECT_EQ(doc.readString("Docs", "My Own Key"), "x");
+    EXPECT_EQ(doc.readString("Common", "Count0"), "Docs");
+}
+
+TEST_F(SaveFixture, SavePathIsTheFolderPartOfTheFileNameField) {
+    store.save(sample(), "Docs9.zip");
+    EXPECT_EQ(file().readString("Docs", "Save Path", "unset"), "");
+    store.save(sample(), " /typed/folder/ ");
+    EXPECT_EQ(file().readString("Docs", "Save Path"), "/typed/folder/");
+}
+
+TEST_F(SaveFixture, ScheduleModesWriteTheirTextAndNoneKeepsTheOldText) {
+    BackupProject p = sample();
+    p.scheduleMode = ScheduleMode::DailyOnce;
+    p.dailyTime = DateTime{1899, 12, 30, 8, 0, 0};
+    store.save(p, "/b/x.zip");
+    EXPECT_EQ(file().readString("Docs", "StartTime_or_Increase"), "08:00:00");
+    p.scheduleMode = ScheduleMode::Weekly;
+    p.weekday = 3;
+    store.save(p, "/b/x.zip");
+    EXPECT_EQ(file().readString("Docs", "StartTime_or_Increase"), "Wednesday");
+    p.scheduleMode = ScheduleMode::None;
+    store.save(p, "/b/x.zip");
+    EXPECT_EQ(file().readString("Docs", "BackupMode"), "3");
+    EXPECT_EQ(file().readString("Docs", "StartTime_or_Increase"), "Wednesday");
+    p.scheduleMode.reset(); // no button selected is written as daily once
+    store.save(p, "/b/x.zip");
+    EXPECT_EQ(file().readString("Docs", "BackupMode"), "0");
+}
+
+TEST_F(SaveFixture, PasswordIsEncodedWithTheTrimmedProjectName) {
+    BackupProject p = sample();
+    p.name = "  My Docs ";
+    store.save(p, "/b/x.zip");
+    EXPECT_EQ(file().readString("My Docs", "Password"), IniPasswordCodec::encode("pw", "My Docs"));
+}
+
+TEST(ValidateProjectInput, ChecksInOrderAndComparesTrimmedPasswords) {
+    BackupProject p;
+    EXPECT_EQ(ValidateProjectInput(p, "  "), "Please enter the backup filename");
+    EXPECT_EQ(ValidateProjectInput(p, "/b/x.zip"), "Please enter the prefix of backup filename");
+    p.filenamePrefix = " x ";
+    p.password = "a";
+    p.confirmPassword = "b";
+    EXPECT_EQ(ValidateProjectInput(p, "/b/x.zip"), "Confirm password is not matching");
+    p.usePassword = false;
+    EXPECT_EQ(ValidateProjectInput(p, "/b/x.zip"), "Please select files to backup");
+    p.usePassword = true;
+    p.confirmPassword = " a ";
+    p.backupItems = {"/a"};
+    EXPECT_EQ(ValidateProjectInput(p, "/b/x.zip"), std::nullopt);
+}

@@ -1,0 +1,280 @@
+#include "core/backup/operation_log.h"
+#include "core/zip/zip_writer.h"
+#include "gui/app/form_main.h"
+#include "gui/app/progress_strip.h"
+#include "gui/pages/restore_folder_field.h"
+#include "gui/pages/restore_grid_model.h"
+#include "gui/pages/restore_page.h"
+#include "gui/widgets/project_selector.h"
+#include "scripted_prompts.h"
+#include "support/test_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+using namespace quorvel;
+using namespace quorvel::gui;
+using namespace quorvel::test;
+
+namespace {
+
+// Zips `files` (stored name -> contents) with stored paths into `archive`, dated `modified`.
+void makeArchive(const fs::path& archive, const std::map<std::string, std::string>& files, std::time_t modified) {
+    TempDir source;
+    for (const auto& [name, contents] : files)
+        writeFile(source / name, contents);
+    TZipWriter writer;
+    writer.setZipName(archive.string());
+    writer.setRootDir(source.path().string() + "/");
+    writer.StorePaths = writer.RelativePaths = writer.Recurse = true;
+    writer.FilesList = {source.path().string() + "/*"};
+    writer.Zip();
+    setModificationTime(archive, modified);
+}
+
+// A data folder with the projects "Docs" (three archives) and "Empty" (a folder without any),
+// and the main window on it.
+struct Window {
+    TempDir dir;
+    ScriptedPrompts prompts;
+    FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+    std::unique_ptr<TFormMain> form;
+
+    explicit Window(const std::string& common = "") {
+        fs::create_directories(archives());
+        fs::create_directories(dir / "empty");
+        fs::create_directories(restored());
+        makeArchive(archives() / "a-second.zip",
+                    {{"one.txt", "1"},
+                     {"Data/two.txt", "2"},
+                     {"Data/three.txt", "3"},
+                     {"Data/sub/four.txt", "4"},
+                     {"five.txt", "5"}},
+                    1700000000);
+        makeArchive(archives() / "B-first.zip", {{"b.txt", randomBytes(3000, 1)}}, 1600000000);
+        makeArchive(archives() / "c-third.zip", {{"c.txt", "c"}}, 1800000000);
+        writeFile(dir / "project.ini",
+                  "[Common]\nProject Count=2\nCount0=Docs\nCount1=Empty\nLast Project=Docs\n" + common +
+                      "\n[Docs]\nSave Path=" + archives().string() + "/\nRestore path=" + restored().string() +
+                      "\nRestore to orig path=1\nOverwrite Mode=4\n\n[Empty]\nSave Path=" + (dir / "empty").string() +
+                      "/\nOverwrite Mode=7\n");
+        open();
+    }
+    void open() {
+        form = std::make_unique<TFormMain>(DataFiles{dir.path()}, prompts, clock);
+        form->show();
+    }
+    fs::path archives() const { return dir / "archives"; }
+    fs::path restored() const { return dir / "restored"; }
+    RestorePage& page() { return *form->restorePage; }
+    void showRestorePage() { form->PageControl1->setCurrentWidget(form->TabRestore); }
+    QStringList archiveNames() {
+        QStringList names;
+        for (const auto& row : page().archiveModel()->rows())
+            names << QString::fromStdString(row[0]);
+        return names;
+    }
+    void selectProject(int index) {
+        form->comboProject->setCurrentIndex(index);
+        emit form->comboProject->activated(index);
+    }
+};
+
+void click(QTableView* grid, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, cell.center());
+}
+
+} // namespace
+
+class RestorePageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void followsTheSelectedProjectAndListsItsArchives() {
+        Window w;
+        QCOMPARE(w.page().RadioOlder->isChecked(), true);
+        QCOMPARE(w.page().DirectoryRestore->text(), QString::fromStdString(w.restored().string()));
+        QVERIFY(w.page().CheckBoxUseFolder->isChecked());
+        w.showRestorePage();
+        QCOMPARE(w.page().DirectoryView->text(), QString::fromStdString(w.archives().string() + "/"));
+        QVERIFY(w.page().DirectoryView->edit->isReadOnly());
+        QCOMPARE(w.page().LabelZipNumber->text(), QStringLiteral("(Total 3 files)"));
+        // "By Field" 2 and "Sort" 0 by default: oldest first.
+        QCOMPARE(w.archiveNames(), (QStringList{"B-first.zip", "a-second.zip", "c-third.zip"}));
+        QCOMPARE(w.page().currentArchiveName(), QStringLiteral("B-first.zip"));
+        QCOMPARE(w.page().LabelfileNumber->text(), QStringLiteral("(Total 1 files)"));
+        QCOMPARE(w.page().entryModel()->rows().at(0)[1], std::string("2"));
+
+        click(w.page().StringGridZipfilename, 1);
+        QCOMPARE(w.page().LabelfileNumber->text(), QStringLiteral("(Total 5 files)"));
+        QCOMPARE(w.page().entryModel()->rows().at(0)[2], std::string("Data/sub/"));
+        QCOMPARE(w.page().StringGrid1->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Date"));
+
+        w.selectProject(1); // "Empty": its folder holds no archive, its overwrite mode no button
+        QVERIFY(!w.page().RadioPrompt->isChecked() && !w.page().RadioAlways->isChecked() &&
+                !w.page().RadioNever->isChecked() && !w.page().RadioNewer->isChecked() &&
+                !w.page().RadioOlder->isChecked());
+        w.showRestorePage();
+        QCOMPARE(w.page().DirectoryView->text(), QString::fromStdString((w.dir / "empty").string() + "/"));
+        QCOMPARE(w.page().LabelZipNumber->text(), QStringLiteral("(Total 0 files)"));
+        QCOMPARE(w.page().LabelfileNumber->text(), QStringLiteral("(Total 0 files)"));
+        QCOMPARE(w.page().StringGridZipfilename->model()->rowCount(), 1);
+        QCOMPARE(w.page().StringGrid1->model()->rowCount(), 1);
+        QVERIFY(w.prompts.said.empty());
+    }
+
+    void sortMenuKeepsOneMarkPerGroupAndSurvivesARestart() {
+        Window w;
+        w.showRestorePage();
+        w.page().PupMenuByname->trigger();
+        QCOMPARE(w.archiveNames(), (QStringList{"B-first.zip", "a-second.zip", "c-third.zip"}));
+        QVERIFY(w.page().PupMenuByname->isChecked() && !w.page().PupMenuBydate->isChecked());
+        w.page().PopupmenuDesc->trigger();
+        QCOMPARE(w.archiveNames(), (QStringList{"c-third.zip", "a-second.zip", "B-first.zip"}));
+        QVERIFY(w.page().PopupmenuDesc->isChecked() && !w.page().PopupmenuAsc->isChecked());
+        QCOMPARE(w.page().currentArchiveName(), QStringLiteral("c-third.zip"));
+        QCOMPARE(w.page().entryModel()->rows().at(0)[0], std::string("c.txt"));
+        w.page().PupmenuBysize->trigger();
+        QCOMPARE(w.archiveNames().front(), QStringLiteral("B-first.zip")); // the only one above 1 KB
+        w.page().PupMenuByname->trigger();
+        w.form->close();
+        const std::string ini = readFile(w.dir / "project.ini");
+        QVERIFY(ini.find("By Field=0\n") != std::string::npos);
+        QVERIFY(ini.find("Sort=1\n") != std::string::npos);
+
+        w.open();
+        QVERIFY(w.page().PupMenuByname->isChecked() && !w.page().PupmenuBysize->isChecked() &&
+                !w.page().PupMenuBydate->isChecked());
+        QVERIFY(w.page().PopupmenuDesc->isChecked() && !w.page().PopupmenuAsc->isChecked());
+        w.showRestorePage();
+        QCOMPARE(w.archiveNames(), (QStringList{"c-third.zip", "a-second.zip", "B-first.zip"}));
+    }
+
+    void thePopupOffersOnlySortAndImportWithoutArchives() {
+        Window w;
+        w.showRestorePage();
+        RestorePage& page = w.page();
+        page.PopupMenuStringPopup();
+        for (QAction* item : {page.menuspe, page.OpenZipFile1, page.MenuCopy, page.menuDelete, page.menuRestore})
+            QVERIFY(item->isVisible());
+        w.selectProject(1);
+        w.showRestorePage();
+        page.PopupMenuStringPopup();
+        for (QAction* item : {page.menuspe, page.OpenZipFile1, page.MenuCopy, page.menuDelete, page.menuRestore})
+            QVERIFY(!item->isVisible());
+        QVERIFY(page.FilesSort->menuAction()->isVisible());
+        QVERIFY(page.menuimport->isVisible());
+    }
+
+    void restoresTheShiftClickedEntriesAndKeepsTheOptions() {
+        Window w;
+        w.showRestorePage();
+        RestorePage& page = w.page();
+        click(page.StringGridZipfilename, 1); // a-second.zip: Data/sub/four.txt, Data/three.txt, Data/two.txt, ...
+        click(page.StringGrid1, 1);
+        click(page.StringGrid1, 3, Qt::ShiftModifier);
+        QCOMPARE(page.selectedEntryNames(), (std::vector<std::string>{"Data/three.txt", "Data/two.txt", "five.txt"}));
+        page.RadioAlways->setChecked(true);
+        page.CheckBoxUseFolder->setChecked(false);
+        page.SpeedButton14->click();
+
+        QCOMPARE(w.prompts.said.at(0), "Do you want to restore 3 files from 'a-second.zip'?\rExtract to:          '" +
+                                           w.restored().string() +
+                                           "'\rUse original folder: 'No'\rOverwrite Mode:      'Always'");
+        QCOMPARE(w.prompts.said.at(1), std::string("Restore 3 Files Succeeds!\rProject Name: 'Docs'\r"
+                                                   "Filename:     'a-second.zip'"));
+        std::vector<std::string> files;
+        for (const auto& entry : fs::directory_iterator(w.restored()))
+            files.push_back(entry.path().filename().string());
+        std::sort(files.begin(), files.end());
+        QCOMPARE(files, (std::vector<std::string>{"five.txt", "three.txt", "two.txt"}));
+        QCOMPARE(w.form->operationLog().row(1)[LogColumnStatus], std::string("Succeeds"));
+        QVERIFY(w.form->SpRestore->isEnabled());
+        QVERIFY(w.form->PageControl1->isEnabled());
+        QVERIFY(!w.form->progressStrip->ProgressBarTotal->isVisible());
+
+        w.selectProject(1);
+        QVERIFY(!page.RadioAlways->isChecked());
+        w.selectProject(0);
+        QVERIFY(page.RadioAlways->isChecked());
+        QVERIFY(!page.CheckBoxUseFolder->isChecked());
+    }
+
+    void restoreFileOfTheToolbarRestoresTheWholeCurrentArchive() {
+        Window w;
+        w.showRestorePage();
+        click(w.page().StringGridZipfilename, 1);
+        w.page().EditRestorePassword->setText(QStringLiteral("unused"));
+        QCOMPARE(w.page().EditRestorePassword->echoMode(), QLineEdit::Password);
+        w.form->SpRestore->click();
+        QCOMPARE(w.prompts.said.at(0).substr(0, 47), std::string("Do you want to restore the file 'a-second.zip'?"));
+        QCOMPARE(readFile(w.restored() / "Data/sub/four.txt"), std::string("4"));
+        QCOMPARE(w.prompts.said.at(1).substr(0, 26), std::string("Restore 5 Files Succeeds!\r"));
+    }
+
+    void doubleClickOpensTheArchiveWithTheDesktop() {
+        Window w;
+        w.showRestorePage();
+        QUrl opened;
+        w.page().openUrl = [&](const QUrl& url) {
+            opened = url;
+            return true;
+        };
+        const QRect cell = w.page().StringGridZipfilename->visualRect(w.page().archiveModel()->index(2, 0));
+        QTest::mouseClick(w.page().StringGridZipfilename->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        QTest::mouseDClick(w.page().StringGridZipfilename->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        QCOMPARE(opened, QUrl::fromLocalFile(QString::fromStdString((w.archives() / "c-third.zip").string())));
+    }
+
+    void deletesImportsAndExportsArchiveFiles() {
+        Window w;
+        w.showRestorePage();
+        RestorePage& page = w.page();
+        click(page.StringGridZipfilename, 0);
+        click(page.StringGridZipfilename, 1, Qt::ShiftModifier);
+        page.SpeedButton10->click();
+        QCOMPARE(w.prompts.said.back(), std::string("Do you want to delete the 2 files "));
+        QCOMPARE(w.archiveNames(), QStringList{"c-third.zip"});
+        QCOMPARE(page.LabelZipNumber->text(), QStringLiteral("(Total 1 files)"));
+
+        TempDir elsewhere;
+        makeArchive(elsewhere / "new.zip", {{"n.txt", "n"}}, 1900000000);
+        QString titleSeen, filterSeen;
+        page.runOpenDialog = [&](QFileDialog& dialog) {
+            titleSeen = dialog.windowTitle();
+            filterSeen = dialog.nameFilters().join(QLatin1Char(';'));
+            return QStringList{QString::fromStdString((elsewhere / "new.zip").string())};
+        };
+        page.Spimport->click();
+        QCOMPARE(titleSeen, QStringLiteral("Import Zip file"));
+        QVERIFY(filterSeen.startsWith(QStringLiteral("Zip file (*.Zip")));
+        QCOMPARE(page.OpenDialog1->windowTitle(), QString());
+        QCOMPARE(w.archiveNames(), (QStringList{"c-third.zip", "new.zip"}));
+
+        QString exportTitle;
+        page.chooseFolder = [&](const QString& title, const QString&) {
+            exportTitle = title;
+            return QString::fromStdString(elsewhere.path().string());
+        };
+        page.SpeedButton9->click(); // the current archive is c-third.zip
+        QCOMPARE(exportTitle, QStringLiteral("Export 'c-third.zip' to destination folder"));
+        QVERIFY(fs::exists(elsewhere / "c-third.zip"));
+        QCOMPARE(w.prompts.said.back(), "Export '" + (w.archives() / "c-third.zip").string() + "' to '" +
+                                            elsewhere.path().string() + "' Successful!");
+    }
+};
+
+QTEST_MAIN(RestorePageTest)
+#include "restore_page_test.moc"
