@@ -1,4 +1,6 @@
 #include "cli/cli_app.h"
+#include "cli/commands/add_command.h"
+#include "cli/commands/delete_command.h"
 #include "cli/commands/extract_command.h"
 #include "cli/commands/list_command.h"
 #include "cli/commands/test_command.h"
@@ -23,6 +25,8 @@ std::vector<std::unique_ptr<CliCommand>> allCommands() {
     commands.push_back(std::make_unique<RunCommand>());
     commands.push_back(std::make_unique<LogCommand>());
     commands.push_back(std::make_unique<RestoreCommand>());
+    commands.push_back(std::make_unique<AddCommand>());
+    commands.push_back(std::make_unique<DeleteCommand>());
     return commands;
 }
 

@@ -32,14 +32,18 @@ ArchiveFile::ArchiveFile(const std::string& path) : m_path(path) {
 }
 
 std::size_t ArchiveFile::readAt(std::uint64_t offset, void* buffer, std::size_t count) const {
+    return readFully(m_fd.get(), offset, buffer, count, m_path);
+}
+
+std::size_t readFully(int fd, std::uint64_t offset, void* buffer, std::size_t count, const std::string& shownName) {
     std::size_t done = 0;
     auto* out = static_cast<char*>(buffer);
     while (done < count) {
-        ssize_t n = ::pread(m_fd.get(), out + done, count - done, static_cast<off_t>(offset + done));
+        ssize_t n = ::pread(fd, out + done, count - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw IoError(systemError("Cannot read", m_path, errno));
+            throw IoError(systemError("Cannot read", shownName, errno));
         if (n == 0)
             break;
         done += static_cast<std::size_t>(n);

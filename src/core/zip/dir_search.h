@@ -15,8 +15,8 @@ namespace quorvel {
 class TDirSearch {
 public:
     struct Hit {
-        std::string path;        // folder hits end with "/"
-        std::uint64_t size = 0;  // 0 for folders
+        std::string path;       // folder hits end with "/"
+        std::uint64_t size = 0; // 0 for folders
         bool isFolder = false;
     };
 

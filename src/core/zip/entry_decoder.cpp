@@ -25,7 +25,7 @@ DecodeBuffers::DecodeBuffers()
 
 DecodeBuffers::~DecodeBuffers() = default;
 
-EntryDecoder::EntryDecoder(const ArchiveFile& file, const TZipHeaderInfo& entry, DecodeBuffers& buffers)
+EntryDecoder::EntryDecoder(const ByteSource& file, const TZipHeaderInfo& entry, DecodeBuffers& buffers)
     : m_file(file), m_entry(entry), m_buffers(buffers) {}
 
 bool EntryDecoder::locate() {

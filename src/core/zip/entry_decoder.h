@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/zip/archive_file.h"
+#include "core/zip/byte_source.h"
 #include "core/zip/zip_types.h"
 
 #include <cstddef>
@@ -41,7 +41,7 @@ public:
     using Sink = std::function<void(const unsigned char* data, std::size_t size)>;
     using Progress = std::function<void(std::uint64_t written)>;
 
-    EntryDecoder(const ArchiveFile& file, const TZipHeaderInfo& entry, DecodeBuffers& buffers);
+    EntryDecoder(const ByteSource& file, const TZipHeaderInfo& entry, DecodeBuffers& buffers);
 
     static bool methodSupported(std::uint16_t method) { return method == 0 || method == 8; }
     // Finds the data behind the local header; false when no local header is where the directory says.
@@ -55,7 +55,7 @@ public:
 private:
     void readData(std::uint64_t offset, unsigned char* buffer, std::size_t size) const;
 
-    const ArchiveFile& m_file;
+    const ByteSource& m_file;
     const TZipHeaderInfo& m_entry;
     DecodeBuffers& m_buffers;
     std::uint64_t m_dataOffset = 0;

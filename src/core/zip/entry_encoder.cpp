@@ -56,8 +56,9 @@ std::uint32_t EntryEncoder::crcPass(int fd) {
 }
 
 void EntryEncoder::reportProgress(std::uint64_t read, std::uint64_t fileSize, std::uint64_t done, std::uint64_t total) {
+    // While spanning the data is copied a second time, into the pieces: this is the first half.
     if (m_writer.OnFilePercentDone)
-        m_writer.OnFilePercentDone(percentOf(read, fileSize));
+        m_writer.OnFilePercentDone(percentOf(read, fileSize) / (m_writer.m_stage ? 2 : 1));
     if (m_writer.OnTotalPercentDone && total > 0)
         m_writer.OnTotalPercentDone(percentOf(done, total));
     m_writer.serviceMessages();
@@ -93,7 +94,8 @@ EntryEncoder::Attempt EntryEncoder::attempt(ZipOutput& out, int fd, TZipHeaderIn
     entry.versionMadeBy = static_cast<std::uint16_t>((HostUnix << 8) | entry.versionNeeded);
     entry.compressionMethod = level > 0 ? 8 : 0;
     entry.internalAttributes = level > 0 ? 2 : 0;
-    entry.flag = static_cast<std::uint16_t>((entry.flag & FlagUtf8) | levelFlags(level) | (encrypt ? FlagEncrypted : 0));
+    entry.flag =
+        static_cast<std::uint16_t>((entry.flag & FlagUtf8) | levelFlags(level) | (encrypt ? FlagEncrypted : 0));
     std::uint64_t fileSize = entry.uncompressedSize;
     std::string header = encodeLocalHeader(entry, zip64);
     out.keepTogether(header.size());

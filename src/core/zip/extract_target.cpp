@@ -101,7 +101,8 @@ bool ExtractTarget::mayReplace(const OverwriteRules& rules, std::string& error) 
             std::string fname = m_shown;
             (*rules.onPrompt)(replace, rules.index, fname);
         } else if (rules.prompts) {
-            replace = rules.prompts->askYesNo("Replace existing file " + rules.storedName + "?", MessageKind::Confirmation);
+            replace =
+                rules.prompts->askYesNo("Replace existing file " + rules.storedName + "?", MessageKind::Confirmation);
         }
         break;
     }

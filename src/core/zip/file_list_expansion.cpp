@@ -30,6 +30,11 @@ bool TZipWriter::isNoCompress(const std::string& path) const {
     return matchesAny(NoCompressList, path);
 }
 
+// Freshening only ever replaces what the archive already holds.
+bool TZipWriter::mayAdd(const std::string& path) const {
+    return !m_freshenOnly || m_freshenNames.count(toLowerAscii(storedNameOf(path))) > 0;
+}
+
 // Plain files and folder entries stay in FilesList in their order, followed by the files that
 // the wildcard entries find, entry by entry. Returns the total size of the files.
 std::uint64_t TZipWriter::expandFilesList() {
@@ -40,7 +45,8 @@ std::uint64_t TZipWriter::expandFilesList() {
         if (entry.empty())
             continue;
         if (entry.back() == '/') {
-            kept.push_back(entry);
+            if (mayAdd(entry))
+                kept.push_back(entry);
             continue;
         }
         if (IsWildcardName(entry)) {
@@ -49,7 +55,7 @@ std::uint64_t TZipWriter::expandFilesList() {
         }
         if (entry.find('/') == std::string::npos)
             entry = m_rootDir + entry;
-        if (isExcluded(entry))
+        if (isExcluded(entry) || !mayAdd(entry))
             continue;
         struct stat st {};
         if (::stat(entry.c_str(), &st) != 0) {
@@ -58,7 +64,8 @@ std::uint64_t TZipWriter::expandFilesList() {
             continue;
         }
         if (S_ISDIR(st.st_mode)) {
-            kept.push_back(entry + "/"); // a folder named without its trailing "/"
+            if (mayAdd(entry + "/"))
+                kept.push_back(entry + "/"); // a folder named without its trailing "/"
             continue;
         }
         totalBytes += static_cast<std::uint64_t>(st.st_size);
@@ -95,11 +102,11 @@ void TZipWriter::expandWildcard(const std::string& original, std::vector<std::st
             OnRecursingFile(hit.path);
         serviceMessages();
         if (hit.isFolder) {
-            if (recurse && AddDirEntriesOnRecurse)
+            if (recurse && AddDirEntriesOnRecurse && mayAdd(hit.path))
                 found.push_back(hit.path);
             continue;
         }
-        if (isExcluded(hit.path) || hit.path == m_zipName)
+        if (isExcluded(hit.path) || hit.path == m_zipName || !mayAdd(hit.path))
             continue;
         found.push_back(hit.path);
         totalBytes += hit.size;

@@ -1,6 +1,7 @@
 #include "core/zip/zip_directory.h"
 
 #include "core/zip/byte_reader.h"
+#include "core/zip/read_window.h"
 #include "core/zip/zip_format.h"
 
 #include <algorithm>
@@ -19,32 +20,6 @@ constexpr std::size_t WindowSize = 256 * 1024;
 constexpr std::size_t MaxCentralRecord = CentralHeaderSize + 3 * 65535;
 constexpr std::uint64_t ScanTickBytes = 10240;
 constexpr std::uint32_t MaxDiskNumber = 999;
-
-// A sliding read window over the file, so that large directories are never read whole.
-class Window {
-public:
-    explicit Window(const ArchiveFile& file) : m_file(file) {}
-
-    // `count` bytes at `offset`, or nullptr when the file ends before them.
-    const unsigned char* at(std::uint64_t offset, std::size_t count) {
-        if (offset < m_start || offset + count > m_start + m_buffer.size()) {
-            if (offset >= m_file.size() || count > m_file.size() - offset)
-                return nullptr;
-            m_buffer.resize(std::max(WindowSize, count));
-            std::size_t got = m_file.readAt(offset, m_buffer.data(), m_buffer.size());
-            m_buffer.resize(got);
-            m_start = offset;
-            if (got < count)
-                return nullptr;
-        }
-        return m_buffer.data() + (offset - m_start);
-    }
-
-private:
-    const ArchiveFile& m_file;
-    std::vector<unsigned char> m_buffer;
-    std::uint64_t m_start = 0;
-};
 
 bool readZip64End(const ArchiveFile& file, std::uint64_t endPos, TEndCentral& end) {
     if (endPos < Zip64LocatorSize)
@@ -72,6 +47,7 @@ bool readZip64End(const ArchiveFile& file, std::uint64_t endPos, TEndCentral& en
     end.totalEntries = in.u64();
     end.centralSize = in.u64();
     end.centralOffset = in.u64();
+    end.blockStart = recordPos;
     return in.ok();
 }
 
@@ -109,6 +85,7 @@ std::optional<TEndCentral> findEndRecord(const ArchiveFile& file) {
         end.comment.assign(in.bytes(available));
         end.commentLength = static_cast<std::uint16_t>(available);
         end.foundAt = tailStart + pos;
+        end.blockStart = end.foundAt;
         TEndCentral zip64 = end;
         if (readZip64End(file, end.foundAt, zip64))
             end = zip64;
@@ -125,14 +102,14 @@ std::uint64_t centralStart(const ArchiveFile& file, const TEndCentral& end) {
     };
     if (end.totalEntries == 0 || isCentral(end.centralOffset))
         return end.centralOffset;
-    if (end.foundAt >= end.centralSize && isCentral(end.foundAt - end.centralSize))
-        return end.foundAt - end.centralSize;
+    if (end.blockStart >= end.centralSize && isCentral(end.blockStart - end.centralSize))
+        return end.blockStart - end.centralSize;
     return end.centralOffset;
 }
 
-bool readCentralDirectory(const ArchiveFile& file, std::uint64_t start, const TEndCentral& end, bool oemConvert,
-                          TSortedZip& out) {
-    Window window(file);
+bool readCentralDirectory(const ByteSource& file, std::uint64_t start, const TEndCentral& end, bool oemConvert,
+                          TSortedZip& out, std::uint64_t limit) {
+    ReadWindow window(file, WindowSize); // large directories are never read whole
     // Bytes put in front of the archive move every offset; a cut-off archive moves none.
     std::uint64_t bias = start > end.centralOffset ? start - end.centralOffset : 0;
     std::uint64_t pos = start;
@@ -143,7 +120,7 @@ bool readCentralDirectory(const ArchiveFile& file, std::uint64_t start, const TE
         ByteReader lengths(fixed + 28, 6);
         std::size_t recordSize = CentralHeaderSize + lengths.u16() + lengths.u16();
         recordSize += lengths.u16();
-        if (end.foundAt > 0 && pos + recordSize > end.foundAt)
+        if (pos + recordSize > limit)
             return false; // records never reach into the end record
         const unsigned char* record = window.at(pos, std::min(recordSize, MaxCentralRecord));
         if (!record)
@@ -184,7 +161,8 @@ std::optional<std::uint64_t> findHeaderSignature(const ArchiveFile& file, std::u
 }
 
 // A streamed entry (sizes after the data): the data descriptor just before the next header.
-void readDescriptorBefore(const ArchiveFile& file, std::uint64_t dataStart, std::uint64_t next, TZipHeaderInfo& e) {
+// False when no descriptor there agrees with the data's length.
+bool readDescriptorBefore(const ArchiveFile& file, std::uint64_t dataStart, std::uint64_t next, TZipHeaderInfo& e) {
     for (std::size_t size : {16u, 24u, 12u}) {
         if (next < dataStart + size)
             continue;
@@ -201,9 +179,10 @@ void readDescriptorBefore(const ArchiveFile& file, std::uint64_t dataStart, std:
             e.crc32 = crc;
             e.compressedSize = compressed;
             e.uncompressedSize = uncompressed;
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 bool validUtf8(std::string_view s) {
@@ -220,54 +199,93 @@ bool validUtf8(std::string_view s) {
     return true;
 }
 
+// One entry read from its local header; `next` is where the following header is looked for, and
+// `whole` tells whether all of its data lies in the file.
+struct LocalEntry {
+    TZipHeaderInfo entry;
+    std::uint64_t next = 0;
+    bool whole = false;
+};
+
+std::optional<LocalEntry> readLocalEntry(const ArchiveFile& file, std::uint64_t pos, bool oemConvert,
+                                         const std::function<void()>& tick) {
+    unsigned char fixed[LocalHeaderSize];
+    if (!file.readExactAt(pos, fixed, sizeof fixed))
+        return std::nullopt;
+    LocalHeader h;
+    ByteReader in(fixed, sizeof fixed);
+    if (!parseLocalHeader(in, h))
+        return std::nullopt;
+    std::string nameAndExtra(h.nameLength + h.extraLength, '\0');
+    if (!file.readExactAt(pos + LocalHeaderSize, nameAndExtra.data(), nameAndExtra.size()))
+        return std::nullopt;
+    std::string_view raw(nameAndExtra.data(), h.nameLength);
+    LocalEntry local;
+    TZipHeaderInfo& e = local.entry;
+    e.versionNeeded = h.versionNeeded;
+    e.versionMadeBy = static_cast<std::uint16_t>(((validUtf8(raw) ? HostUnix : HostMsDos) << 8) | 20);
+    e.flag = h.flag;
+    e.compressionMethod = h.method;
+    e.modifiedDateTime = h.dateTime;
+    e.crc32 = h.crc;
+    e.compressedSize = h.compressedSize;
+    e.uncompressedSize = h.uncompressedSize;
+    e.fileNameLength = h.nameLength;
+    e.localExtraLength = h.extraLength;
+    e.relativeOffset = pos;
+    setEntryName(e, raw, oemConvert);
+    applyZip64Extra(std::string_view(nameAndExtra).substr(h.nameLength), e.uncompressedSize, e.compressedSize, nullptr,
+                    nullptr);
+    std::uint64_t dataStart = pos + LocalHeaderSize + nameAndExtra.size();
+    // Sizes come from the file: the next header is never looked for before this one or past the end.
+    std::uint64_t left = file.size() > dataStart ? file.size() - dataStart : 0;
+    local.whole = e.compressedSize <= left;
+    std::uint64_t skip = e.compressedSize + (e.hasDataDescriptor() ? 16 : 0);
+    local.next = skip < e.compressedSize || skip >= left ? file.size() : dataStart + skip;
+    if (e.hasDataDescriptor() && e.compressedSize == 0) {
+        auto following = findHeaderSignature(file, dataStart, true, tick);
+        local.next = following.value_or(file.size());
+        local.whole = readDescriptorBefore(file, dataStart, local.next, e);
+    }
+    return local;
+}
+
+// Central records right after the last entry: what is left of a directory whose end was cut off.
+void completeFromTrailingCentral(const ArchiveFile& file, std::uint64_t from, bool oemConvert, TSortedZip& out) {
+    unsigned char sig[4];
+    if (!file.readExactAt(from, sig, 4) || ByteReader(sig, 4).u32() != CentralSignature)
+        return;
+    TEndCentral open;
+    open.totalEntries = UINT64_MAX; // as many as can be read
+    open.centralOffset = from;
+    TSortedZip central;
+    readCentralDirectory(file, from, open, oemConvert, central, file.size());
+    completeFromCentral(out, central);
+}
+
 } // namespace
 
 bool rebuildFromLocalHeaders(const ArchiveFile& file, std::uint64_t start, bool oemConvert, TSortedZip& out,
                              const std::function<void()>& tick) {
     std::optional<std::uint64_t> at = findHeaderSignature(file, start, false, tick);
+    std::uint64_t afterLast = 0;
     while (at) {
-        std::uint64_t pos = *at;
-        unsigned char fixed[LocalHeaderSize];
-        LocalHeader h;
-        ByteReader in(fixed, sizeof fixed);
-        if (!file.readExactAt(pos, fixed, sizeof fixed) || !parseLocalHeader(in, h))
+        std::optional<LocalEntry> local = readLocalEntry(file, *at, oemConvert, tick);
+        if (!local)
             break;
-        std::string nameAndExtra(h.nameLength + h.extraLength, '\0');
-        if (!file.readExactAt(pos + LocalHeaderSize, nameAndExtra.data(), nameAndExtra.size()))
-            break;
-        std::string_view raw(nameAndExtra.data(), h.nameLength);
-        TZipHeaderInfo e;
-        e.versionNeeded = h.versionNeeded;
-        e.versionMadeBy = static_cast<std::uint16_t>(((validUtf8(raw) ? HostUnix : HostMsDos) << 8) | 20);
-        e.flag = h.flag;
-        e.compressionMethod = h.method;
-        e.modifiedDateTime = h.dateTime;
-        e.crc32 = h.crc;
-        e.compressedSize = h.compressedSize;
-        e.uncompressedSize = h.uncompressedSize;
-        e.fileNameLength = h.nameLength;
-        e.localExtraLength = h.extraLength;
-        e.relativeOffset = pos;
-        setEntryName(e, raw, oemConvert);
-        applyZip64Extra(std::string_view(nameAndExtra).substr(h.nameLength), e.uncompressedSize, e.compressedSize,
-                        nullptr, nullptr);
-        std::uint64_t dataStart = pos + LocalHeaderSize + nameAndExtra.size();
-        // Sizes come from the file: the next header is never looked for before this one or past the end.
-        std::uint64_t left = file.size() > dataStart ? file.size() - dataStart : 0;
-        std::uint64_t skip = e.compressedSize + (e.hasDataDescriptor() ? 16 : 0);
-        std::uint64_t next = skip < e.compressedSize || skip >= left ? file.size() : dataStart + skip;
-        if (e.hasDataDescriptor() && e.compressedSize == 0) {
-            auto following = findHeaderSignature(file, dataStart, true, tick);
-            next = following.value_or(file.size());
-            readDescriptorBefore(file, dataStart, next, e);
+        std::uint64_t next = local->next;
+        if (local->whole) {
+            out.add(std::move(local->entry));
+            afterLast = next;
         }
-        out.add(std::move(e));
         unsigned char sig[4];
-        bool headerThere = next < file.size() && file.readExactAt(next, sig, 4) &&
-                           ByteReader(sig, 4).u32() == LocalSignature;
+        bool headerThere =
+            next < file.size() && file.readExactAt(next, sig, 4) && ByteReader(sig, 4).u32() == LocalSignature;
         at = headerThere ? std::optional<std::uint64_t>(next)
                          : (next < file.size() ? findHeaderSignature(file, next, false, tick) : std::nullopt);
     }
+    if (!out.empty())
+        completeFromTrailingCentral(file, afterLast, oemConvert, out);
     return !out.empty();
 }
 
@@ -277,7 +295,8 @@ void completeFromCentral(TSortedZip& rebuilt, const TSortedZip& central) {
         byOffset[e.relativeOffset] = &e;
     for (TZipHeaderInfo& e : rebuilt) {
         auto it = byOffset.find(e.relativeOffset);
-        if (it != byOffset.end())
+        // A record that disagrees with the data found in the file would make the entry unreadable.
+        if (it != byOffset.end() && it->second->compressedSize == e.compressedSize && it->second->crc32 == e.crc32)
             e = *it->second;
     }
 }

@@ -15,16 +15,18 @@ namespace quorvel::zipdirectory {
 std::optional<TEndCentral> findEndRecord(const ArchiveFile& file);
 
 // Where the central directory really starts: the recorded offset, or, when bytes were put in front
-// of the archive, the position just before the end record.
+// of the archive, the position just before the end records.
 std::uint64_t centralStart(const ArchiveFile& file, const TEndCentral& end);
 
 // Reads the central records from `start`; returns true when all `end.totalEntries` records were
-// read. Records read before a failure are in `out` either way.
-bool readCentralDirectory(const ArchiveFile& file, std::uint64_t start, const TEndCentral& end, bool oemConvert,
-                          TSortedZip& out);
+// read and none reaches past `limit` (where the end records begin). Records read before a failure
+// are in `out` either way.
+bool readCentralDirectory(const ByteSource& file, std::uint64_t start, const TEndCentral& end, bool oemConvert,
+                          TSortedZip& out, std::uint64_t limit);
 
-// Builds entries from the local headers found from `start` on; false when none was found.
-// `tick` is called every 10240 bytes scanned.
+// Builds entries from the local headers found from `start` on, keeping those whose data lies whole
+// in the file, and completes them from central records that follow the data (a directory whose end
+// was cut off); false when no whole entry was found. `tick` is called every 10240 bytes scanned.
 bool rebuildFromLocalHeaders(const ArchiveFile& file, std::uint64_t start, bool oemConvert, TSortedZip& out,
                              const std::function<void()>& tick);
 

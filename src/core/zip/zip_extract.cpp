@@ -2,6 +2,7 @@
 
 #include "core/util/strings.h"
 #include "core/zip/archive_file.h"
+#include "core/zip/disk_set.h"
 #include "core/zip/entry_decoder.h"
 #include "core/zip/extract_target.h"
 #include "core/zip/safe_destination.h"
@@ -13,10 +14,10 @@
 namespace quorvel {
 
 struct ExtractJob {
-    int index = 0;                  // in SortMode order
+    int index = 0; // in SortMode order
     const TZipHeaderInfo* entry = nullptr;
-    std::uint64_t totalBytes = 0;   // of the whole operation
-    std::uint64_t doneBefore = 0;   // uncompressed bytes of the entries before this one
+    std::uint64_t totalBytes = 0; // of the whole operation
+    std::uint64_t doneBefore = 0; // uncompressed bytes of the entries before this one
     SafeDestination* destination = nullptr;
     DecodeBuffers* buffers = nullptr;
     ExtractTarget* target = nullptr;
@@ -92,6 +93,11 @@ int TZipReader::UnZip() {
             selected.push_back(static_cast<std::size_t>(i));
             totalBytes += e.uncompressedSize;
         }
+        // The disks of a spanned set are asked for once each, in order.
+        if (m_disks)
+            std::stable_sort(selected.begin(), selected.end(), [this](std::size_t a, std::size_t b) {
+                return physicalIndex(int(a)) < physicalIndex(int(b));
+            });
         bool stop = false;
         if (OnStartUnZipInfo)
             OnStartUnZipInfo(static_cast<int>(selected.size()), totalBytes, stop);
@@ -125,7 +131,8 @@ bool TZipReader::extractEntry(ExtractJob& job) {
     job.target = nullptr;
     std::vector<std::string> folder;
     std::string relative = RecreateDirs ? relativeFolder(e.filePath, m_rootDir) : std::string();
-    if (!SafeDestination::splitRelative(relative, folder) || (!e.isFolder() && !SafeDestination::validName(e.fileName))) {
+    if (!SafeDestination::splitRelative(relative, folder) ||
+        (!e.isFolder() && !SafeDestination::validName(e.fileName))) {
         failEntry(job, "Unsafe name in archive, not extracted: " + e.storedName());
         return true;
     }
@@ -156,12 +163,12 @@ bool TZipReader::extractEntry(ExtractJob& job) {
         failEntry(job, "Unknown Compression Method");
         return true;
     }
-    if (e.diskNumberStart != m_endCentral.thisDisk) {
+    if (!m_disks && e.diskNumberStart != 0) {
         failEntry(job, "The entry lies on another disk of a spanned set");
         return true;
     }
-    ArchiveFile& archive = openArchive();
-    EntryDecoder decoder(archive, e, *job.buffers);
+    std::unique_ptr<SpannedSource> spanned;
+    EntryDecoder decoder(sourceFor(e, spanned), e, *job.buffers);
     if (!decoder.locate()) {
         failEntry(job, EBadZipFile().what());
         return true;
@@ -178,7 +185,7 @@ bool TZipReader::extractEntry(ExtractJob& job) {
             Password = newPassword;
         }
     }
-    ExtractTarget::OverwriteRules rules{OverwriteMode, ReplaceReadOnly, e.modifiedDateTime, e.storedName(),
+    ExtractTarget::OverwriteRules rules{OverwriteMode, ReplaceReadOnly, e.modifiedDateTime,   e.storedName(),
                                         job.index,     prompts,         &OnPromptForOverwrite};
     if (!target.mayReplace(rules, error)) {
         if (error.empty())
@@ -249,7 +256,8 @@ TEntryCheck TZipReader::testEntry(int index) {
         return check;
     }
     DecodeBuffers buffers;
-    EntryDecoder decoder(openArchive(), e, buffers);
+    std::unique_ptr<SpannedSource> spanned;
+    EntryDecoder decoder(sourceFor(e, spanned), e, buffers);
     try {
         if (!decoder.locate()) {
             check.message = EBadZipFile().what();

@@ -57,6 +57,7 @@ void setEntryName(TZipHeaderInfo& entry, std::string_view raw, bool oemConvert) 
         name = cp437ToUtf8(raw);
     else
         name.assign(raw);
+    entry.rawName.assign(raw);
     std::replace(name.begin(), name.end(), '\\', '/');
     std::size_t slash = name.rfind('/');
     if (slash == std::string::npos) {
@@ -95,6 +96,7 @@ bool parseCentralRecord(ByteReader& in, TZipHeaderInfo& e, bool oemConvert) {
     setEntryName(e, name, oemConvert);
     e.centralExtra.assign(extra);
     applyZip64Extra(extra, e.uncompressedSize, e.compressedSize, &e.relativeOffset, &e.diskNumberStart);
+    e.rawComment.assign(comment);
     if (e.fileCommentLength > 0) {
         bool fromDos = e.hostSystem() == HostMsDos && (e.flag & FlagUtf8) == 0;
         e.fileComment = fromDos && oemConvert ? cp437ToUtf8(comment) : std::string(comment);
@@ -124,9 +126,57 @@ std::string zip64Extra(std::initializer_list<std::uint64_t> values) {
 
 } // namespace
 
-std::string encodeLocalHeader(const TZipHeaderInfo& e, bool zip64) {
-    std::string name = e.storedName();
-    std::string extra = zip64 ? zip64Extra({e.uncompressedSize, e.compressedSize}) : std::string();
+std::string entryNameBytes(const TZipHeaderInfo& e) {
+    return e.rawName.empty() ? e.storedName() : e.rawName;
+}
+
+std::string withoutExtraField(std::string_view extra, std::uint16_t id) {
+    std::string kept;
+    ByteReader in(extra);
+    while (in.remaining() >= 4) {
+        std::size_t start = in.position();
+        std::uint16_t fieldId = in.u16();
+        std::uint16_t size = in.u16();
+        in.bytes(size);
+        if (!in.ok()) {
+            kept.append(extra.substr(start)); // a malformed tail is carried over as it is
+            return kept;
+        }
+        if (fieldId != id)
+            kept.append(extra.substr(start, 4 + size));
+    }
+    kept.append(extra.substr(in.position()));
+    return kept;
+}
+
+bool hasExtraField(std::string_view extra, std::uint16_t id) {
+    ByteReader in(extra);
+    while (in.remaining() >= 4) {
+        std::uint16_t fieldId = in.u16();
+        std::uint16_t size = in.u16();
+        in.bytes(size);
+        if (in.ok() && fieldId == id)
+            return true;
+    }
+    return false;
+}
+
+namespace {
+
+// Joins our Zip64 field with the other fields of an entry; the others are left out rather than
+// overflow the 16-bit length.
+std::string joinExtra(const std::string& zip64, std::string_view others) {
+    if (zip64.size() + others.size() > Max16)
+        return zip64;
+    return zip64 + std::string(others);
+}
+
+} // namespace
+
+std::string encodeLocalHeader(const TZipHeaderInfo& e, bool zip64, std::string_view otherExtra) {
+    std::string name = entryNameBytes(e);
+    std::string extra =
+        joinExtra(zip64 ? zip64Extra({e.uncompressedSize, e.compressedSize}) : std::string(), otherExtra);
     ByteWriter w;
     w.u32(LocalSignature).u16(e.versionNeeded).u16(e.flag).u16(e.compressionMethod).u32(e.modifiedDateTime);
     w.u32(e.crc32);
@@ -136,8 +186,8 @@ std::string encodeLocalHeader(const TZipHeaderInfo& e, bool zip64) {
 }
 
 std::string encodeCentralRecord(const TZipHeaderInfo& e) {
-    std::string name = e.storedName();
-    std::string extra;
+    std::string name = entryNameBytes(e);
+    std::string zip64;
     if (needsZip64(e)) {
         ByteWriter z;
         std::uint16_t size = 0;
@@ -146,9 +196,11 @@ std::string encodeCentralRecord(const TZipHeaderInfo& e) {
                 z.u64(v);
                 size += 8;
             }
-        extra = ByteWriter().u16(Zip64ExtraId).u16(size).bytes(z.data()).take();
+        zip64 = ByteWriter().u16(Zip64ExtraId).u16(size).bytes(z.data()).take();
     }
-    std::string comment = e.fileComment.value_or(std::string());
+    // A copied entry's own Zip64 field described its old place; only ours describes the new one.
+    std::string extra = joinExtra(zip64, withoutExtraField(e.centralExtra, Zip64ExtraId));
+    std::string comment = e.rawComment.empty() ? e.fileComment.value_or(std::string()) : e.rawComment;
     ByteWriter w;
     w.u32(CentralSignature).u16(e.versionMadeBy).u16(e.versionNeeded).u16(e.flag).u16(e.compressionMethod);
     w.u32(e.modifiedDateTime).u32(e.crc32).u32(clip32(e.compressedSize)).u32(clip32(e.uncompressedSize));
@@ -157,19 +209,26 @@ std::string encodeCentralRecord(const TZipHeaderInfo& e) {
     return w.take();
 }
 
+bool endNeedsZip64(const TEndCentral& end) {
+    return end.totalEntries >= Max16 || end.entriesThisDisk >= Max16 || end.centralSize >= Max32 ||
+           end.centralOffset >= Max32 || end.thisDisk >= Max16 || end.centralDisk >= Max16;
+}
+
 std::string encodeEnd(const TEndCentral& end) {
-    bool zip64 = end.totalEntries >= Max16 || end.centralSize >= Max32 || end.centralOffset >= Max32;
+    return encodeEnd(end, end.centralOffset + end.centralSize);
+}
+
+std::string encodeEnd(const TEndCentral& end, std::uint64_t zip64EndOffset) {
     ByteWriter w;
-    if (zip64) {
-        std::uint64_t zip64EndOffset = end.centralOffset + end.centralSize;
+    if (endNeedsZip64(end)) {
         w.u32(Zip64EndSignature).u64(Zip64EndSize - 12).u16((HostUnix << 8) | 45).u16(45);
         w.u32(end.thisDisk).u32(end.centralDisk).u64(end.entriesThisDisk).u64(end.totalEntries);
         w.u64(end.centralSize).u64(end.centralOffset);
-        w.u32(Zip64LocatorSignature).u32(end.centralDisk).u64(zip64EndOffset).u32(end.thisDisk + 1);
+        w.u32(Zip64LocatorSignature).u32(end.thisDisk).u64(zip64EndOffset).u32(end.thisDisk + 1);
     }
     auto clip16 = [](std::uint64_t v) { return v >= Max16 ? Max16 : v; };
     std::string_view comment(end.comment.data(), std::min(end.comment.size(), MaxCommentSize));
-    w.u32(EndSignature).u16(end.thisDisk).u16(end.centralDisk);
+    w.u32(EndSignature).u16(clip16(end.thisDisk)).u16(clip16(end.centralDisk));
     w.u16(clip16(end.entriesThisDisk)).u16(clip16(end.totalEntries));
     w.u32(clip32(end.centralSize)).u32(clip32(end.centralOffset)).u16(comment.size()).bytes(comment);
     return w.take();

@@ -64,12 +64,24 @@ bool parseCentralRecord(ByteReader& in, TZipHeaderInfo& entry, bool oemConvert);
 void setEntryName(TZipHeaderInfo& entry, std::string_view raw, bool oemConvert);
 bool needsUtf8Flag(std::string_view text);
 
+// The bytes of an entry's stored name: as found in the archive for entries read from one, else the
+// UTF-8 path + name.
+std::string entryNameBytes(const TZipHeaderInfo& entry);
+// An extra field without the blocks of one id (a malformed tail is kept as it is).
+std::string withoutExtraField(std::string_view extra, std::uint16_t id);
+bool hasExtraField(std::string_view extra, std::uint16_t id);
+
 // Encoding of the records the writer produces. A local header with zip64 carries both sizes in a
-// Zip64 extra field; a central record carries the fields that do not fit.
-std::string encodeLocalHeader(const TZipHeaderInfo& entry, bool zip64);
+// Zip64 extra field, followed by `otherExtra`; a central record carries the Zip64 fields that do not
+// fit, followed by the entry's other central extra blocks (an old Zip64 block is never carried).
+std::string encodeLocalHeader(const TZipHeaderInfo& entry, bool zip64, std::string_view otherExtra = {});
 std::string encodeCentralRecord(const TZipHeaderInfo& entry);
-// The end record, preceded by the Zip64 end record and locator when a value does not fit.
+// The end record, preceded by the Zip64 end record and locator when a value does not fit; the
+// Zip64 end record is placed at `zip64EndOffset` on the last disk (by default right after the
+// central directory).
 std::string encodeEnd(const TEndCentral& end);
+std::string encodeEnd(const TEndCentral& end, std::uint64_t zip64EndOffset);
+bool endNeedsZip64(const TEndCentral& end);
 bool needsZip64(const TZipHeaderInfo& entry);
 
 } // namespace quorvel::zipformat

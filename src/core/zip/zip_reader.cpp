@@ -2,6 +2,7 @@
 
 #include "core/util/strings.h"
 #include "core/zip/archive_file.h"
+#include "core/zip/disk_set.h"
 #include "core/zip/zip_directory.h"
 
 #include <algorithm>
@@ -43,6 +44,7 @@ void TZipReader::setZipComment(const std::string& comment) {
 
 void TZipReader::forgetArchive() {
     m_archive.reset();
+    m_disks.reset();
     m_directory.clear();
     m_endCentral = TEndCentral{};
     m_archiveMultiMode = mmNone;
@@ -67,7 +69,36 @@ void TZipReader::serviceMessages() {
         processMessages();
 }
 
+const DiskInfo& TZipReader::disks() const {
+    if (diskInfo)
+        return *diskInfo;
+    return m_systemDisks;
+}
+
+std::string TZipReader::askForDisk(int number, const std::string& current, const std::string& cancelMessage) {
+    std::string fname = current;
+    if (OnGetNextDisk)
+        OnGetNextDisk(number, fname);
+    else if (!prompts ||
+             !prompts->askOkCancel("Please insert disk " + std::to_string(number) + " of the multi-disk set.",
+                                   MessageKind::Confirmation))
+        fname.clear();
+    if (fname.empty())
+        throw EUserCanceled(cancelMessage);
+    return fname;
+}
+
+const ByteSource& TZipReader::sourceFor(const TZipHeaderInfo& entry, std::unique_ptr<SpannedSource>& holder) {
+    if (!m_disks)
+        return openArchive();
+    holder = std::make_unique<SpannedSource>(*m_disks, entry.diskNumberStart);
+    return *holder;
+}
+
 bool TZipReader::archiveChanged() const {
+    // The disks of a spanned set are changed in the drive on purpose.
+    if (m_archiveMultiMode == mmSpan)
+        return false;
     Stamp now;
     if (!statFile(m_zipName, now.mtimeNs, now.size))
         return true;
@@ -103,6 +134,8 @@ void TZipReader::ReadZip() {
 void TZipReader::readDirectoryOnce() {
     using namespace zipdirectory;
     m_archive.reset();
+    m_disks.reset();
+    m_archiveMultiMode = mmNone;
     m_directory.clear();
     m_orderValid = false;
     m_loaded = false;
@@ -136,16 +169,18 @@ void TZipReader::readDirectoryOnce() {
         if (!rebuildFromLocalHeaders(file, exe ? 14000 : 0, OEMConvert, m_directory, tick))
             throw EBadZipFile();
         m_endCentral = TEndCentral{};
+    } else if (end->thisDisk != 0) {
+        m_endCentral = *end;
+        readSpannedDirectory(*end, sideFile != nullptr);
+        // The side file holds nothing but the directory and the end records.
+        if (sideFile && !readCentralDirectory(*sideFile, 0, *end, OEMConvert, m_directory, end->blockStart))
+            throw EBadZipFile();
     } else {
         m_endCentral = *end;
-        m_archiveMultiMode = end->thisDisk == 0 ? mmNone : mmBlocks;
         const ArchiveFile& source = sideFile ? *sideFile : file;
-        std::uint64_t start = sideFile ? end->foundAt - std::min(end->foundAt, end->centralSize)
-                                       : centralStart(source, *end);
+        std::uint64_t start = sideFile ? 0 : centralStart(source, *end);
         TSortedZip central;
-        if (!readCentralDirectory(source, start, *end, OEMConvert, central)) {
-            if (m_archiveMultiMode != mmNone)
-                throw EBadZipFile();
+        if (!readCentralDirectory(source, start, *end, OEMConvert, central, end->blockStart)) {
             if (!rebuildFromLocalHeaders(file, 0, OEMConvert, m_directory, tick))
                 throw EBadZipFile();
             completeFromCentral(m_directory, central);
@@ -158,14 +193,44 @@ void TZipReader::readDirectoryOnce() {
     releaseArchive();
 }
 
+// A set of several disks: removable media are read disk by disk, anything else as numbered pieces.
+// The directory is read here unless it came from the side file of the first disk.
+void TZipReader::readSpannedDirectory(const TEndCentral& end, bool fromSideFile) {
+    DriveType drive = disks().driveType(m_zipName);
+    m_archiveMultiMode = drive == DriveType::Removable || drive == DriveType::CdRom ? mmSpan : mmBlocks;
+    useDiskSet(end, fromSideFile ? 0 : end.thisDisk, !fromSideFile);
+    if (fromSideFile)
+        return;
+    SpannedSource central(*m_disks, end.centralDisk);
+    if (!zipdirectory::readCentralDirectory(central, end.centralOffset, end, OEMConvert, m_directory, UINT64_MAX))
+        throw EBadZipFile();
+}
+
+void TZipReader::useDiskSet(const TEndCentral& end, std::uint32_t currentDisk, bool zipNameIsLast) {
+    m_disks = std::make_unique<DiskSet>(
+        m_archiveMultiMode, m_zipName, end.thisDisk, currentDisk, zipNameIsLast,
+        [this](int number) { return askForDisk(number, m_zipName, "User canceled loading new disk."); });
+}
+
+void TZipReader::adoptSpannedSet(std::vector<TZipHeaderInfo> entries, TEndCentral end, TMultiMode mode) {
+    forgetArchive();
+    for (TZipHeaderInfo& entry : entries)
+        m_directory.add(std::move(entry));
+    m_directory.sort(ByNone);
+    m_endCentral = end;
+    m_archiveMultiMode = mode;
+    useDiskSet(end, end.thisDisk, true);
+    statFile(m_zipName, m_stamp.mtimeNs, m_stamp.size);
+    m_loaded = true;
+}
+
 const std::vector<std::size_t>& TZipReader::order() const {
     if (!m_orderValid || m_orderMode != SortMode) {
         m_order.resize(m_directory.size());
         std::iota(m_order.begin(), m_order.end(), std::size_t{0});
         TZipSortMode mode = SortMode;
-        std::stable_sort(m_order.begin(), m_order.end(), [&](std::size_t a, std::size_t b) {
-            return entryLess(mode, m_directory[a], m_directory[b]);
-        });
+        std::stable_sort(m_order.begin(), m_order.end(),
+                         [&](std::size_t a, std::size_t b) { return entryLess(mode, m_directory[a], m_directory[b]); });
         m_orderMode = mode;
         m_orderValid = true;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/platform/disk_info.h"
 #include "core/util/date_time.h"
 #include "core/util/user_prompts.h"
 #include "core/zip/sorted_zip.h"
@@ -15,13 +16,16 @@
 namespace quorvel {
 
 class ArchiveFile;
+class ByteSource;
+class DiskSet;
 class SafeDestination;
+class SpannedSource;
 struct ExtractJob;
 
 // Result of checking one entry without writing it anywhere.
 struct TEntryCheck {
     bool ok = false;
-    std::string message;          // empty when ok
+    std::string message; // empty when ok
     std::uint32_t calculatedCrc = 0;
 };
 
@@ -59,9 +63,14 @@ public:
     bool OEMConvert = true;
     std::string Password;
 
-    // Built-in questions ("File Exists Alert", "Unknown Compression Method"). Without prompts the
-    // safe answer is taken: an existing file is kept.
+    // Built-in questions ("File Exists Alert", "Unknown Compression Method", the request for the
+    // next disk of a spanned set). Without prompts the safe answer is taken: an existing file is
+    // kept, a disk request is canceled.
     UserPrompts* prompts = nullptr;
+    // Drive type and free space of the archive's medium; the real system when null. An archive of
+    // several disks on a removable or CD drive is read disk by disk (mmSpan), anywhere else as
+    // numbered pieces (mmBlocks).
+    DiskInfo* diskInfo = nullptr;
     // Called between blocks while DoProcessMessages is true.
     std::function<void()> processMessages;
 
@@ -78,6 +87,10 @@ public:
     // failure); fired before the file is given up, so callers can show why.
     std::function<void(int FileIndex, const std::string& FName, const std::string& Message)> OnUnZipError;
     std::function<void(int FileIndex, const std::string& FName)> OnEndUnZip;
+    // Asks for disk NextDisk (1-based) of a spanned set; FName starts as the archive's name and is
+    // where the disk is then read (or written); an empty FName cancels. Without a handler the
+    // built-in question "Please insert disk N of the multi-disk set." is asked through prompts.
+    std::function<void(int NextDisk, std::string& FName)> OnGetNextDisk;
     std::function<void(TIncompleteZipMode& IncompleteMode)> OnInCompleteZip;
     std::function<void(int FileCount)> OnUnZipComplete;
 
@@ -118,6 +131,14 @@ protected:
     void releaseArchive();
     void serviceMessages();
     std::size_t physicalIndex(int index) const;
+    const DiskInfo& disks() const;
+    // The path where disk `number` (1-based) can be read or written now; raises EUserCanceled
+    // with `cancelMessage` when the request is canceled.
+    std::string askForDisk(int number, const std::string& current, const std::string& cancelMessage);
+    // Takes the directory of a spanned set that was just written, so it is not read back disk by disk.
+    void adoptSpannedSet(std::vector<TZipHeaderInfo> entries, TEndCentral end, TMultiMode mode);
+    // Where an entry's bytes are read: the archive, or the disks of a spanned set from the entry's disk on.
+    const ByteSource& sourceFor(const TZipHeaderInfo& entry, std::unique_ptr<SpannedSource>& holder);
 
     std::string m_zipName;
     std::string m_destDir;
@@ -126,6 +147,7 @@ protected:
     TEndCentral m_endCentral;
     TMultiMode m_archiveMultiMode = mmNone;
     bool m_loaded = false;
+    std::unique_ptr<DiskSet> m_disks; // the disks of a spanned set that was read
 
 private:
     struct Stamp {
@@ -134,6 +156,8 @@ private:
         bool operator==(const Stamp&) const = default;
     };
     void readDirectoryOnce();
+    void readSpannedDirectory(const TEndCentral& end, bool fromSideFile);
+    void useDiskSet(const TEndCentral& end, std::uint32_t currentDisk, bool zipNameIsLast);
     bool archiveChanged() const;
     const std::vector<std::size_t>& order() const;
     int extractSelected(std::vector<std::size_t>& selected, std::uint64_t totalBytes);
@@ -142,6 +166,7 @@ private:
     void skipEntry(TSkipReason reason, const std::string& name, int index);
 
     Stamp m_stamp;
+    SystemDiskInfo m_systemDisks;
     std::unique_ptr<ArchiveFile> m_archive;
     mutable std::vector<std::size_t> m_order;
     mutable TZipSortMode m_orderMode = ByNone;

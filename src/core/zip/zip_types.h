@@ -52,6 +52,10 @@ struct TZipHeaderInfo {
     std::string filePath;                   // empty or ending with "/", UTF-8
     std::optional<std::string> fileComment; // none when the entry has no comment
     std::string centralExtra;               // the central extra field as read, kept for copying entries
+    // The name and comment bytes exactly as found in the archive (empty for entries written here),
+    // so that an entry copied into a new archive keeps its bytes whatever code page it used.
+    std::string rawName;
+    std::string rawComment;
 
     bool selected = false;  // chosen for the current operation
     bool oemConvert = true; // names of MS-DOS hosts are code page 437 (copied from OEMConvert)
@@ -75,11 +79,13 @@ struct TEndCentral {
     std::uint16_t commentLength = 0;
     std::string comment;
 
-    std::uint64_t foundAt = 0;   // offset of the record in the file it was read from
-    bool commentChanged = false; // the comment was set and must be written
+    std::uint64_t foundAt = 0;    // offset of the record in the file it was read from
+    std::uint64_t blockStart = 0; // where the end records begin: the Zip64 end record, or foundAt
+    bool commentChanged = false;  // the comment was set and must be written
 };
 
-// Options for archives written in pieces.
+// Options for archives written in pieces. Volume labels are never read or written on Linux:
+// CheckDiskLabels and WriteDiskLabels are accepted and have no effect.
 struct TMultiZipInfo {
     std::int64_t BlockSize = 1457600;
     std::int64_t FirstBlockSize = 1457600;

@@ -4,6 +4,7 @@
 #include "core/util/strings.h"
 #include "core/zip/archive_file.h"
 #include "core/zip/entry_encoder.h"
+#include "core/zip/writer_run.h"
 #include "core/zip/zip_format.h"
 
 #include <algorithm>
@@ -17,13 +18,34 @@ namespace quorvel {
 
 using namespace zipformat;
 
-struct WriteFileJob {
-    std::string path;
-    std::uint64_t* totalBytes = nullptr;
-    std::uint64_t* doneBytes = nullptr;
-    EntryEncoder* encoder = nullptr;
-    std::pair<dev_t, ino_t> archiveId{};
-};
+WriteFileJob::WriteFileJob(TZipWriter& writer, std::uint64_t& total, const std::string& archive)
+    : encoder(writer), totalBytes(total) {
+    struct stat self {};
+    if (::stat(archive.c_str(), &self) == 0)
+        archiveId = {self.st_dev, self.st_ino};
+}
+
+TZipWriter::RunScope::RunScope(TZipWriter& w) : writer(w), keepZipOpen(w.KeepZipOpen) {
+    writer.KeepZipOpen = true;
+}
+
+void TZipWriter::RunScope::end() {
+    if (ended)
+        return;
+    ended = true;
+    writer.FilesList.clear();
+    writer.releaseWritten();
+    writer.m_zippedSources.clear();
+    writer.m_freshenNames.clear();
+    writer.m_freshenOnly = false;
+    writer.m_stage.reset();
+    writer.KeepZipOpen = keepZipOpen;
+    writer.releaseArchive();
+}
+
+std::uint32_t dosTimeOf(std::time_t when) {
+    return toDosDateTime(fromTimeT(when));
+}
 
 namespace {
 
@@ -40,10 +62,6 @@ std::uint32_t attributesOf(const struct stat& st, const std::string& path) {
     if (trimmed.compare(slash == std::string::npos ? 0 : slash + 1, 1, ".") == 0)
         dos |= 0x02;
     return (static_cast<std::uint32_t>(st.st_mode & 0xFFFF) << 16) | dos;
-}
-
-std::uint32_t dosTimeOf(std::time_t when) {
-    return toDosDateTime(fromTimeT(when));
 }
 
 } // namespace
@@ -87,50 +105,34 @@ void TZipWriter::reportTotal(std::uint64_t done, std::uint64_t total) {
 }
 
 int TZipWriter::Zip() {
-    if (MultiZipInfo.MultiMode == mmBlocks)
-        throw Error("Writing an archive in numbered pieces is not available");
-    struct stat existing {};
-    if (::stat(m_zipName.c_str(), &existing) == 0 && existing.st_size > 0) {
-        FilesList.clear();
-        throw Error("The archive " + m_zipName + " already exists; adding to an existing archive is not available");
-    }
-    std::unique_ptr<ZipOutput> out;
-    int count = 0;
-    bool keepOpen = KeepZipOpen;
+    RunScope scope(*this);
+    std::optional<std::string> newComment = pendingComment();
     std::string comment = m_endCentral.comment;
-    try {
-        std::uint64_t totalBytes = expandFilesList();
+    bool spanning = MultiZipInfo.MultiMode != mmNone;
+    struct stat existing {};
+    bool update = !spanning && ::stat(m_zipName.c_str(), &existing) == 0;
+    if (update) {
+        loadExisting(newComment);
+    } else {
         forgetArchive();
-        m_endCentral.comment = comment;
-        m_endCentral.commentLength = static_cast<std::uint16_t>(comment.size());
-        if (!FilesList.empty() && OnStartZipInfo) {
-            bool stop = false;
-            OnStartZipInfo(static_cast<int>(FilesList.size()), totalBytes, m_endCentral, stop);
-            if (stop)
-                throw EUserCanceled("User canceled Zip operation");
-        }
-        out = openOutput(m_zipName);
-        count = writeEntries(*out, totalBytes);
-        writeDirectoryAndEnd(*out);
-        out->finish();
-    } catch (...) {
-        if (out)
-            out->discard();
-        FilesList.clear();
-        m_written.clear();
-        m_writtenNames.clear();
-        m_zippedSources.clear();
-        KeepZipOpen = keepOpen;
-        throw;
+        setZipComment(comment);
     }
-    std::filesystem::path folder = std::filesystem::absolute(m_zipName).parent_path();
-    syncFolder(folder);
-    m_written.clear();
-    m_writtenNames.clear();
+    m_freshenOnly = ZipAction == zaFreshen;
+    if (m_freshenOnly)
+        for (const TZipHeaderInfo& entry : m_directory)
+            m_freshenNames.insert(toLowerAscii(entry.storedName()));
+    std::uint64_t totalBytes = expandFilesList();
+    int count = 0;
+    if (update)
+        count = updateArchive(totalBytes);
+    else if (m_freshenOnly)
+        count = 0; // a missing archive holds nothing to freshen, and nothing new is added
+    else if (spanning)
+        count = writeSpannedArchive(totalBytes);
+    else
+        count = writeNewArchive(totalBytes);
     disposeSources();
-    ReadZip();
-    KeepZipOpen = keepOpen;
-    FilesList.clear();
+    scope.end();
     if (OnTotalPercentDone)
         OnTotalPercentDone(100);
     if (OnZipComplete)
@@ -138,16 +140,36 @@ int TZipWriter::Zip() {
     return count;
 }
 
-int TZipWriter::writeEntries(ZipOutput& out, std::uint64_t& totalBytes) {
-    EntryEncoder encoder(*this);
-    std::uint64_t doneBytes = 0;
-    WriteFileJob job;
-    job.totalBytes = &totalBytes;
-    job.doneBytes = &doneBytes;
-    job.encoder = &encoder;
-    struct stat self {};
-    if (::stat(m_zipName.c_str(), &self) == 0)
-        job.archiveId = {self.st_dev, self.st_ino};
+void TZipWriter::startZipInfo(std::uint64_t totalBytes) {
+    if (FilesList.empty() || !OnStartZipInfo)
+        return;
+    bool stop = false;
+    OnStartZipInfo(static_cast<int>(FilesList.size()), totalBytes, m_endCentral, stop);
+    if (stop)
+        throw EUserCanceled("User canceled Zip operation");
+}
+
+int TZipWriter::writeNewArchive(std::uint64_t& totalBytes) {
+    startZipInfo(totalBytes);
+    std::unique_ptr<ZipOutput> out = openOutput(m_zipName); // deleted again if anything fails
+    WriteFileJob job(*this, totalBytes, m_zipName);
+    int count = writeEntries(*out, job);
+    writeDirectoryAndEnd(*out);
+    out->finish();
+    syncFolder(std::filesystem::absolute(m_zipName).parent_path());
+    releaseWritten();
+    ReadZip();
+    return count;
+}
+
+// The entries written are known to the new directory from now on; two copies of a large directory
+// at once would double the memory an operation needs.
+void TZipWriter::releaseWritten() {
+    std::vector<TZipHeaderInfo>().swap(m_written);
+    std::unordered_set<std::string>().swap(m_writtenNames);
+}
+
+int TZipWriter::writeEntries(ZipOutput& out, WriteFileJob& job) {
     int count = 0;
     for (const std::string& path : FilesList) {
         bool written = false;
@@ -155,7 +177,7 @@ int TZipWriter::writeEntries(ZipOutput& out, std::uint64_t& totalBytes) {
             written = writeFolderEntry(out, path);
         } else {
             job.path = path;
-            written = writeOneFile(out, job);
+            written = writeOneFile(out, job) == FileOutcome::Written;
         }
         if (written)
             ++count;
@@ -202,10 +224,14 @@ bool TZipWriter::writeFolderEntry(ZipOutput& out, const std::string& path) {
     if (skip)
         return false;
     entry.fileNameLength = static_cast<std::uint16_t>(entry.storedName().size());
-    if (entry.relativeOffset >= Max32)
-        entry.versionNeeded = entry.versionMadeBy = (HostUnix << 8) | 45;
+    if (entry.relativeOffset >= Max32) {
+        entry.versionNeeded = 45;
+        entry.versionMadeBy = (HostUnix << 8) | 45;
+    }
     std::string header = encodeLocalHeader(entry, false);
     out.keepTogether(header.size());
+    entry.relativeOffset = out.position();
+    entry.diskNumberStart = out.disk();
     out.write(header.data(), header.size());
     if (OnEndZip)
         OnEndZip(path, 0, 0, 0);
@@ -213,24 +239,24 @@ bool TZipWriter::writeFolderEntry(ZipOutput& out, const std::string& path) {
     return true;
 }
 
-bool TZipWriter::writeOneFile(ZipOutput& out, WriteFileJob& job) {
+TZipWriter::FileOutcome TZipWriter::writeOneFile(ZipOutput& out, WriteFileJob& job) {
     const std::string& path = job.path;
     struct stat st {};
     UniqueFd fd;
     while (true) {
         fd = UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
         if (!fd && errno == ENOENT)
-            return false; // vanished since the list was made
+            return FileOutcome::Unreadable; // vanished since the list was made
         if (fd && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode))
             break;
         bool retry = false;
         if (OnSkippingFile)
             OnSkippingFile(SkipCannotOpen, path, -1, retry);
         if (!retry || (fd && !S_ISREG(st.st_mode)))
-            return false;
+            return FileOutcome::Unreadable;
     }
     if (std::make_pair(st.st_dev, st.st_ino) == job.archiveId)
-        return false; // the archive being written
+        return FileOutcome::Skipped; // the archive being written
     TZipHeaderInfo entry;
     entry.versionMadeBy = (HostUnix << 8) | 20;
     entry.modifiedDateTime = dosTimeOf(st.st_mtime);
@@ -246,39 +272,71 @@ bool TZipWriter::writeOneFile(ZipOutput& out, WriteFileJob& job) {
     entry.internalAttributes = 2;
     if (needsUtf8Flag(stored))
         entry.flag |= FlagUtf8;
-    if (!claimStoredName(stored, path, entry.uncompressedSize, *job.totalBytes))
-        return false;
+    if (!claimStoredName(stored, path, entry.uncompressedSize, job.totalBytes))
+        return FileOutcome::Skipped;
     bool skip = false;
     if (OnStartZip)
         OnStartZip(path, entry, skip);
     if (skip) {
-        *job.totalBytes -= std::min(*job.totalBytes, entry.uncompressedSize);
-        return false;
+        job.totalBytes -= std::min(job.totalBytes, entry.uncompressedSize);
+        return FileOutcome::Skipped;
     }
     int level = PackLevel <= 0 || isNoCompress(path) ? 0 : std::min(PackLevel, 9);
-    if (!job.encoder->write(out, fd.get(), path, entry, level, *job.doneBytes, *job.totalBytes))
-        return false;
+    if (!encodeFile(out, fd.get(), entry, level, job)) {
+        m_writtenNames.erase(toLowerAscii(stored));
+        return FileOutcome::Unreadable;
+    }
     m_zippedSources.push_back(path);
     if (OnEndZip)
         OnEndZip(path, entry.uncompressedSize, entry.compressedSize, out.position());
     m_written.push_back(std::move(entry));
+    return FileOutcome::Written;
+}
+
+bool TZipWriter::encodeFile(ZipOutput& out, int fd, TZipHeaderInfo& entry, int level, WriteFileJob& job) {
+    if (!m_stage)
+        return job.encoder.write(out, fd, job.path, entry, level, job.doneBytes, job.totalBytes);
+    // A piece may be gone before the entry's sizes are known, so the entry is completed aside.
+    m_stage->truncate(0);
+    entry.relativeOffset = 0;
+    if (!job.encoder.write(*m_stage, fd, job.path, entry, level, job.doneBytes, job.totalBytes))
+        return false;
+    copyStaged(out, entry);
     return true;
 }
 
 void TZipWriter::writeDirectoryAndEnd(ZipOutput& out) {
     TEndCentral& end = m_endCentral;
     end.centralOffset = out.position();
+    end.centralDisk = out.disk();
+    end.centralSize = 0;
+    std::uint32_t recordDisk = out.disk();
+    std::uint64_t recordsOnDisk = 0;
     for (const TZipHeaderInfo& entry : m_written) {
         std::string record = encodeCentralRecord(entry);
         out.keepTogether(record.size());
+        if (end.centralSize == 0) {
+            end.centralOffset = out.position();
+            end.centralDisk = out.disk();
+        }
+        if (out.disk() != recordDisk) {
+            recordDisk = out.disk();
+            recordsOnDisk = 0;
+        }
         out.write(record.data(), record.size());
+        end.centralSize += record.size();
+        ++recordsOnDisk;
     }
-    end.centralSize = out.position() - end.centralOffset;
-    end.thisDisk = 0;
-    end.centralDisk = 0;
-    end.entriesThisDisk = end.totalEntries = m_written.size();
-    std::string record = encodeEnd(end);
-    out.keepTogether(record.size());
+    end.totalEntries = m_written.size();
+    // The end records stay together on the last disk, which also holds the Zip64 end record.
+    end.thisDisk = out.disk();
+    end.entriesThisDisk = recordDisk == end.thisDisk ? recordsOnDisk : 0;
+    out.keepTogether(encodeEnd(end).size());
+    if (out.disk() != end.thisDisk) {
+        end.thisDisk = out.disk();
+        end.entriesThisDisk = 0;
+    }
+    std::string record = encodeEnd(end, out.position());
     out.write(record.data(), record.size());
     end.commentChanged = false;
 }

@@ -10,8 +10,7 @@ using namespace quorvel::test;
 
 namespace {
 
-std::vector<std::string> walk(const std::string& folder, bool recurse, const std::string& mask,
-                              const fs::path& base) {
+std::vector<std::string> walk(const std::string& folder, bool recurse, const std::string& mask, const fs::path& base) {
     TDirSearch search(folder, recurse, mask);
     TDirSearch::Hit hit;
     std::vector<std::string> paths;

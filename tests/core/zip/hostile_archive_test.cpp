@@ -54,9 +54,9 @@ TEST_F(HostileFixture, TraversalNamesStayInsideTheDestination) {
     ArchiveBuilder b;
     b.addStored("../escape.txt", "1");
     b.addStored("a/../../escape2.txt", "2");
-    b.addStored("/etc/abs.txt", "3");        // absolute: lands below the destination
-    b.addStored("..\\..\\win.txt", "4");     // backslashes are separators too
-    b.addStored("C:/drive/d.txt", "5");       // a drive is taken off
+    b.addStored("/etc/abs.txt", "3");    // absolute: lands below the destination
+    b.addStored("..\\..\\win.txt", "4"); // backslashes are separators too
+    b.addStored("C:/drive/d.txt", "5");  // a drive is taken off
     b.addStored("ok/fine.txt", "6");
     EXPECT_EQ(extract(b.build()), 3);
     EXPECT_EQ(everythingWritten(), (std::vector<std::string>{"dest", "dest/drive", "dest/drive/d.txt", "dest/etc",
@@ -197,8 +197,7 @@ TEST_F(HostileFixture, RebuildSurvivesSizesThatWrapAround) {
     writeFile(archive, local + "junk" + local);
     reader.setZipName(archive);
     reader.IncompleteZipMode = izAssumeBad;
-    reader.ReadZip();
-    EXPECT_EQ(reader.Count(), 1);
+    EXPECT_THROW(reader.ReadZip(), EBadZipFile); // no entry has its data in the file
 
     writeFile(archive, readFile(sourceDir() / "tests/core/zip/data/rebuild-wrapping-sizes.zip"));
     reader.setZipName("");
@@ -207,7 +206,7 @@ TEST_F(HostileFixture, RebuildSurvivesSizesThatWrapAround) {
     reader.ReadZip();
     EXPECT_GT(reader.Count(), 0);
     reader.DoAll = true;
-    EXPECT_THROW(reader.UnZip(), EFatalUnzipError); // its data runs past the end of the file
+    EXPECT_NO_THROW(reader.UnZip()); // only entries whose data lies in the file were kept
     for (const std::string& path : everythingWritten())
         EXPECT_EQ(path.rfind("dest", 0), 0u) << path;
 }

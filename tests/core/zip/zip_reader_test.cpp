@@ -241,22 +241,25 @@ TEST_F(ReaderFixture, EventsPermissionsAndTimes) {
     auto perms = fs::status(out / "bin/tool").permissions();
     EXPECT_EQ(perms, fs::perms(0755));
     auto written = fs::last_write_time(out / "bin/tool");
-    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-        std::chrono::file_clock::to_sys(written).time_since_epoch());
+    auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::file_clock::to_sys(written).time_since_epoch());
     EXPECT_EQ(seconds.count(), toTimeT(DateTime{2020, 5, 17, 10, 30, 0}));
 }
 
 TEST_F(ReaderFixture, NamesFromMsDosHostsAreCodePage437) {
     TZipHeaderInfo e = ArchiveBuilder::entryFor("x", "data", 0);
     e.versionMadeBy = 20; // MS-DOS host, no UTF-8 flag
-    e.fileName = "\x81" "ber\\na\x8bve.txt"; // "über" + "\\" + "naïve.txt"
+    e.fileName = "\x81"
+                 "ber\\na\x8bve.txt"; // "über" + "\\" + "naïve.txt"
     open(ArchiveBuilder().addRaw(e, "data").build());
     reader.ReadZip();
-    EXPECT_EQ(reader.Pathname(0), "\xc3\xbc" "ber/");
+    EXPECT_EQ(reader.Pathname(0), "\xc3\xbc"
+                                  "ber/");
     EXPECT_EQ(reader.Filename(0), "na\xc3\xafve.txt");
     reader.OEMConvert = false;
     reader.setZipName("");
     open(ArchiveBuilder().addRaw(e, "data").build());
     reader.ReadZip();
-    EXPECT_EQ(reader.Pathname(0), "\x81" "ber/");
+    EXPECT_EQ(reader.Pathname(0), "\x81"
+                                  "ber/");
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/zip/zip_format.h"
+#include "core/zip/zip_output.h"
 #include "core/zip/zip_reader.h"
 #include "support/test_support.h"
 
@@ -74,6 +75,28 @@ public:
 private:
     std::string m_bytes;
     std::vector<TZipHeaderInfo> m_entries;
+};
+
+// Fails after a number of bytes, as a full disk would.
+class FailingOutput : public ZipOutput {
+public:
+    FailingOutput(std::unique_ptr<ZipOutput> inner, std::uint64_t limit) : m_inner(std::move(inner)), m_limit(limit) {}
+    void write(const void* data, std::size_t size) override {
+        if (m_inner->position() + size > m_limit)
+            throw ENotEnoughRoom();
+        m_inner->write(data, size);
+    }
+    std::uint64_t position() const override { return m_inner->position(); }
+    void rewrite(std::uint64_t offset, const void* data, std::size_t size) override {
+        m_inner->rewrite(offset, data, size);
+    }
+    void truncate(std::uint64_t offset) override { m_inner->truncate(offset); }
+    void finish() override { m_inner->finish(); }
+    void discard() noexcept override { m_inner->discard(); }
+
+private:
+    std::unique_ptr<ZipOutput> m_inner;
+    std::uint64_t m_limit;
 };
 
 // Every regular file below a folder, by relative path, with its contents.

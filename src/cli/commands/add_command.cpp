@@ -1,0 +1,102 @@
+#include "cli/commands/add_command.h"
+
+#include "cli/commands/archive_args.h"
+#include "core/util/strings.h"
+#include "core/zip/wildcard_match.h"
+#include "core/zip/zip_writer.h"
+
+#include <filesystem>
+
+namespace quorvel::cli {
+
+std::string AddCommand::usage() const {
+    return "add ARCHIVE [-l LEVEL] [-r] [-p] [-x MASK]... [--password-file FILE] [--replace|--freshen] FILE...\n"
+           "    Adds files to an archive (created when missing): entries whose file is newer are replaced\n"
+           "    in place, --replace replaces every entry named again, --freshen only replaces and adds\n"
+           "    nothing new; prints the number of entries written on the last line";
+}
+
+namespace {
+
+// Reads the options into the writer; false with a message on `err` for bad usage.
+bool readOptions(ArgCursor& args, TZipWriter& writer, std::vector<std::string>& operands, std::ostream& err) {
+    while (!args.atEnd()) {
+        std::string arg = args.take();
+        if (arg == "-r") {
+            writer.Recurse = true;
+        } else if (arg == "-p") {
+            writer.StorePaths = true;
+        } else if (arg == "--replace" || arg == "--freshen") {
+            writer.ZipAction = arg == "--replace" ? zaReplace : zaFreshen;
+        } else if (arg == "-l" || arg == "-x" || arg == "--password-file") {
+            std::optional<std::string> value = args.value();
+            std::optional<int> level = value && arg == "-l" ? parseInt(*value) : std::nullopt;
+            if (!value || (arg == "-l" && (!level || *level < 0 || *level > 9))) {
+                err << arg << (arg == "-l" ? " needs a level from 0 to 9\n" : " needs a value\n");
+                return false;
+            }
+            if (arg == "-l")
+                writer.PackLevel = *level;
+            else if (arg == "-x")
+                writer.ExcludeList.push_back(*value);
+            else
+                writer.Password = readPasswordFile(*value);
+        } else {
+            operands.push_back(arg);
+        }
+    }
+    return operands.size() >= 2;
+}
+
+// Why a file was left out, as the user is told.
+std::string skipMessage(TSkipReason reason, const std::string& name) {
+    switch (reason) {
+    case SkipCannotOpen:
+        return "Cannot read " + name + ", left out\n";
+    case SkipNoOverwrite:
+        return "Already in the archive under the same name, left out: " + name + "\n";
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+int AddCommand::run(CliContext& context) {
+    TZipWriter writer;
+    writer.IncompleteZipMode = izAssumeNotAZip;
+    ArgCursor args(context.args);
+    std::vector<std::string> operands;
+    if (!readOptions(args, writer, operands, context.err)) {
+        context.err << "Usage: " << usage() << "\n";
+        return ExitUsage;
+    }
+    writer.setZipName(operands.front());
+    writer.setRootDir(std::filesystem::current_path().string());
+    for (auto spec = operands.begin() + 1; spec != operands.end(); ++spec) {
+        std::error_code ec;
+        bool folder = !IsWildcardName(*spec) && spec->back() != '/' && std::filesystem::is_directory(*spec, ec);
+        writer.FilesList.push_back(folder ? *spec + "/*" : *spec); // a folder means its contents
+    }
+    int unreadable = 0;
+    bool replacing = false;
+    std::string current;
+    writer.OnUpdate = [&](TUpdateAction action, int) { replacing = action == UpdateReplace; };
+    writer.OnStartZip = [&](const std::string&, TZipHeaderInfo& header, bool&) {
+        current = (replacing ? "replaced " : "added ") + header.storedName();
+        replacing = false;
+    };
+    writer.OnEndZip = [&](const std::string&, std::uint64_t, std::uint64_t, std::uint64_t) {
+        context.out << current << "\n";
+    };
+    writer.OnSkippingFile = [&](TSkipReason reason, const std::string& name, int, bool&) {
+        unreadable += reason == SkipCannotOpen ? 1 : 0;
+        context.err << skipMessage(reason, name);
+    };
+    writer.OnNoSuchFile = [&](const std::string& name) { context.err << "No such file: " << name << "\n"; };
+    int count = writer.Zip();
+    context.out << count << "\n";
+    return unreadable == 0 ? ExitOk : ExitFailure;
+}
+
+} // namespace quorvel::cli
