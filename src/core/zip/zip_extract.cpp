@@ -199,6 +199,7 @@ bool TZipReader::extractEntry(ExtractJob& job) {
         return true;
     }
     EntryDecoder::Result result;
+    bool oversize = false;
     try {
         result = decoder.decode(
             Password, [&](const unsigned char* data, std::size_t size) { target.write(data, size); },
@@ -211,13 +212,18 @@ bool TZipReader::extractEntry(ExtractJob& job) {
             });
     } catch (const EBiggerThanUncompressed& error) {
         target.discard();
-        failEntry(job, error.what());
-        return true;
+        if (!e.isEncrypted()) {
+            failEntry(job, error.what());
+            return true;
+        }
+        // A wrong password passes the one-byte check once in 256 tries and then decrypts to
+        // noise; that is a bad password, not an archive that lies about its size.
+        oversize = true;
     } catch (...) {
         target.discard();
         throw;
     }
-    if (!result.crcMatches()) {
+    if (oversize || !result.crcMatches()) {
         target.discard();
         if (e.isEncrypted()) {
             std::string newPassword = Password;
@@ -268,8 +274,11 @@ TEntryCheck TZipReader::testEntry(int index) {
             check.calculatedCrc = result.crc;
             check.ok = result.crcMatches();
             if (!check.ok)
-                check.message = e.isEncrypted() ? "CRC error (or the password is incorrect)" : "CRC error";
+                check.message = e.isEncrypted() ? "The password is incorrect" : "CRC error";
         }
+    } catch (const EBiggerThanUncompressed& error) {
+        // Encrypted noise from a wrong password that slipped past the check byte.
+        check.message = e.isEncrypted() ? "The password is incorrect" : error.what();
     } catch (const Error& error) {
         check.message = error.what();
     }
