@@ -58,7 +58,8 @@ RestorePage::RestorePage(TFormMain& form, QWidget* parent)
     : QWidget(parent), m_form(form), m_feedback(std::make_unique<Feedback>(form)) {
     setObjectName(QStringLiteral("restorePage"));
     m_session = std::make_unique<RestoreSession>(
-        RestoreServices{form.prompts(), m_feedback->progress, *m_feedback, form.operationLog(), form.store()});
+        RestoreServices{form.prompts(), m_feedback->progress, *m_feedback, form.operationLog(), form.store(),
+                        &form.diskInfo()});
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(buildFiles(), 1);
     layout->addWidget(buildOptions());
