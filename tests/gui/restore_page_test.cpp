@@ -274,6 +274,66 @@ private slots:
         QCOMPARE(w.prompts.said.back(), "Export '" + (w.archives() / "c-third.zip").string() + "' to '" +
                                             elsewhere.path().string() + "' Successful!");
     }
+
+    void deletesTheSelectedEntriesAndAddsTheChosenFiles() {
+        Window w;
+        w.showRestorePage();
+        RestorePage& page = w.page();
+        click(page.StringGridZipfilename, 1); // a-second.zip with five entries
+        const std::string sizeBefore = page.archiveModel()->cell(1, 1);
+        click(page.StringGrid1, 1);
+        click(page.StringGrid1, 2, Qt::ShiftModifier);
+        page.SpeedButton13->click();
+        QCOMPARE(w.prompts.said, std::vector<std::string>{"Do you want to delete the 2 files "});
+        QCOMPARE(page.LabelfileNumber->text(), QStringLiteral("(Total 3 files)"));
+        QCOMPARE(page.currentArchiveName(), QStringLiteral("a-second.zip"));
+
+        TempDir picked;
+        writeFile(picked / "added.txt", randomBytes(5000, 3));
+        page.runOpenDialog = [&](QFileDialog&) {
+            return QStringList{QString::fromStdString((picked / "added.txt").string())};
+        };
+        page.SpeedButton12->click();
+        QCOMPARE(page.LabelfileNumber->text(), QStringLiteral("(Total 4 files)"));
+        QCOMPARE(page.currentArchiveName(), QStringLiteral("a-second.zip"));
+        QVERIFY(page.archiveModel()->cell(1, 1) != sizeBefore); // the row shows the archive as it is now
+        QCOMPARE(w.prompts.said.size(), std::size_t{1});        // no message after either
+        QCOMPARE(w.form->operationLog().count(), 0);
+        QVERIFY(w.form->SpStart->isEnabled() && w.form->PageControl1->isEnabled());
+        QVERIFY(!w.form->progressStrip->ProgressBarTotal->isVisible());
+    }
+
+    void anAddThatFailsLeavesTheArchiveAndThePageUsable() {
+        Window w;
+        w.showRestorePage();
+        RestorePage& page = w.page();
+        click(page.StringGridZipfilename, 2); // c-third.zip with one entry
+        TempDir picked;
+        writeFile(picked / "added.txt", "added");
+        bool chosen = false;
+        page.runOpenDialog = [&](QFileDialog&) {
+            return chosen ? QStringList{QString::fromStdString((picked / "added.txt").string())} : QStringList();
+        };
+        page.SpeedButton12->click(); // the dialog was cancelled
+        QVERIFY(w.prompts.said.empty());
+
+        const fs::path zip = w.archives() / "c-third.zip";
+        const std::string good = readFile(zip);
+        writeFile(zip, "no longer a zip archive");
+        chosen = true;
+        page.SpeedButton12->click();
+        QCOMPARE(w.prompts.said, std::vector<std::string>{"Not a valid zip file!"});
+        QCOMPARE(readFile(zip), std::string("no longer a zip archive"));
+        QCOMPARE(page.LabelfileNumber->text(), QStringLiteral("(Total 1 files)"));
+        QVERIFY(w.form->SpStart->isEnabled() && w.form->SpRestore->isEnabled() && w.form->PageControl1->isEnabled());
+        QVERIFY(!w.form->progressStrip->ProgressBarTotal->isVisible());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+
+        writeFile(zip, good);
+        page.SpeedButton12->click();
+        QCOMPARE(w.prompts.said.size(), std::size_t{1});
+        QCOMPARE(page.LabelfileNumber->text(), QStringLiteral("(Total 2 files)"));
+    }
 };
 
 QTEST_MAIN(RestorePageTest)

@@ -58,7 +58,7 @@ int RestoreCommand::run(CliContext& context) {
     ConsolePrompts prompts(context.out, context.err);
     BackupProgress quiet;
     ArchiveQuestions noDialog;
-    RestoreSession session({prompts, quiet, noDialog, log, store});
+    RestoreSession session({prompts, quiet, noDialog, log, store, nullptr});
 
     const std::filesystem::path archive = std::filesystem::absolute(positional[1]);
     RestoreRequest request;

@@ -45,6 +45,8 @@ std::string summaryMessage(const BackupSummary& summary) {
     std::string text = "Backup " + std::to_string(summary.filesAdded) + " Files Succeeds!\r" + "Project Name: '" +
                        summary.project + "'\r" + "File Name:    '" + fileNameOf(summary.archivePath) + "'\r" +
                        "File Size:    '" + (summary.sizeKb ? std::to_string(*summary.sizeKb) : "?") + "Kb'";
+    if (summary.disks > 1)
+        text += "\rDisks:        '" + std::to_string(summary.disks) + "'";
     if (summary.unreadableFiles > 0)
         text += "\rAttention:    " + unreadableNote(summary.unreadableFiles);
     return text;
@@ -54,6 +56,8 @@ std::string succeedsLogText(const BackupSummary& summary) {
     std::string text = std::to_string(summary.filesAdded) + " files added to " + summary.archivePath;
     if (summary.sizeKb)
         text += "  " + std::to_string(*summary.sizeKb) + "Kb";
+    if (summary.disks > 1)
+        text += "; spanned over " + std::to_string(summary.disks) + " disks";
     if (summary.unreadableFiles > 0)
         text += "; " + unreadableNote(summary.unreadableFiles);
     return text;

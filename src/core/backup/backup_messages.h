@@ -26,6 +26,7 @@ struct BackupSummary {
     std::string archivePath;
     std::optional<std::uint64_t> sizeKb;
     int unreadableFiles = 0; // files the writer could not open and left out
+    int disks = 1;           // removable disks the archive was spanned over; sizeKb counts them all
 };
 
 std::string summaryMessage(const BackupSummary& summary);

@@ -24,4 +24,20 @@ public:
     virtual void processMessages() {}
 };
 
+// The busy state for as long as the object lives: the run controls are disabled on entry, and
+// the progress strip is hidden and the controls enabled again on exit, whatever happened.
+class BusyState {
+public:
+    explicit BusyState(BackupProgress& progress) : m_progress(progress) { m_progress.enableRunControls(false); }
+    ~BusyState() {
+        m_progress.showProgressStrip(false);
+        m_progress.enableRunControls(true);
+    }
+    BusyState(const BusyState&) = delete;
+    BusyState& operator=(const BusyState&) = delete;
+
+private:
+    BackupProgress& m_progress;
+};
+
 } // namespace quorvel

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <sys/stat.h>
 #include <utility>
@@ -35,29 +36,13 @@ std::optional<std::pair<dev_t, ino_t>> fileIdentity(const std::string& path) {
     return std::make_pair(st.st_dev, st.st_ino);
 }
 
-std::optional<std::uint64_t> fileSizeKb(const std::string& path) {
+std::optional<std::uint64_t> fileSize(const std::string& path) {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(path, ec);
     if (ec)
         return std::nullopt;
-    return size / 1024;
+    return size;
 }
-
-// The busy state and the progress strip for as long as the writer runs, left again whatever
-// happens.
-class BusyState {
-public:
-    explicit BusyState(BackupProgress& progress) : m_progress(progress) { m_progress.enableRunControls(false); }
-    ~BusyState() {
-        m_progress.showProgressStrip(false);
-        m_progress.enableRunControls(true);
-    }
-    BusyState(const BusyState&) = delete;
-    BusyState& operator=(const BusyState&) = delete;
-
-private:
-    BackupProgress& m_progress;
-};
 
 // One call of the procedure, with what it learns on the way.
 class BackupRun {
@@ -87,6 +72,8 @@ private:
     void configure(TZipWriter& writer, const std::string& writePath);
     void bindEvents(TZipWriter& writer, PendingArchive& pending);
     void filterFile(const std::string& path, bool& skip);
+    void nextDisk(int number, std::string& fileName);
+    std::optional<std::uint64_t> archiveSizeKb() const;
     void complete(PendingArchive& pending, int filesAdded);
     void writerFailed(const std::exception& error);
     void advanceControls();
@@ -109,6 +96,9 @@ private:
     DateTime m_writerStart;
     int m_unreadable = 0;
     bool m_archiveInPlace = false;
+    // Spanning: the sizes of the pieces left on the disks before the one in the drive, by disk
+    // (1-based); a size that could not be read is unknown.
+    std::map<int, std::optional<std::uint64_t>> m_earlierDisks;
 };
 
 BackupOutcome BackupRun::run() {
@@ -202,6 +192,7 @@ void BackupRun::writeArchive() {
 
     BusyState busy(m_progress);
     m_filter = m_project.filterDateTime;
+    writer->diskInfo = &m_services.disks;
     writer->MultiZipInfo.MultiMode = spanned ? mmSpan : mmNone;
     if (spanned)
         writer->MultiZipInfo.WriteDiskLabels = true;
@@ -249,7 +240,24 @@ void BackupRun::bindEvents(TZipWriter& writer, PendingArchive& pending) {
         if (reason == SkipCannotOpen)
             ++m_unreadable;
     };
+    writer.OnGetNextDisk = [this](int number, std::string& fileName) { nextDisk(number, fileName); };
     writer.OnZipComplete = [this, &pending](int filesAdded) { complete(pending, filesAdded); };
+}
+
+// The piece named here is complete on the disk that is about to leave the drive: its size is
+// taken now, as nothing can read it once the next disk is in.
+void BackupRun::nextDisk(int number, std::string& fileName) {
+    if (number > 1)
+        m_earlierDisks[number - 1] = fileSize(fileName);
+    askForNextDisk(m_prompts, m_progress, number, fileName);
+}
+
+// The whole archive: on removable disks the last piece plus the pieces left on earlier disks.
+std::optional<std::uint64_t> BackupRun::archiveSizeKb() const {
+    std::optional<std::uint64_t> total = fileSize(m_archivePath);
+    for (const auto& [disk, size] : m_earlierDisks)
+        total = total && size ? std::optional<std::uint64_t>(*total + *size) : std::nullopt;
+    return total ? std::optional<std::uint64_t>(*total / 1024) : std::nullopt;
 }
 
 void BackupRun::filterFile(const std::string& path, bool& skip) {
@@ -281,11 +289,17 @@ void BackupRun::complete(PendingArchive& pending, int filesAdded) {
     summary.filesAdded = filesAdded;
     summary.project = projectName();
     summary.archivePath = m_archivePath;
-    summary.sizeKb = fileSizeKb(m_archivePath);
+    summary.sizeKb = archiveSizeKb();
     summary.unreadableFiles = m_unreadable;
+    summary.disks = 1 + static_cast<int>(m_earlierDisks.size());
     m_outcome.message = summaryMessage(summary);
     m_services.log.AppendLog(OperationBackup, StatusSucceeds, succeedsLogText(summary), projectName());
 
+    // Every disk of a spanned archive carries the archive's name, so the ring records that name
+    // like any other. Retention removes by name on the medium in the drive now: a file there under
+    // a name that left the ring is that old archive, or its piece on this disk; pieces on disks
+    // that are not in the drive are out of reach and left to the user. Names still in the ring,
+    // this run's among them, are never removed.
     if (suffixOf(m_project) != SuffixMode::None) {
         IniFile storeNumber(m_services.data.storeNumber());
         ApplyRetention(storeNumber, projectName(), m_archivePath, m_project.storeNumber);

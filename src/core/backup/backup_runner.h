@@ -29,7 +29,8 @@ struct BackupControls {
 enum class BackupStatus {
     Declined,    // the question before the run was answered No
     Invalid,     // an input check failed; nothing was written
-    Interrupted, // the destination folder or an existing archive stopped the run ("Interrupt" logged)
+    Interrupted, // the destination folder, an existing archive or a cancelled disk request stopped
+                 // the run ("Interrupt" logged)
     Failed,      // an error was shown; a failure while writing is logged as "Fails"
     Succeeded    // the archive is complete under its final name ("Succeeds" logged)
 };

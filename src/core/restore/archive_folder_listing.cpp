@@ -3,6 +3,8 @@
 #include "core/find/file_finder.h"
 #include "core/util/strings.h"
 
+#include <sys/stat.h>
+
 namespace quorvel {
 
 std::vector<FolderArchive> listArchiveFolder(std::string_view folder) {
@@ -16,6 +18,13 @@ std::vector<FolderArchive> listArchiveFolder(std::string_view folder) {
     };
     finder.Execute();
     return files;
+}
+
+std::optional<FolderArchive> archiveFileOf(std::string_view folder, std::string_view name) {
+    struct stat st {};
+    if (::stat(archivePath(folder, name).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return FolderArchive{std::string(name), static_cast<std::uint64_t>(st.st_size), fromTimeT(st.st_mtime)};
 }
 
 ArchiveRow archiveRowOf(const FolderArchive& file) {

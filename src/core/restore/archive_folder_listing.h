@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,9 @@ using ArchiveRow = std::array<std::string, 3>;
 // name holding ";", "*" or "?" is searched as that one folder; an empty text means the
 // current folder.
 std::vector<FolderArchive> listArchiveFolder(std::string_view folder);
+
+// One archive of the folder as the list shows it now; nothing when it is no longer a file.
+std::optional<FolderArchive> archiveFileOf(std::string_view folder, std::string_view name);
 
 // The row the archive list shows for a file: its name, its size in whole kilobytes (bytes
 // divided by 1024, remainder dropped) and its modification date-time (time left out at midnight).

@@ -1,5 +1,6 @@
 #include "core/restore/restore_session.h"
 
+#include "core/backup/backup_runner.h"
 #include "core/backup/operation_log.h"
 #include "core/project/project_store.h"
 #include "core/restore/archive_folder_listing.h"
@@ -38,6 +39,7 @@ struct RestoreSession::Run {
 RestoreSession::RestoreSession(RestoreServices services) : m_services(services) {
     m_reader.SortMode = ByName;
     m_reader.prompts = &m_services.prompts;
+    m_reader.diskInfo = m_services.disks;
     attachEvents();
 }
 
@@ -45,6 +47,10 @@ void RestoreSession::attachEvents() {
     BackupProgress& progress = m_services.progress;
     m_reader.processMessages = [&progress] { progress.processMessages(); };
     m_reader.OnInCompleteZip = [this](TIncompleteZipMode& mode) { mode = m_services.questions.askIncompleteZip(); };
+    // The disks of a spanned archive are asked for as the backup run asks for them while writing.
+    m_reader.OnGetNextDisk = [this](int number, std::string& fileName) {
+        askForNextDisk(m_services.prompts, m_services.progress, number, fileName);
+    };
     m_reader.OnStartUnZipInfo = [this](int, std::uint64_t, bool&) { noteUnmatchedNames(); };
     m_reader.OnStartUnZip = [&progress](int, std::string& name, bool&) {
         progress.setProgressFileName(fileNamePart(name));
@@ -174,18 +180,18 @@ void RestoreSession::configureReader(const RestoreRequest& request, const std::s
 std::string RestoreSession::extract(Run& run) {
     std::string error;
     m_run = &run;
-    m_services.progress.enableRunControls(false);
-    m_services.progress.showProgressStrip(true);
-    try {
-        m_reader.UnZip();
-    } catch (const AbortRestore&) {
-        // "The password is incorrect" has been shown; the mark reports the rest.
-    } catch (const std::exception& e) {
-        error = e.what();
+    {
+        BusyState busy(m_services.progress);
+        m_services.progress.showProgressStrip(true);
+        try {
+            m_reader.UnZip();
+        } catch (const AbortRestore&) {
+            // "The password is incorrect" has been shown; the mark reports the rest.
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
     }
     m_run = nullptr;
-    m_services.progress.showProgressStrip(false);
-    m_services.progress.enableRunControls(true);
     return error;
 }
 

@@ -18,13 +18,15 @@ class OperationLog;
 class ProjectStore;
 
 // What a restore talks to: the person (questions and reports), the window (busy state and
-// progress), the incomplete-archive question, the operation log and the project file.
+// progress), the incomplete-archive question, the operation log, the project file and the
+// drives the archives lie on (the real system when null).
 struct RestoreServices {
     UserPrompts& prompts;
     BackupProgress& progress;
     ArchiveQuestions& questions;
     OperationLog& log;
     ProjectStore& store;
+    const DiskInfo* disks = nullptr;
 };
 
 // One restore as the Restore page (or the command line) asks for it.

@@ -70,7 +70,7 @@ public:
     // Drive type and free space of the archive's medium; the real system when null. An archive of
     // several disks on a removable or CD drive is read disk by disk (mmSpan), anywhere else as
     // numbered pieces (mmBlocks).
-    DiskInfo* diskInfo = nullptr;
+    const DiskInfo* diskInfo = nullptr;
     // Called between blocks while DoProcessMessages is true.
     std::function<void()> processMessages;
 

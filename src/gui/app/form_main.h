@@ -96,6 +96,8 @@ public:
     // The operation log the Log page shows; backups and restores append to it.
     OperationLog& operationLog() { return *m_log; }
     const Clock& clock() const { return m_clock; }
+    // The drives backups and restores write to and read from.
+    const DiskInfo& diskInfo() const { return *m_disks; }
     QStringList projectNames() const;
     // The trimmed text of the project selector.
     QString selectedProjectName() const;

@@ -27,6 +27,13 @@ public:
         m_rows = std::move(rows);
         endResetModel();
     }
+    // Replaces one row, keeping the current row and the selection.
+    void setRow(int row, Row value) {
+        if (row < 0 || row >= static_cast<int>(m_rows.size()))
+            return;
+        m_rows[static_cast<size_t>(row)] = std::move(value);
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    }
     const std::vector<Row>& rows() const { return m_rows; }
     bool isEmpty() const { return m_rows.empty(); }
     // The cell's text; empty for the empty row.

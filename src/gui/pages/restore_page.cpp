@@ -2,6 +2,7 @@
 
 #include "core/platform/data_folder.h"
 #include "core/project/backup_project.h"
+#include "core/restore/archive_entry_maintenance.h"
 #include "core/restore/archive_folder_listing.h"
 #include "core/restore/archive_list_sort.h"
 #include "core/restore/archive_maintenance.h"
@@ -58,7 +59,8 @@ RestorePage::RestorePage(TFormMain& form, QWidget* parent)
     : QWidget(parent), m_form(form), m_feedback(std::make_unique<Feedback>(form)) {
     setObjectName(QStringLiteral("restorePage"));
     m_session = std::make_unique<RestoreSession>(
-        RestoreServices{form.prompts(), m_feedback->progress, *m_feedback, form.operationLog(), form.store()});
+        RestoreServices{form.prompts(), m_feedback->progress, *m_feedback, form.operationLog(), form.store(),
+                        &form.diskInfo()});
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(buildFiles(), 1);
     layout->addWidget(buildOptions());
@@ -104,6 +106,8 @@ void RestorePage::connectCommands() {
     connect(SpeedButton9, &QToolButton::clicked, this, &RestorePage::MenuCopyClick);
     connect(menuimport, &QAction::triggered, this, &RestorePage::menuimportClick);
     connect(Spimport, &QToolButton::clicked, this, &RestorePage::menuimportClick);
+    connect(SpeedButton12, &QToolButton::clicked, this, &RestorePage::SpeedButton12Click);
+    connect(SpeedButton13, &QToolButton::clicked, this, &RestorePage::SpeedButton13Click);
     connect(&m_form, &TFormMain::projectLoaded, this, [this] { loadOptions(m_form.loadedProject()); });
 }
 
@@ -385,6 +389,51 @@ void RestorePage::menuimportClick() {
         DirectoryViewChange();
     OpenDialog1->setWindowTitle(QString());
     OpenDialog1->setNameFilter(QString());
+}
+
+// --- entries of the current archive --------------------------------------------------------
+
+void RestorePage::SpeedButton12Click() {
+    if (currentArchiveName().isEmpty())
+        return;
+    QStringList chosen;
+    guarded([this, &chosen] { chosen = runOpenDialog(*OpenDialog1); });
+    if (chosen.isEmpty())
+        return;
+    changeCurrentArchive([this, &chosen](const std::string& archive) {
+        std::vector<std::string> files;
+        for (const QString& file : chosen)
+            files.push_back(ss(file));
+        addFilesToArchive(m_form.prompts(), m_feedback->progress, archive, files,
+                          addFilesSettingsOf(m_form.currentProject()));
+        return true;
+    });
+}
+
+void RestorePage::SpeedButton13Click() {
+    changeCurrentArchive([this](const std::string& archive) {
+        return deleteArchiveEntries(m_form.prompts(), m_feedback->progress, archive, selectedEntryNames())
+            .has_value();
+    });
+}
+
+// Runs a change of the current archive; once it has run, the archive's row and entries show
+// what it holds now. After an error the archive is as it was, and so is the list.
+void RestorePage::changeCurrentArchive(const std::function<bool(const std::string& archive)>& change) {
+    const QString name = currentArchiveName();
+    if (name.isEmpty())
+        return;
+    bool changed = false;
+    guarded([&] { changed = change(archivePath(ss(DirectoryView->text()), ss(name))); });
+    if (changed)
+        guarded([this] { showCurrentArchiveAnew(); });
+}
+
+void RestorePage::showCurrentArchiveAnew() {
+    const QString name = currentArchiveName();
+    if (const std::optional<FolderArchive> file = archiveFileOf(ss(DirectoryView->text()), ss(name)))
+        m_archives->setRow(std::max(StringGridZipfilename->currentIndex().row(), 0), archiveRowOf(*file));
+    ListArchiveEntries(name);
 }
 
 } // namespace quorvel::gui

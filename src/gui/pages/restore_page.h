@@ -96,7 +96,8 @@ public:
     QRadioButton* RadioNewer;
     QRadioButton* RadioOlder;
 
-    // The file dialog shared by import and add: several existing files.
+    // The file dialog shared by import and add: several existing files. Add shows it without a
+    // title or filter, which import leaves empty again after its use.
     QFileDialog* OpenDialog1;
 
     ArchiveGridModel* archiveModel() const { return m_archives; }
@@ -130,6 +131,8 @@ public slots:
     void menuDeleteClick();
     void MenuCopyClick();
     void menuimportClick();
+    void SpeedButton12Click();
+    void SpeedButton13Click();
 
 private:
     QWidget* buildFiles();
@@ -150,6 +153,8 @@ private:
     std::optional<StoredOverwriteMode> checkedOverwriteMode() const;
     RestoreRequest requestFor(const QString& archiveName) const;
     void runRestore(bool selectedOnly);
+    void changeCurrentArchive(const std::function<bool(const std::string& archive)>& change);
+    void showCurrentArchiveAnew();
     void guarded(const std::function<void()>& command);
 
     TFormMain& m_form;

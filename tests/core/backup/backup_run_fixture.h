@@ -21,12 +21,13 @@ public:
 class FakeDisks final : public DiskInfo {
 public:
     DriveType type = DriveType::Fixed;
+    std::uint64_t free = 1ull << 40; // on every disk put in the drive
     mutable std::vector<std::string> asked;
     DriveType driveType(const std::filesystem::path& path) const override {
         asked.push_back(path.string());
         return type;
     }
-    std::uint64_t freeSpace(const std::filesystem::path&) const override { return 1ull << 40; }
+    std::uint64_t freeSpace(const std::filesystem::path&) const override { return free; }
 };
 
 // Records what the run shows, as one event per call.
