@@ -17,4 +17,21 @@ std::string readPasswordFile(const std::string& path) {
     return line;
 }
 
+std::optional<PasswordAndOperands> splitPasswordOption(const std::vector<std::string>& args) {
+    PasswordAndOperands parsed;
+    ArgCursor cursor(args);
+    while (!cursor.atEnd()) {
+        std::string arg = cursor.take();
+        if (arg != "--password-file") {
+            parsed.operands.push_back(std::move(arg));
+            continue;
+        }
+        const std::optional<std::string> file = cursor.value();
+        if (!file)
+            return std::nullopt;
+        parsed.password = readPasswordFile(*file);
+    }
+    return parsed;
+}
+
 } // namespace quorvel::cli

@@ -28,4 +28,12 @@ private:
 // The first line of a password file (without its line end); raises IoError when it cannot be read.
 std::string readPasswordFile(const std::string& path);
 
+// The arguments of a command whose only option is "--password-file FILE", given anywhere.
+struct PasswordAndOperands {
+    std::string password; // empty without the option
+    std::vector<std::string> operands;
+};
+// nullopt when the option is not followed by its file; raises IoError when the file cannot be read.
+std::optional<PasswordAndOperands> splitPasswordOption(const std::vector<std::string>& args);
+
 } // namespace quorvel::cli

@@ -3,9 +3,9 @@
 #include "cli/cli_app.h"
 #include "cli/commands/archive_args.h"
 #include "cli/commands/console_prompts.h"
+#include "cli/commands/named_project.h"
 #include "core/backup/operation_log.h"
 #include "core/project/app_settings.h"
-#include "core/project/project_names.h"
 #include "core/project/project_store.h"
 #include "core/restore/restore_session.h"
 
@@ -21,37 +21,20 @@ std::string RestoreCommand::usage() const {
 }
 
 int RestoreCommand::run(CliContext& context) {
-    std::vector<std::string> positional;
-    std::string password;
-    ArgCursor args(context.args);
-    while (!args.atEnd()) {
-        std::string arg = args.take();
-        if (arg == "--password-file") {
-            std::optional<std::string> file = args.value();
-            if (!file) {
-                context.err << usageText();
-                return ExitUsage;
-            }
-            password = readPasswordFile(*file);
-        } else {
-            positional.push_back(arg);
-        }
-    }
-    if (positional.size() < 2) {
+    const std::optional<PasswordAndOperands> args = splitPasswordOption(context.args);
+    if (!args || args->operands.size() < 2) {
         context.err << usageText();
         return ExitUsage;
     }
+    const std::vector<std::string>& positional = args->operands;
 
     SystemClock clock;
     ProjectStore store(context.data.projectIni(), clock);
-    const IniDocument doc = store.file().read();
-    const std::vector<std::string> projects = ProjectStore::readProjectList(doc);
-    const int index = findProjectName(projects, positional[0]);
-    if (index < 0) {
-        context.err << "Project '" << positional[0] << "' does not exist\n";
+    const std::optional<NamedProject> found = findNamedProject(context, store, positional[0]);
+    if (!found)
         return ExitFailure;
-    }
-    const std::string& project = projects[static_cast<size_t>(index)];
+    const IniDocument& doc = found->doc;
+    const std::string& project = found->name;
 
     OperationLog log(context.data.logFile(), clock, loadSettingsAndProjects(doc).settings.logCount);
     log.LoadLog();
@@ -66,7 +49,7 @@ int RestoreCommand::run(CliContext& context) {
     request.archiveName = archive.filename().string();
     request.entries.assign(positional.begin() + 2, positional.end());
     request.options = RestoreOptions::ofProject(ProjectStore::fromDocument(doc, project, clock));
-    request.options.password = password;
+    request.options.password = args->password;
     request.projectName = project;
     request.confirm = false;
     const RestoreOutcome outcome =

@@ -2,9 +2,9 @@
 
 #include "cli/cli_app.h"
 #include "cli/commands/console_prompts.h"
+#include "cli/commands/named_project.h"
 #include "core/backup/backup_runner.h"
 #include "core/project/app_settings.h"
-#include "core/project/project_names.h"
 #include "core/project/project_store.h"
 
 namespace quorvel::cli {
@@ -21,18 +21,15 @@ int RunCommand::run(CliContext& context) {
     }
     SystemClock clock;
     ProjectStore store(context.data.projectIni(), clock);
-    const IniDocument doc = store.file().read();
-    const std::vector<std::string> projects = ProjectStore::readProjectList(doc);
-    const int index = findProjectName(projects, context.args[0]);
-    if (index < 0) {
-        context.err << "Project '" << context.args[0] << "' does not exist\n";
+    const std::optional<NamedProject> found = findNamedProject(context, store, context.args[0]);
+    if (!found)
         return ExitFailure;
-    }
+    const IniDocument& doc = found->doc;
 
     AppSettings settings = loadSettingsAndProjects(doc).settings;
     settings.promptBeforeBackup = false;
     BackupControls controls;
-    controls.project = ProjectStore::fromDocument(doc, projects[static_cast<size_t>(index)], clock);
+    controls.project = ProjectStore::fromDocument(doc, found->name, clock);
     controls.fileNameField = previewFileName(controls.project, settings, clock);
 
     OperationLog log(context.data.logFile(), clock, settings.logCount);

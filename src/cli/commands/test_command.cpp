@@ -11,33 +11,15 @@ std::string TestCommand::usage() const {
 }
 
 int TestCommand::run(CliContext& context) {
-    std::optional<std::string> archive;
-    std::string password;
-    ArgCursor args(context.args);
-    while (!args.atEnd()) {
-        std::string arg = args.take();
-        if (arg == "--password-file") {
-            std::optional<std::string> file = args.value();
-            if (!file) {
-                context.err << "Usage: " << usage() << "\n";
-                return ExitUsage;
-            }
-            password = readPasswordFile(*file);
-        } else if (!archive) {
-            archive = arg;
-        } else {
-            context.err << "Usage: " << usage() << "\n";
-            return ExitUsage;
-        }
-    }
-    if (!archive) {
+    const std::optional<PasswordAndOperands> args = splitPasswordOption(context.args);
+    if (!args || args->operands.size() != 1) {
         context.err << "Usage: " << usage() << "\n";
         return ExitUsage;
     }
     TZipReader reader;
-    reader.setZipName(*archive);
+    reader.setZipName(args->operands[0]);
     reader.IncompleteZipMode = izAssumeNotAZip;
-    reader.Password = password;
+    reader.Password = args->password;
     reader.ReadZip();
     int failed = 0;
     for (int i = 0; i < reader.Count(); ++i) {
