@@ -1,4 +1,4 @@
-#include "cli/cli_app.h"
+#include "cli_run.h"
 
 #include "support/test_support.h"
 
@@ -15,12 +15,10 @@ struct ArchiveCommands : ::testing::Test {
     std::string out, err;
 
     int cli(std::vector<std::string> args) {
-        std::ostringstream o, e;
-        args.insert(args.begin(), {"--data-dir", (dir / "data").string()});
-        int code = cli::runCli(args, o, e);
-        out = o.str();
-        err = e.str();
-        return code;
+        CliRun run = runCliOn(dir / "data", std::move(args));
+        out = std::move(run.out);
+        err = std::move(run.err);
+        return run.code;
     }
     std::string path(const std::string& name) { return (dir / name).string(); }
 };

@@ -1,25 +1,16 @@
-#include "cli/cli_app.h"
+#include "cli_run.h"
 #include "core/ini/ini_password_codec.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 using namespace quorvel;
 using namespace quorvel::test;
 
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out, err;
-};
-
 CliRun runWith(const TempDir& dir, std::vector<std::string> args) {
-    args.insert(args.begin(), {"--data-dir", dir.path().string()});
-    std::ostringstream out, err;
-    int code = cli::runCli(args, out, err);
-    return {code, out.str(), err.str()};
+    return runCliOn(dir.path(), std::move(args));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "cli/cli_app.h"
+#include "cli_run.h"
 #include "core/backup/operation_log.h"
 #include "core/project/project_store.h"
 #include "core/util/clock.h"
@@ -6,17 +6,11 @@
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 using namespace quorvel;
 using namespace quorvel::test;
 
 namespace {
-
-struct CliRun {
-    int code;
-    std::string out, err;
-};
 
 // A data folder with the project "Docs" whose restore options point into an empty folder.
 class CliRestore : public ::testing::Test {
@@ -44,10 +38,8 @@ protected:
     }
 
     CliRun run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--data-dir", dir.path().string(), "restore"});
-        std::ostringstream outText, errText;
-        int code = cli::runCli(args, outText, errText);
-        return {code, outText.str(), errText.str()};
+        args.insert(args.begin(), "restore");
+        return runCliOn(dir.path(), std::move(args));
     }
 
     LogRow newestLog() {

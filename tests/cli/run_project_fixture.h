@@ -1,23 +1,17 @@
 #pragma once
 
-#include "cli/cli_app.h"
+#include "cli_run.h"
 #include "core/ini/ini_file.h"
 #include "core/project/project_store.h"
 #include "core/util/strings.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace quorvel::test {
-
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
 
 using IniKeys = std::vector<std::pair<std::string, std::string>>;
 
@@ -53,10 +47,7 @@ protected:
     }
 
     CliRun cli(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--data-dir", (dir / "data").string()});
-        std::ostringstream out, err;
-        const int code = cli::runCli(args, out, err);
-        return {code, out.str(), err.str()};
+        return runCliOn(dir / "data", std::move(args));
     }
 
     TempDir dir;

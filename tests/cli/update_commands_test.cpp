@@ -1,5 +1,5 @@
 // The add and delete commands, in-process and as real processes that are killed or run out of room.
-#include "cli/cli_app.h"
+#include "cli_run.h"
 
 #include "support/test_support.h"
 
@@ -7,7 +7,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
@@ -25,12 +24,10 @@ struct UpdateCommands : ::testing::Test {
     std::string out, err;
 
     int cli(std::vector<std::string> args) {
-        std::ostringstream o, e;
-        args.insert(args.begin(), {"--data-dir", (dir / "data").string()});
-        int code = cli::runCli(args, o, e);
-        out = o.str();
-        err = e.str();
-        return code;
+        CliRun run = runCliOn(dir / "data", std::move(args));
+        out = std::move(run.out);
+        err = std::move(run.err);
+        return run.code;
     }
     std::string path(const std::string& name) { return (dir / name).string(); }
     std::string put(const std::string& name, const std::string& data, std::time_t when = Monday) {
