@@ -8,19 +8,6 @@
 using namespace quorvel;
 using namespace quorvel::test;
 
-namespace {
-
-class AnswerYes final : public UserPrompts {
-public:
-    bool askYesNo(const std::string&, MessageKind) override { return true; }
-    bool askOkCancel(const std::string&, MessageKind) override { return true; }
-    void showMessage(const std::string& text, MessageKind) override { shown.push_back(text); }
-    void showTimedMessage(const std::string& text, MessageKind, int) override { shown.push_back(text); }
-    std::vector<std::string> shown;
-};
-
-} // namespace
-
 TEST(EntryMaintenanceInterop, AddedAndDeletedEncryptedEntriesStayReadableByEveryTool) {
     REQUIRE_PEERS();
     TempDir dir;
@@ -34,7 +21,7 @@ TEST(EntryMaintenanceInterop, AddedAndDeletedEncryptedEntriesStayReadableByEvery
     ASSERT_EQ(first.Zip(), 2);
 
     writeFile(dir / "picked/new.bin", randomBytes(70000, 9));
-    AnswerYes prompts;
+    AnswersYes prompts;
     BackupProgress progress;
     AddFilesSettings settings;
     settings.password = "secret";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/util/user_prompts.h"
 #include "core/zip/zip_test_helpers.h"
 #include "support/test_support.h"
 
@@ -29,5 +30,15 @@ inline std::string runOk(const std::vector<std::string>& argv, const fs::path& c
     EXPECT_EQ(result.exitCode, 0) << argv[0] << " " << (argv.size() > 1 ? argv[1] : "") << ":\n" << result.output;
     return result.output;
 }
+
+// A user who answers Yes and OK to everything; what they are shown is kept.
+class AnswersYes final : public UserPrompts {
+public:
+    bool askYesNo(const std::string&, MessageKind) override { return true; }
+    bool askOkCancel(const std::string&, MessageKind) override { return true; }
+    void showMessage(const std::string& text, MessageKind) override { shown.push_back(text); }
+    void showTimedMessage(const std::string& text, MessageKind, int) override { shown.push_back(text); }
+    std::vector<std::string> shown;
+};
 
 } // namespace quorvel::test

@@ -4,7 +4,7 @@
 #include "core/project/project_store.h"
 #include "core/restore/restore_session.h"
 #include "core/util/clock.h"
-#include "support/test_support.h"
+#include "interop_helpers.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -15,15 +15,6 @@ using namespace quorvel::test;
 
 namespace {
 
-class SilentPrompts final : public UserPrompts {
-public:
-    bool askYesNo(const std::string&, MessageKind) override { return true; }
-    bool askOkCancel(const std::string&, MessageKind) override { return true; }
-    void showMessage(const std::string& text, MessageKind) override { shown.push_back(text); }
-    void showTimedMessage(const std::string& text, MessageKind, int) override { shown.push_back(text); }
-    std::vector<std::string> shown;
-};
-
 struct FileState {
     std::string contents;
     std::time_t modified = 0;
@@ -31,7 +22,7 @@ struct FileState {
 };
 
 // Every file below `root`, by path relative to it.
-std::map<std::string, FileState> filesBelow(const fs::path& root) {
+std::map<std::string, FileState> filesWithTimesBelow(const fs::path& root) {
     std::map<std::string, FileState> files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         if (!entry.is_regular_file())
@@ -81,7 +72,7 @@ TEST(RestoreRoundTrip, ABackupRunRestoresByteAndTimeIdentical) {
     ProjectStore store(dir / "project.ini", clock);
     OperationLog log(dir / "log.txt", clock);
     log.LoadLog(); // the backup's entry is there; the restore's follows it
-    SilentPrompts prompts;
+    AnswersYes prompts;
     BackupProgress progress;
     ArchiveQuestions questions;
     RestoreSession session({prompts, progress, questions, log, store});
@@ -100,9 +91,9 @@ TEST(RestoreRoundTrip, ABackupRunRestoresByteAndTimeIdentical) {
     ASSERT_EQ(outcome.status, RestoreStatus::Succeeded) << (prompts.shown.empty() ? "" : prompts.shown.back());
     EXPECT_EQ(outcome.restored, static_cast<int>(contents.size()));
     // The stored paths are the full paths without their leading "/".
-    const std::map<std::string, FileState> original = filesBelow(source);
+    const std::map<std::string, FileState> original = filesWithTimesBelow(source);
     EXPECT_EQ(original.size(), contents.size());
-    EXPECT_EQ(filesBelow(out / source.relative_path()), original);
+    EXPECT_EQ(filesWithTimesBelow(out / source.relative_path()), original);
     EXPECT_EQ(log.row(1)[LogColumnOperation], "Restore");
     EXPECT_EQ(log.row(1)[LogColumnStatus], "Succeeds");
     EXPECT_EQ(log.row(2)[LogColumnOperation], "Backup");

@@ -81,6 +81,20 @@ protected:
         return BackupRunner(DataFiles{data}, log, clock, disks).run(controls, settings, user, progress);
     }
 
+    // Restores Docs1.zip into restored/ as the Restore page does, with the last disk in the drive.
+    RestoreOutcome restoreTheBackup() {
+        ProjectStore store(data / "project.ini", clock);
+        ArchiveQuestions noDialog;
+        RestoreSession session({user, progress, noDialog, log, store, &disks});
+        RestoreRequest request;
+        request.archiveFolder = dest.string();
+        request.archiveName = "Docs1.zip";
+        request.options.destDir = (dir / "restored").string();
+        request.projectName = "Docs";
+        request.confirm = false;
+        return session.restoreArchive(request);
+    }
+
     DiskSwappingUser user{dest, dir / "shelf"};
 };
 
@@ -111,17 +125,8 @@ TEST_F(SpannedBackup, ABackupLargerThanOneDiskIsSpannedAndRestoresByteIdentical)
     EXPECT_EQ(controls.project.nextNumber, 2);
 
     // The last disk is in the drive; the restore asks for the others as it needs them.
-    ProjectStore store(data / "project.ini", clock);
-    ArchiveQuestions noDialog;
-    RestoreSession session({user, progress, noDialog, log, store, &disks});
-    RestoreRequest request;
-    request.archiveFolder = dest.string();
-    request.archiveName = "Docs1.zip";
-    request.options.destDir = (dir / "restored").string();
-    request.projectName = "Docs";
-    request.confirm = false;
     user.asked.clear();
-    const RestoreOutcome restored = session.restoreArchive(request);
+    const RestoreOutcome restored = restoreTheBackup();
     EXPECT_EQ(restored.status, RestoreStatus::Succeeded) << restored.error;
     EXPECT_EQ(restored.restored, 4);
     EXPECT_EQ(treeOf(dir / "restored"), treeOf(src));
@@ -151,18 +156,9 @@ TEST_F(SpannedBackup, CancelAtTheDiskPromptStopsTheRunAndLeavesNoPiece) {
 
 TEST_F(SpannedBackup, CancelWhileRestoringEndsTheRestoreWithTheReadersError) {
     ASSERT_EQ(runWith(user).status, BackupStatus::Succeeded);
-    ProjectStore store(data / "project.ini", clock);
-    ArchiveQuestions noDialog;
-    RestoreSession session({user, progress, noDialog, log, store, &disks});
-    RestoreRequest request;
-    request.archiveFolder = dest.string();
-    request.archiveName = "Docs1.zip";
-    request.options.destDir = (dir / "restored").string();
-    request.projectName = "Docs";
-    request.confirm = false;
     user.cancelAt = 1;
     progress.events.clear();
-    const RestoreOutcome restored = session.restoreArchive(request);
+    const RestoreOutcome restored = restoreTheBackup();
     EXPECT_EQ(restored.status, RestoreStatus::Failed);
     EXPECT_EQ(restored.error, "User canceled loading new disk.");
     EXPECT_EQ(user.shown.back(), "User canceled loading new disk.");
