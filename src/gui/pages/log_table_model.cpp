@@ -1,8 +1,5 @@
 #include "gui/pages/log_table_model.h"
 
-#include <QApplication>
-#include <QFont>
-
 namespace quorvel::gui {
 
 LogTableModel::LogTableModel(OperationLog& log, QObject* parent) : QAbstractTableModel(parent), m_log(log) {
@@ -45,15 +42,8 @@ QVariant LogTableModel::data(const QModelIndex& index, int role) const {
                    : QVariant(QString::fromStdString(row[static_cast<size_t>(index.column())]));
     case Qt::ForegroundRole:
         return isAlertStatus(row[LogColumnStatus]) ? QVariant(AlertColour) : QVariant();
-    case Qt::FontRole: {
-        QFont font = QApplication::font();
-        font.setPointSize(DataPointSize);
-        return font;
-    }
-    case Qt::TextAlignmentRole:
-        return QVariant(Qt::AlignLeft | Qt::AlignTop);
     default:
-        return {};
+        return gridCellStyle(role);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/backup/operation_log.h"
+#include "gui/widgets/grid_style.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -13,9 +14,9 @@ namespace quorvel::gui {
 class LogTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static inline const QColor CaptionColour{0, 0, 128};
+    static inline const QColor CaptionColour = GridCaptionColour;
     static inline const QColor AlertColour{255, 0, 0};
-    static constexpr int DataPointSize = 9;
+    static constexpr int DataPointSize = GridDataPointSize;
 
     explicit LogTableModel(OperationLog& log, QObject* parent = nullptr);
     ~LogTableModel() override;

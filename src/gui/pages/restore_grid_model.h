@@ -1,9 +1,8 @@
 #pragma once
 
+#include "gui/widgets/grid_style.h"
+
 #include <QAbstractTableModel>
-#include <QApplication>
-#include <QColor>
-#include <QFont>
 #include <QStringList>
 #include <string>
 #include <utility>
@@ -17,8 +16,8 @@ namespace quorvel::gui {
 // so that a list of a hundred thousand entries is shown at once.
 template <typename Row> class RestoreGridModel final : public QAbstractTableModel {
 public:
-    static inline const QColor CaptionColour{0, 0, 128};
-    static constexpr int DataPointSize = 9;
+    static inline const QColor CaptionColour = GridCaptionColour;
+    static constexpr int DataPointSize = GridDataPointSize;
 
     RestoreGridModel(QStringList captions, QObject* parent) : QAbstractTableModel(parent), m_captions(captions) {}
 
@@ -57,15 +56,8 @@ public:
             const std::string text = cell(index.row(), index.column());
             return text.empty() ? QVariant() : QVariant(QString::fromStdString(text));
         }
-        case Qt::FontRole: {
-            QFont font = QApplication::font();
-            font.setPointSize(DataPointSize);
-            return font;
-        }
-        case Qt::TextAlignmentRole:
-            return QVariant(Qt::AlignLeft | Qt::AlignTop);
         default:
-            return {};
+            return gridCellStyle(role);
         }
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
