@@ -10,18 +10,7 @@ using namespace quorvel::test;
 
 namespace {
 
-struct ArchiveCommands : ::testing::Test {
-    TempDir dir;
-    std::string out, err;
-
-    int cli(std::vector<std::string> args) {
-        CliRun run = runCliOn(dir / "data", std::move(args));
-        out = std::move(run.out);
-        err = std::move(run.err);
-        return run.code;
-    }
-    std::string path(const std::string& name) { return (dir / name).string(); }
-};
+using ArchiveCommands = CliOnArchives;
 
 } // namespace
 

@@ -19,17 +19,7 @@ namespace {
 
 constexpr std::time_t Monday = 1700000000;
 
-struct UpdateCommands : ::testing::Test {
-    TempDir dir;
-    std::string out, err;
-
-    int cli(std::vector<std::string> args) {
-        CliRun run = runCliOn(dir / "data", std::move(args));
-        out = std::move(run.out);
-        err = std::move(run.err);
-        return run.code;
-    }
-    std::string path(const std::string& name) { return (dir / name).string(); }
+struct UpdateCommands : CliOnArchives {
     std::string put(const std::string& name, const std::string& data, std::time_t when = Monday) {
         writeFile(dir / name, data);
         setModificationTime(dir / name, when);
