@@ -216,13 +216,16 @@ bool TZipWriter::writeFolderEntry(ZipOutput& out, const std::string& path) {
         entry.flag |= FlagUtf8;
     entry.relativeOffset = out.position();
     std::uint64_t none = 0;
-    if (!claimStoredName(entry.filePath, path, 0, none))
+    std::string stored = entry.filePath;
+    if (!claimStoredName(stored, path, 0, none))
         return false;
     bool skip = false;
     if (OnStartZip)
         OnStartZip(path, entry, skip);
-    if (skip)
+    if (skip) {
+        m_writtenNames.erase(toLowerAscii(stored)); // nothing of that name was written
         return false;
+    }
     entry.fileNameLength = static_cast<std::uint16_t>(entry.storedName().size());
     if (entry.relativeOffset >= Max32) {
         entry.versionNeeded = 45;
@@ -278,6 +281,8 @@ TZipWriter::FileOutcome TZipWriter::writeOneFile(ZipOutput& out, WriteFileJob& j
     if (OnStartZip)
         OnStartZip(path, entry, skip);
     if (skip) {
+        // Left out, so the name stays free for a later file (a changed namesake in another folder).
+        m_writtenNames.erase(toLowerAscii(stored));
         job.totalBytes -= std::min(job.totalBytes, entry.uncompressedSize);
         return FileOutcome::Skipped;
     }
