@@ -113,7 +113,15 @@ bool readCentralDirectory(const ByteSource& file, std::uint64_t start, const TEn
     // Bytes put in front of the archive move every offset; a cut-off archive moves none.
     std::uint64_t bias = start > end.centralOffset ? start - end.centralOffset : 0;
     std::uint64_t pos = start;
-    for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
+    // Writers that know no Zip64 let the 16-bit count wrap past 65535: records that the directory's
+    // size still covers are read on, or an update would drop every entry beyond the count.
+    auto moreRecords = [&] {
+        if (pos - start >= end.centralSize || end.centralSize - (pos - start) < CentralHeaderSize)
+            return false;
+        const unsigned char* sig = window.at(pos, 4);
+        return sig && ByteReader(sig, 4).u32() == CentralSignature;
+    };
+    for (std::uint64_t i = 0; i < end.totalEntries || moreRecords(); ++i) {
         const unsigned char* fixed = window.at(pos, CentralHeaderSize);
         if (!fixed)
             return false;

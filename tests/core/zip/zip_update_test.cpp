@@ -395,3 +395,22 @@ TEST(CentralRecords, CopiedZip64FieldsAreWrittenAnewNotTwice) {
     record = zipformat::encodeCentralRecord(e);
     EXPECT_EQ(record.substr(46 + 7), timestamp);
 }
+
+// Writers without Zip64 records let the 16-bit entry count of the end record wrap past 65535; the
+// central directory still holds every entry, and an update must carry every one of them over.
+TEST_F(UpdateFixture, AnEntryCountThatWrappedStillReadsAndKeepsEveryEntry) {
+    constexpr int Entries = 65536 + 3;
+    ArchiveBuilder builder;
+    for (int i = 0; i < Entries; ++i)
+        builder.addStored("f" + std::to_string(i), std::to_string(i));
+    writeFile(archive, builder.build({}, Entries & 0xFFFF));
+    writer.setZipName((dir / "other.zip").string());
+    writer.setZipName(archive);
+    writer.ReadZip();
+    EXPECT_EQ(writer.Count(), Entries);
+
+    put("new.txt", "new");
+    EXPECT_EQ(add({(src / "new.txt").string()}), 1);
+    EXPECT_EQ(names().size(), Entries + 1u);
+    EXPECT_EQ(extracted("f65538"), "65538");
+}
