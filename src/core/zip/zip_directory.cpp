@@ -193,20 +193,6 @@ bool readDescriptorBefore(const ArchiveFile& file, std::uint64_t dataStart, std:
     return false;
 }
 
-bool validUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        auto c = static_cast<unsigned char>(s[i]);
-        std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size())
-            return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2)
-                return false;
-        i += n;
-    }
-    return true;
-}
-
 // One entry read from its local header; `next` is where the following header is looked for, and
 // `whole` tells whether all of its data lies in the file.
 struct LocalEntry {
@@ -231,7 +217,7 @@ std::optional<LocalEntry> readLocalEntry(const ArchiveFile& file, std::uint64_t 
     LocalEntry local;
     TZipHeaderInfo& e = local.entry;
     e.versionNeeded = h.versionNeeded;
-    e.versionMadeBy = static_cast<std::uint16_t>(((validUtf8(raw) ? HostUnix : HostMsDos) << 8) | 20);
+    e.versionMadeBy = static_cast<std::uint16_t>(((isValidUtf8(raw) ? HostUnix : HostMsDos) << 8) | 20);
     e.flag = h.flag;
     e.compressionMethod = h.method;
     e.modifiedDateTime = h.dateTime;
