@@ -120,7 +120,7 @@ int TZipWriter::Zip() {
     m_freshenOnly = ZipAction == zaFreshen;
     if (m_freshenOnly)
         for (const TZipHeaderInfo& entry : m_directory)
-            m_freshenNames.insert(toLowerAscii(entry.storedName()));
+            m_freshenNames.insert(entry.storedName());
     std::uint64_t totalBytes = expandFilesList();
     int count = 0;
     if (update)
@@ -187,7 +187,8 @@ int TZipWriter::writeEntries(ZipOutput& out, WriteFileJob& job) {
 
 bool TZipWriter::claimStoredName(const std::string& stored, const std::string& path, std::uint64_t size,
                                  std::uint64_t& totalBytes) {
-    if (stored.empty() || !m_writtenNames.insert(toLowerAscii(stored)).second) {
+    // Names that differ only in case are different files here: both belong in the backup.
+    if (stored.empty() || !m_writtenNames.insert(stored).second) {
         totalBytes -= std::min(totalBytes, size);
         bool retry = false;
         if (OnSkippingFile)
@@ -223,7 +224,7 @@ bool TZipWriter::writeFolderEntry(ZipOutput& out, const std::string& path) {
     if (OnStartZip)
         OnStartZip(path, entry, skip);
     if (skip) {
-        m_writtenNames.erase(toLowerAscii(stored)); // nothing of that name was written
+        m_writtenNames.erase(stored); // nothing of that name was written
         return false;
     }
     entry.fileNameLength = static_cast<std::uint16_t>(entry.storedName().size());
@@ -282,13 +283,13 @@ TZipWriter::FileOutcome TZipWriter::writeOneFile(ZipOutput& out, WriteFileJob& j
         OnStartZip(path, entry, skip);
     if (skip) {
         // Left out, so the name stays free for a later file (a changed namesake in another folder).
-        m_writtenNames.erase(toLowerAscii(stored));
+        m_writtenNames.erase(stored);
         job.totalBytes -= std::min(job.totalBytes, entry.uncompressedSize);
         return FileOutcome::Skipped;
     }
     int level = PackLevel <= 0 || isNoCompress(path) ? 0 : std::min(PackLevel, 9);
     if (!encodeFile(out, fd.get(), entry, level, job)) {
-        m_writtenNames.erase(toLowerAscii(stored));
+        m_writtenNames.erase(stored);
         return FileOutcome::Unreadable;
     }
     m_zippedSources.push_back(path);

@@ -414,3 +414,23 @@ TEST_F(UpdateFixture, AnEntryCountThatWrappedStillReadsAndKeepsEveryEntry) {
     EXPECT_EQ(names().size(), Entries + 1u);
     EXPECT_EQ(extracted("f65538"), "65538");
 }
+
+// Names that differ only in case are two files here: neither may push the other out of a backup,
+// replace it in an update, or be deleted in its place.
+TEST_F(UpdateFixture, NamesThatDifferOnlyInCaseAreDifferentFiles) {
+    put("A.txt", "capital a", Monday + 60);
+    writer.setZipName((dir / "both.zip").string());
+    writer.FilesList = {(src / "a.txt").string(), (src / "A.txt").string()};
+    EXPECT_EQ(writer.Zip(), 2);
+
+    writer.setZipName(archive);
+    EXPECT_EQ(add({(src / "A.txt").string()}), 1);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "c.txt", "A.txt"}));
+    writer.FilesList = {"A.txt"};
+    EXPECT_EQ(writer.DeleteEntries(), 1);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(extracted("a.txt"), compressibleText(4000, 'a'));
+
+    writer.FilesList = {"B.TXT"}; // no entry has exactly that name: case is ignored, as before
+    EXPECT_EQ(writer.DeleteEntries(), 1);
+}
