@@ -109,3 +109,31 @@ TEST(OurEmptyArchive, PeersAcceptIt) {
     runOk({Python, "-c", "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\nassert z.namelist() == []\n"
                          "assert z.comment == b'nothing here'\n", archive.string()});
 }
+
+// A file name in a legacy single-byte encoding is no UTF-8: flagging it as such made the whole
+// archive unreadable to peers that decode flagged names. Unflagged, its bytes come back unchanged.
+TEST(OurArchiveOfLegacyNames, PeersOpenItAndTheNameBytesSurvive) {
+    REQUIRE_PEERS();
+    TempDir dir;
+    std::string latin1 = "caf\xe9.txt";
+    writeFile(dir / "src" / latin1, "latin-1 name");
+    writeFile(dir / "src/gr\xc3\xbc\xc3\x9f.txt", "utf-8 name");
+    fs::path archive = dir / "legacy.zip";
+    TZipWriter writer;
+    writer.setZipName(archive.string());
+    writer.FilesList = {(dir / "src/*").string()};
+    ASSERT_EQ(writer.Zip(), 2);
+    runOk({Python, "-c", "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\nassert z.testzip() is None\n",
+           archive.string()});
+    runOk({"unzip", "-t", archive.string()});
+    runOk({"7zz", "t", archive.string()});
+    runOk({"unzip", "-q", "-d", (dir / "uz").string(), archive.string()});
+    EXPECT_EQ(readFile(dir / "uz" / latin1), "latin-1 name");
+
+    TZipReader reader;
+    reader.setZipName(archive.string());
+    reader.setDestDir((dir / "ours").string());
+    reader.DoAll = true;
+    EXPECT_EQ(reader.UnZip(), 2);
+    EXPECT_EQ(filesBelow(dir / "ours"), filesBelow(dir / "src"));
+}

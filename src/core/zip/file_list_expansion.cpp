@@ -32,7 +32,7 @@ bool TZipWriter::isNoCompress(const std::string& path) const {
 
 // Freshening only ever replaces what the archive already holds.
 bool TZipWriter::mayAdd(const std::string& path) const {
-    return !m_freshenOnly || m_freshenNames.count(toLowerAscii(storedNameOf(path))) > 0;
+    return !m_freshenOnly || m_freshenNames.count(storedNameOf(path)) > 0;
 }
 
 // Plain files and folder entries stay in FilesList in their order, followed by the files that

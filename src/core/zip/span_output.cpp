@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quorvel {
@@ -16,6 +17,13 @@ namespace {
 
 // The reader accepts disk numbers up to 999.
 constexpr std::uint32_t MaxPieces = 1000;
+// A handler that keeps answering without changing the disk ends the operation instead of looping.
+constexpr int MaxUnchangedAnswers = 3;
+
+bool sameFile(const std::string& path, const struct stat& other) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && st.st_dev == other.st_dev && st.st_ino == other.st_ino;
+}
 
 } // namespace
 
@@ -54,7 +62,17 @@ void SpanOutput::nextPiece() {
         return;
     }
     // Volume labels are never written here; the disk is asked for, then cleared of an old piece.
+    // While the drive still holds the piece just finished the disk was not changed: deleting that
+    // "old piece" would destroy the set, so the disk is asked for again.
+    struct stat finished {};
+    bool known = ::stat(m_path.c_str(), &finished) == 0;
     std::string path = m_setup.askForDisk(number, m_path);
+    for (int answers = 1; known && sameFile(path, finished); ++answers) {
+        if (answers == MaxUnchangedAnswers)
+            throw Error("Disk " + std::to_string(number) + " was not inserted: the drive still holds disk " +
+                        std::to_string(number - 1));
+        path = m_setup.askForDisk(number, m_path);
+    }
     ::unlink(path.c_str());
     if (m_setup.prepareDisk)
         m_setup.prepareDisk(number);

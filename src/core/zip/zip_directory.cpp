@@ -113,7 +113,15 @@ bool readCentralDirectory(const ByteSource& file, std::uint64_t start, const TEn
     // Bytes put in front of the archive move every offset; a cut-off archive moves none.
     std::uint64_t bias = start > end.centralOffset ? start - end.centralOffset : 0;
     std::uint64_t pos = start;
-    for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
+    // Writers that know no Zip64 let the 16-bit count wrap past 65535: records that the directory's
+    // size still covers are read on, or an update would drop every entry beyond the count.
+    auto moreRecords = [&] {
+        if (pos - start >= end.centralSize || end.centralSize - (pos - start) < CentralHeaderSize)
+            return false;
+        const unsigned char* sig = window.at(pos, 4);
+        return sig && ByteReader(sig, 4).u32() == CentralSignature;
+    };
+    for (std::uint64_t i = 0; i < end.totalEntries || moreRecords(); ++i) {
         const unsigned char* fixed = window.at(pos, CentralHeaderSize);
         if (!fixed)
             return false;
@@ -185,20 +193,6 @@ bool readDescriptorBefore(const ArchiveFile& file, std::uint64_t dataStart, std:
     return false;
 }
 
-bool validUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        auto c = static_cast<unsigned char>(s[i]);
-        std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size())
-            return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2)
-                return false;
-        i += n;
-    }
-    return true;
-}
-
 // One entry read from its local header; `next` is where the following header is looked for, and
 // `whole` tells whether all of its data lies in the file.
 struct LocalEntry {
@@ -223,7 +217,7 @@ std::optional<LocalEntry> readLocalEntry(const ArchiveFile& file, std::uint64_t 
     LocalEntry local;
     TZipHeaderInfo& e = local.entry;
     e.versionNeeded = h.versionNeeded;
-    e.versionMadeBy = static_cast<std::uint16_t>(((validUtf8(raw) ? HostUnix : HostMsDos) << 8) | 20);
+    e.versionMadeBy = static_cast<std::uint16_t>(((isValidUtf8(raw) ? HostUnix : HostMsDos) << 8) | 20);
     e.flag = h.flag;
     e.compressionMethod = h.method;
     e.modifiedDateTime = h.dateTime;

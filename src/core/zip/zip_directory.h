@@ -18,9 +18,9 @@ std::optional<TEndCentral> findEndRecord(const ArchiveFile& file);
 // of the archive, the position just before the end records.
 std::uint64_t centralStart(const ArchiveFile& file, const TEndCentral& end);
 
-// Reads the central records from `start`; returns true when all `end.totalEntries` records were
-// read and none reaches past `limit` (where the end records begin). Records read before a failure
-// are in `out` either way.
+// Reads the central records from `start`: `end.totalEntries`, and on while the directory's size
+// covers more (a count that wrapped past 65535); returns true when all were read and none reaches
+// past `limit` (where the end records begin). Records read before a failure are in `out` either way.
 bool readCentralDirectory(const ByteSource& file, std::uint64_t start, const TEndCentral& end, bool oemConvert,
                           TSortedZip& out, std::uint64_t limit);
 

@@ -46,8 +46,25 @@ void applyZip64Extra(std::string_view extra, std::uint64_t& uncompressed, std::u
     }
 }
 
+bool isValidUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        auto c = static_cast<unsigned char>(s[i]);
+        std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > s.size())
+            return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2)
+                return false;
+        i += n;
+    }
+    return true;
+}
+
 bool needsUtf8Flag(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    // A name in a legacy encoding is not UTF-8 and must not claim to be: peers that decode flagged
+    // names refuse the whole archive. Unflagged, its bytes are taken as they are.
+    bool ascii = std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return !ascii && isValidUtf8(text);
 }
 
 void setEntryName(TZipHeaderInfo& entry, std::string_view raw, bool oemConvert) {

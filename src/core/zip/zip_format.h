@@ -62,7 +62,9 @@ bool parseCentralRecord(ByteReader& in, TZipHeaderInfo& entry, bool oemConvert);
 // Stored names: the raw bytes become UTF-8 (code page 437 for MS-DOS hosts without the UTF-8 flag
 // when oemConvert is on), "\" becomes "/", and the name is split into path and file name.
 void setEntryName(TZipHeaderInfo& entry, std::string_view raw, bool oemConvert);
+// True for non-ASCII text that is valid UTF-8: only such names carry the UTF-8 flag.
 bool needsUtf8Flag(std::string_view text);
+bool isValidUtf8(std::string_view text);
 
 // The bytes of an entry's stored name: as found in the archive for entries read from one, else the
 // UTF-8 path + name.

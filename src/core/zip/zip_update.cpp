@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace quorvel {
 
@@ -37,9 +38,11 @@ struct TZipWriter::UpdatePlan {
 namespace {
 
 // A plain item names exactly one stored name; a mask without "/" is matched against the name alone.
-bool names(const std::string& item, const TZipHeaderInfo& entry) {
+// Case is ignored unless the archive holds the item's exact name (`exact`): names that differ only
+// in case are different files here, and the one named must go, not another before it.
+bool names(const std::string& item, const TZipHeaderInfo& entry, bool exact) {
     if (!IsWildcardName(item))
-        return equalsIgnoreCase(item, entry.storedName());
+        return exact ? item == entry.storedName() : equalsIgnoreCase(item, entry.storedName());
     return WildcardMatch(item, item.find('/') == std::string::npos ? entry.fileName : entry.storedName());
 }
 
@@ -75,11 +78,11 @@ TZipWriter::UpdatePlan TZipWriter::planUpdate() {
     FilesList.clear();
     std::unordered_map<std::string, std::deque<int>> byName;
     for (std::size_t i = 0; i < plan.files.size(); ++i)
-        byName[toLowerAscii(storedNameOf(plan.files[i]))].push_back(static_cast<int>(i));
+        byName[storedNameOf(plan.files[i])].push_back(static_cast<int>(i));
     std::vector<bool> matched(plan.files.size(), false);
     for (const TZipHeaderInfo& entry : m_directory) {
         UpdatePlan::Decision decision;
-        auto found = byName.find(toLowerAscii(entry.storedName()));
+        auto found = byName.find(entry.storedName());
         if (found != byName.end() && !found->second.empty()) {
             decision.file = found->second.front();
             found->second.pop_front();
@@ -162,7 +165,7 @@ int TZipWriter::mergeOldEntries(ZipOutput& out, EntryCopier& copier, UpdatePlan&
 
 void TZipWriter::copyKept(ZipOutput& out, EntryCopier& copier, TZipHeaderInfo entry) {
     copier.copy(out, entry);
-    m_writtenNames.insert(toLowerAscii(entry.storedName()));
+    m_writtenNames.insert(entry.storedName());
     m_written.push_back(std::move(entry));
 }
 
@@ -196,9 +199,13 @@ int TZipWriter::DeleteEntries() {
 std::vector<bool> TZipWriter::planDeletion(int& count) {
     std::vector<std::string> items = FilesList;
     std::vector<bool> drop(m_directory.size(), false);
+    std::unordered_set<std::string> stored;
+    for (const TZipHeaderInfo& entry : m_directory)
+        stored.insert(entry.storedName());
     for (std::size_t i = 0; i < m_directory.size(); ++i) {
         const TZipHeaderInfo& entry = m_directory[i];
-        auto item = std::find_if(items.begin(), items.end(), [&](const std::string& it) { return names(it, entry); });
+        auto item = std::find_if(items.begin(), items.end(),
+                                 [&](const std::string& it) { return names(it, entry, stored.count(it) > 0); });
         if (item == items.end())
             continue;
         bool skip = false;

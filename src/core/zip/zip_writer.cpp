@@ -120,7 +120,7 @@ int TZipWriter::Zip() {
     m_freshenOnly = ZipAction == zaFreshen;
     if (m_freshenOnly)
         for (const TZipHeaderInfo& entry : m_directory)
-            m_freshenNames.insert(toLowerAscii(entry.storedName()));
+            m_freshenNames.insert(entry.storedName());
     std::uint64_t totalBytes = expandFilesList();
     int count = 0;
     if (update)
@@ -187,7 +187,8 @@ int TZipWriter::writeEntries(ZipOutput& out, WriteFileJob& job) {
 
 bool TZipWriter::claimStoredName(const std::string& stored, const std::string& path, std::uint64_t size,
                                  std::uint64_t& totalBytes) {
-    if (stored.empty() || !m_writtenNames.insert(toLowerAscii(stored)).second) {
+    // Names that differ only in case are different files here: both belong in the backup.
+    if (stored.empty() || !m_writtenNames.insert(stored).second) {
         totalBytes -= std::min(totalBytes, size);
         bool retry = false;
         if (OnSkippingFile)
@@ -216,13 +217,16 @@ bool TZipWriter::writeFolderEntry(ZipOutput& out, const std::string& path) {
         entry.flag |= FlagUtf8;
     entry.relativeOffset = out.position();
     std::uint64_t none = 0;
-    if (!claimStoredName(entry.filePath, path, 0, none))
+    std::string stored = entry.filePath;
+    if (!claimStoredName(stored, path, 0, none))
         return false;
     bool skip = false;
     if (OnStartZip)
         OnStartZip(path, entry, skip);
-    if (skip)
+    if (skip) {
+        m_writtenNames.erase(stored); // nothing of that name was written
         return false;
+    }
     entry.fileNameLength = static_cast<std::uint16_t>(entry.storedName().size());
     if (entry.relativeOffset >= Max32) {
         entry.versionNeeded = 45;
@@ -278,12 +282,14 @@ TZipWriter::FileOutcome TZipWriter::writeOneFile(ZipOutput& out, WriteFileJob& j
     if (OnStartZip)
         OnStartZip(path, entry, skip);
     if (skip) {
+        // Left out, so the name stays free for a later file (a changed namesake in another folder).
+        m_writtenNames.erase(stored);
         job.totalBytes -= std::min(job.totalBytes, entry.uncompressedSize);
         return FileOutcome::Skipped;
     }
     int level = PackLevel <= 0 || isNoCompress(path) ? 0 : std::min(PackLevel, 9);
     if (!encodeFile(out, fd.get(), entry, level, job)) {
-        m_writtenNames.erase(toLowerAscii(stored));
+        m_writtenNames.erase(stored);
         return FileOutcome::Unreadable;
     }
     m_zippedSources.push_back(path);

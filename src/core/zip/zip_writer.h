@@ -146,9 +146,9 @@ private:
     std::string temporaryFolder() const;
 
     std::vector<TZipHeaderInfo> m_written;          // the new archive's entries, in physical order
-    std::unordered_set<std::string> m_writtenNames; // lower-cased stored names, for duplicates
+    std::unordered_set<std::string> m_writtenNames; // stored names, for duplicates (case counts)
     std::vector<std::string> m_zippedSources;
-    std::unordered_set<std::string> m_freshenNames; // lower-cased names of the archive (zaFreshen)
+    std::unordered_set<std::string> m_freshenNames; // stored names of the archive (zaFreshen)
     bool m_freshenOnly = false;                     // zaFreshen: only files already in the archive count
     std::unique_ptr<FileZipOutput> m_stage;         // spanning: each entry is staged here first
     int m_lastTotalPercent = -1;

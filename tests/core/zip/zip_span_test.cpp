@@ -220,6 +220,7 @@ TEST_F(SpanFixture, CanceledDiskRequests) {
     writer.setZipName("");
     writer.setZipName(zipName);
     fill(writer);
+    user.swapTo(1); // a new set starts on disk 1, not on the disk 2 still in the drive
     ASSERT_EQ(writer.Zip(), 5);
     CancelAll prompts;
     TZipReader reader;
@@ -244,4 +245,40 @@ TEST_F(SpanFixture, CanceledDiskRequests) {
     fill(writer);
     EXPECT_THROW(writer.Zip(), ENotEnoughRoom);
     EXPECT_FALSE(fs::exists(user.drive / "full.zip"));
+}
+
+// The user answers OK without changing the disk: the piece just finished is on that disk and must
+// not be deleted to make room for the next one; the disk is asked for again.
+TEST_F(SpanFixture, ADiskThatWasNotChangedIsAskedForAgain) {
+    SmallRemovableDisks disks;
+    DiskShelf user{dir / "drive", dir / "shelf"};
+    TZipWriter writer;
+    spanOnto(writer, disks, user, "backup.zip");
+    std::vector<int> asked;
+    writer.OnGetNextDisk = [&](int number, std::string&) {
+        asked.push_back(number);
+        if (asked.size() > 1)
+            user.swapTo(number);
+    };
+    EXPECT_EQ(writer.Zip(), 5);
+    EXPECT_EQ(asked, (std::vector<int>{2, 2, 3}));
+
+    user.swapTo(3);
+    user.asked.clear();
+    TZipReader reader;
+    reader.diskInfo = &disks;
+    reader.setZipName((user.drive / "backup.zip").string());
+    reader.OnGetNextDisk = user.handler();
+    expectExtracts(reader, dir / "out");
+
+    // A handler that never changes the disk ends the operation instead of asking for ever.
+    TZipWriter stubborn;
+    spanOnto(stubborn, disks, user, "again.zip");
+    stubborn.OnGetNextDisk = [](int, std::string&) {};
+    try {
+        stubborn.Zip();
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "Disk 2 was not inserted: the drive still holds disk 1");
+    }
 }

@@ -6,6 +6,7 @@
 #include "support/test_support.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 #include <zlib.h>
@@ -33,14 +34,15 @@ public:
         e.compressedSize = packed.size();
         return addRaw(e, packed);
     }
-    std::string build(const std::string& comment = {}) {
+    // `declaredCount` puts another entry count into the end record (and leaves out the Zip64 one).
+    std::string build(const std::string& comment = {}, std::optional<std::uint64_t> declaredCount = {}) {
         TEndCentral end;
         end.centralOffset = m_bytes.size();
         std::string central;
         for (const TZipHeaderInfo& e : m_entries)
             central += zipformat::encodeCentralRecord(e);
         end.centralSize = central.size();
-        end.totalEntries = end.entriesThisDisk = m_entries.size();
+        end.totalEntries = end.entriesThisDisk = declaredCount.value_or(m_entries.size());
         end.comment = comment;
         return m_bytes + central + zipformat::encodeEnd(end);
     }

@@ -395,3 +395,42 @@ TEST(CentralRecords, CopiedZip64FieldsAreWrittenAnewNotTwice) {
     record = zipformat::encodeCentralRecord(e);
     EXPECT_EQ(record.substr(46 + 7), timestamp);
 }
+
+// Writers without Zip64 records let the 16-bit entry count of the end record wrap past 65535; the
+// central directory still holds every entry, and an update must carry every one of them over.
+TEST_F(UpdateFixture, AnEntryCountThatWrappedStillReadsAndKeepsEveryEntry) {
+    constexpr int Entries = 65536 + 3;
+    ArchiveBuilder builder;
+    for (int i = 0; i < Entries; ++i)
+        builder.addStored("f" + std::to_string(i), std::to_string(i));
+    writeFile(archive, builder.build({}, Entries & 0xFFFF));
+    writer.setZipName((dir / "other.zip").string());
+    writer.setZipName(archive);
+    writer.ReadZip();
+    EXPECT_EQ(writer.Count(), Entries);
+
+    put("new.txt", "new");
+    EXPECT_EQ(add({(src / "new.txt").string()}), 1);
+    EXPECT_EQ(names().size(), Entries + 1u);
+    EXPECT_EQ(extracted("f65538"), "65538");
+}
+
+// Names that differ only in case are two files here: neither may push the other out of a backup,
+// replace it in an update, or be deleted in its place.
+TEST_F(UpdateFixture, NamesThatDifferOnlyInCaseAreDifferentFiles) {
+    put("A.txt", "capital a", Monday + 60);
+    writer.setZipName((dir / "both.zip").string());
+    writer.FilesList = {(src / "a.txt").string(), (src / "A.txt").string()};
+    EXPECT_EQ(writer.Zip(), 2);
+
+    writer.setZipName(archive);
+    EXPECT_EQ(add({(src / "A.txt").string()}), 1);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "c.txt", "A.txt"}));
+    writer.FilesList = {"A.txt"};
+    EXPECT_EQ(writer.DeleteEntries(), 1);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(extracted("a.txt"), compressibleText(4000, 'a'));
+
+    writer.FilesList = {"B.TXT"}; // no entry has exactly that name: case is ignored, as before
+    EXPECT_EQ(writer.DeleteEntries(), 1);
+}

@@ -249,3 +249,31 @@ TEST_F(WriterFixture, PipesAreReportedNotRead) {
     EXPECT_EQ(writer.Zip(), 1);
     EXPECT_EQ(reasons, std::vector<TSkipReason>{SkipCannotOpen});
 }
+
+// A date filter leaves out an unchanged file; a changed file of the same name elsewhere must still
+// be backed up, since nothing of that name went into the archive.
+TEST_F(WriterFixture, AFileLeftOutByTheHandlerDoesNotBlockItsNamesake) {
+    writeFile(src / "old/readme.txt", "unchanged");
+    writeFile(src / "new/readme.txt", "changed since the last backup");
+    writeFile(src / "old/docs/placeholder", "");
+    writeFile(src / "new/docs/placeholder", "");
+    TZipWriter writer;
+    writer.setZipName(archive);
+    std::vector<TSkipReason> skips;
+    writer.OnSkippingFile = [&](TSkipReason reason, const std::string&, int, bool&) { skips.push_back(reason); };
+    writer.OnStartZip = [](const std::string& path, TZipHeaderInfo&, bool& skip) {
+        skip = path.find("/old/") != std::string::npos;
+    };
+    writer.FilesList = {(src / "old/readme.txt").string(), (src / "old/docs/").string(),
+                        (src / "new/readme.txt").string(), (src / "new/docs/").string()};
+    EXPECT_EQ(writer.Zip(), 2);
+    EXPECT_TRUE(skips.empty());
+    EXPECT_EQ(names(writer), (std::vector<std::string>{"docs/", "readme.txt"}));
+
+    TZipReader reader;
+    reader.setZipName(archive);
+    reader.setDestDir((dir / "x").string());
+    reader.DoAll = true;
+    EXPECT_EQ(reader.UnZip(), 1);
+    EXPECT_EQ(readFile(dir / "x/readme.txt"), "changed since the last backup");
+}
