@@ -140,6 +140,13 @@ TEST_F(UpdateCommands, UsageAndFailures) {
     EXPECT_EQ(readFile(dir / "letter.zip"), "not an archive");
 }
 
+TEST_F(UpdateCommands, ANamedFileThatIsMissingFailsTheAdd) {
+    std::string a = put("src/a.txt", "alpha");
+    EXPECT_EQ(cli({"add", path("x.zip"), a, path("src/gone.txt")}), 1);
+    EXPECT_NE(err.find("No such file: " + path("src/gone.txt")), std::string::npos) << err;
+    EXPECT_EQ(out, "added a.txt\n1\n");
+}
+
 // A real process killed at several points of an update leaves the archive byte for byte as it was.
 TEST_F(UpdateCommands, KilledUpdateLeavesTheArchiveAsItWas) {
     fs::path temp = dir / "tmp";
