@@ -182,7 +182,9 @@ RestoreOutcome RestoreSession::restore(const RestoreRequest& request, bool whole
 void RestoreSession::configureReader(const RestoreRequest& request, const std::string& archiveName, bool wholeArchive) {
     const RestoreOptions& options = request.options;
     m_reader.setZipName(archivePath(request.archiveFolder, archiveName));
-    m_reader.setDestDir(options.destDir);
+    // The folder as the question showed it and the project keeps it: blanks typed around it are
+    // not part of it.
+    m_reader.setDestDir(trim(options.destDir));
     m_reader.RecreateDirs = options.useOriginalFolders;
     m_reader.DoAll = wholeArchive;
     m_reader.FilesList = wholeArchive ? std::vector<std::string>() : request.entries;
