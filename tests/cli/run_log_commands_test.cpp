@@ -64,9 +64,8 @@ TEST_F(RunProjectFixture, InterruptionsAndErrorsExitWithOne) {
 TEST_F(RunProjectFixture, ARunThatLeftAFileOutExitsWithOne) {
     // A pipe stands in for a file this user may not read.
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
-    writeProject("Docs", {{"Filename prefix", "Docs"},
-                          {"Backup Directory Count", "2"},
-                          {"Backup1", (dir / "pipe").string()}});
+    writeProject("Docs",
+                 {{"Filename prefix", "Docs"}, {"Backup Directory Count", "2"}, {"Backup1", (dir / "pipe").string()}});
     CliRun run = cli({"run", "Docs"});
     EXPECT_EQ(run.code, cli::ExitFailure);
     EXPECT_NE(run.out.find("1 file could not be read and is missing"), std::string::npos) << run.out;

@@ -222,12 +222,12 @@ private slots:
         Window w;
         // Our writer keeps one name per letter-case spelling, so another program makes the archive.
         const fs::path zip = w.archives() / "d-names.zip";
-        const ProcessResult made = runProcess(
-            {python, "-c",
-             "import sys, zipfile\nwith zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
-             "    for n, d in zip(sys.argv[2::2], sys.argv[3::2]): z.writestr(n, d)",
-             zip.string(), "Notes.txt", "archived upper", "notes.txt", "archived lower", "a*.txt", "star", "ab.txt",
-             "archived ab"});
+        const std::string script = "import sys, zipfile\n"
+                                   "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                   "    for n, d in zip(sys.argv[2::2], sys.argv[3::2]): z.writestr(n, d)\n";
+        const ProcessResult made =
+            runProcess({python, "-c", script, zip.string(), "Notes.txt", "archived upper", "notes.txt",
+                        "archived lower", "a*.txt", "star", "ab.txt", "archived ab"});
         QVERIFY2(made.exitCode == 0, made.output.c_str());
         setModificationTime(zip, 1900000000);
         writeFile(w.restored() / "Notes.txt", "mine");
@@ -250,7 +250,8 @@ private slots:
         QCOMPARE(readFile(w.restored() / "Notes.txt"), std::string("mine"));
         QCOMPARE(readFile(w.restored() / "ab.txt"), std::string("my ab"));
         QCOMPARE(w.form->operationLog().row(1)[LogColumnStatus], std::string("Succeeds"));
-        QCOMPARE(w.form->operationLog().row(1)[LogColumnInformation].substr(0, 20), std::string("1 files restore from"));
+        QCOMPARE(w.form->operationLog().row(1)[LogColumnInformation].substr(0, 20),
+                 std::string("1 files restore from"));
     }
 
     void restoreFileOfTheToolbarRestoresTheWholeCurrentArchive() {

@@ -30,8 +30,8 @@ int DeleteCommand::run(CliContext& context) {
     }
     const auto maskMatches = [&masks](const std::string& stored) {
         return std::any_of(masks.begin(), masks.end(), [&stored](const std::string& mask) {
-            return WildcardMatch(mask, mask.find('/') == std::string::npos ? stored.substr(stored.rfind('/') + 1)
-                                                                           : stored);
+            return WildcardMatch(mask,
+                                 mask.find('/') == std::string::npos ? stored.substr(stored.rfind('/') + 1) : stored);
         });
     };
     TZipWriter writer;

@@ -32,7 +32,7 @@ std::string fileNamePart(const std::string& path) {
 
 struct RestoreSession::Run {
     std::vector<std::string> requested; // the names asked for; empty for the whole archive
-    bool exactNames = false; // each requested name selects the entry stored under it alone
+    bool exactNames = false;            // each requested name selects the entry stored under it alone
     RestoreTally tally;
     int count = 0;
     bool badPassword = false; // the failed-restore mark

@@ -108,10 +108,10 @@ TEST_F(EntryMaintenance, DeletingAnEntryLeavesOneWhoseNameDiffersOnlyInCase) {
     const std::string python = "/usr/bin/python3";
     if (!fs::exists(python))
         GTEST_SKIP() << python << " is not installed";
-    const ProcessResult made = runProcess(
-        {python, "-c",
-         "import sys, zipfile\nwith zipfile.ZipFile(sys.argv[1], 'w') as z:\n    for n in sys.argv[2:]: z.writestr(n, n)",
-         archive(), "Notes.txt", "notes.txt", "other.txt"});
+    const std::string script = "import sys, zipfile\n"
+                               "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                               "    for n in sys.argv[2:]: z.writestr(n, n)\n";
+    const ProcessResult made = runProcess({python, "-c", script, archive(), "Notes.txt", "notes.txt", "other.txt"});
     ASSERT_EQ(made.exitCode, 0) << made.output;
     ASSERT_EQ(storedNames(archive()), (Names{"Notes.txt", "notes.txt", "other.txt"}));
     prompts.queue({true});
