@@ -73,3 +73,25 @@ TEST_F(ArchiveCommands, UsageAndFailures) {
     EXPECT_EQ(cli({"test", path("missing.zip")}), 1);
     EXPECT_NE(err.find(path("missing.zip")), std::string::npos);
 }
+
+// A file named on the command line that is not there is a failure for a script to see, even
+// though the files that are there are written.
+TEST_F(ArchiveCommands, ANamedFileThatIsMissingFailsTheZip) {
+    writeFile(dir / "here.txt", "here");
+    EXPECT_EQ(cli({"zip", path("a.zip"), path("here.txt"), path("gone.txt")}), 1);
+    EXPECT_NE(err.find("No such file: " + path("gone.txt")), std::string::npos) << err;
+    EXPECT_EQ(out, "1 entry written to " + path("a.zip") + "\n");
+    EXPECT_EQ(cli({"list", path("a.zip")}), 0);
+    EXPECT_NE(out.find("here.txt"), std::string::npos);
+}
+
+// Asking for an entry the archive does not hold extracts nothing; that is not a success either.
+TEST_F(ArchiveCommands, AMaskThatSelectsNothingFailsTheExtract) {
+    writeFile(dir / "here.txt", "here");
+    ASSERT_EQ(cli({"zip", path("a.zip"), path("here.txt")}), 0) << err;
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("x"), "here.txt", "gone.txt"}), 1);
+    EXPECT_EQ(err, "gone.txt: not found in the archive\n");
+    EXPECT_EQ(readFile(dir / "x/here.txt"), "here");
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("y"), "*.doc"}), 1);
+    EXPECT_EQ(out, "0 entries extracted\n");
+}

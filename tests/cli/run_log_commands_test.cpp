@@ -1,5 +1,7 @@
 #include "run_project_fixture.h"
 
+#include <sys/stat.h>
+
 using namespace quorvel;
 using namespace quorvel::test;
 
@@ -55,4 +57,17 @@ TEST_F(RunProjectFixture, InterruptionsAndErrorsExitWithOne) {
     CliRun invalid = cli({"run", "Empty"});
     EXPECT_EQ(invalid.code, cli::ExitFailure);
     EXPECT_EQ(invalid.err, "Please select files to backup\n");
+}
+
+// A backup that had to leave a file out is written and logged, but a script must learn that it
+// is not complete.
+TEST_F(RunProjectFixture, ARunThatLeftAFileOutExitsWithOne) {
+    // A pipe stands in for a file this user may not read.
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    writeProject("Docs",
+                 {{"Filename prefix", "Docs"}, {"Backup Directory Count", "2"}, {"Backup1", (dir / "pipe").string()}});
+    CliRun run = cli({"run", "Docs"});
+    EXPECT_EQ(run.code, cli::ExitFailure);
+    EXPECT_NE(run.out.find("1 file could not be read and is missing"), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::exists(dest / "Docs2.zip"));
 }

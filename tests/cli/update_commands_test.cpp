@@ -140,6 +140,32 @@ TEST_F(UpdateCommands, UsageAndFailures) {
     EXPECT_EQ(readFile(dir / "letter.zip"), "not an archive");
 }
 
+TEST_F(UpdateCommands, ANamedFileThatIsMissingFailsTheAdd) {
+    std::string a = put("src/a.txt", "alpha");
+    EXPECT_EQ(cli({"add", path("x.zip"), a, path("src/gone.txt")}), 1);
+    EXPECT_NE(err.find("No such file: " + path("src/gone.txt")), std::string::npos) << err;
+    EXPECT_EQ(out, "added a.txt\n1\n");
+}
+
+// Names that differ only in letter case are two entries; deleting one by name leaves the other.
+TEST_F(UpdateCommands, DeleteByNameTakesOnlyTheEntryOfThatExactName) {
+    const std::string python = "/usr/bin/python3";
+    if (!fs::exists(python))
+        GTEST_SKIP() << python << " is not installed";
+    const std::string script = "import sys, zipfile\n"
+                               "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                               "    for n in sys.argv[2:]: z.writestr(n, n)\n";
+    const ProcessResult made =
+        runProcess({python, "-c", script, path("x.zip"), "Notes.txt", "notes.txt", "sub/Notes.txt", "other.txt"});
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    EXPECT_EQ(cli({"delete", path("x.zip"), "notes.txt", "OTHER.TXT"}), 0) << err;
+    EXPECT_EQ(out, "removing notes.txt\n1\n");
+    EXPECT_EQ(cli({"delete", path("x.zip"), "NOTES.*"}), 0) << err;
+    EXPECT_EQ(out, "removing Notes.txt\nremoving sub/Notes.txt\n2\n");
+    EXPECT_EQ(cli({"list", path("x.zip")}), 0);
+    EXPECT_TRUE(out.starts_with("other.txt\t")) << out;
+}
+
 // A real process killed at several points of an update leaves the archive byte for byte as it was.
 TEST_F(UpdateCommands, KilledUpdateLeavesTheArchiveAsItWas) {
     fs::path temp = dir / "tmp";

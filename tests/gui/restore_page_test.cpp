@@ -22,6 +22,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <memory>
 
 using namespace quorvel;
@@ -210,6 +211,47 @@ private slots:
         w.selectProject(0);
         QVERIFY(page.RadioAlways->isChecked());
         QVERIFY(!page.CheckBoxUseFolder->isChecked());
+    }
+
+    // Stored names are told apart by letter case and are never masks: restoring the selected row
+    // must not also write an entry the user did not select over a file of that name.
+    void restoresOnlyTheSelectedEntryAmongNamesThatMatchIt() {
+        const std::string python = "/usr/bin/python3";
+        if (!fs::exists(python))
+            QSKIP("Python's zipfile makes the archive");
+        Window w;
+        // Our writer keeps one name per letter-case spelling, so another program makes the archive.
+        const fs::path zip = w.archives() / "d-names.zip";
+        const std::string script = "import sys, zipfile\n"
+                                   "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                   "    for n, d in zip(sys.argv[2::2], sys.argv[3::2]): z.writestr(n, d)\n";
+        const ProcessResult made =
+            runProcess({python, "-c", script, zip.string(), "Notes.txt", "archived upper", "notes.txt",
+                        "archived lower", "a*.txt", "star", "ab.txt", "archived ab"});
+        QVERIFY2(made.exitCode == 0, made.output.c_str());
+        setModificationTime(zip, 1900000000);
+        writeFile(w.restored() / "Notes.txt", "mine");
+        writeFile(w.restored() / "ab.txt", "my ab");
+        w.showRestorePage();
+        RestorePage& page = w.page();
+        QCOMPARE(w.archiveNames().at(3), QStringLiteral("d-names.zip"));
+        click(page.StringGridZipfilename, 3);
+        page.RadioAlways->setChecked(true);
+        for (const std::string name : {"notes.txt", "a*.txt"}) {
+            const auto& rows = page.entryModel()->rows();
+            const auto row = std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r[0] == name; });
+            QVERIFY(row != rows.end());
+            click(page.StringGrid1, static_cast<int>(row - rows.begin()));
+            QCOMPARE(page.selectedEntryNames(), std::vector<std::string>{name});
+            page.SpeedButton14->click();
+        }
+        QCOMPARE(readFile(w.restored() / "notes.txt"), std::string("archived lower"));
+        QCOMPARE(readFile(w.restored() / "a*.txt"), std::string("star"));
+        QCOMPARE(readFile(w.restored() / "Notes.txt"), std::string("mine"));
+        QCOMPARE(readFile(w.restored() / "ab.txt"), std::string("my ab"));
+        QCOMPARE(w.form->operationLog().row(1)[LogColumnStatus], std::string("Succeeds"));
+        QCOMPARE(w.form->operationLog().row(1)[LogColumnInformation].substr(0, 20),
+                 std::string("1 files restore from"));
     }
 
     void restoreFileOfTheToolbarRestoresTheWholeCurrentArchive() {

@@ -93,10 +93,14 @@ int AddCommand::run(CliContext& context) {
         unreadable += reason == SkipCannotOpen ? 1 : 0;
         context.err << skipMessage(reason, name);
     };
-    writer.OnNoSuchFile = [&](const std::string& name) { context.err << "No such file: " << name << "\n"; };
+    int missing = 0; // a file named on the command line that is not there
+    writer.OnNoSuchFile = [&](const std::string& name) {
+        ++missing;
+        context.err << "No such file: " << name << "\n";
+    };
     int count = writer.Zip();
     context.out << count << "\n";
-    return unreadable == 0 ? ExitOk : ExitFailure;
+    return unreadable == 0 && missing == 0 ? ExitOk : ExitFailure;
 }
 
 } // namespace quorvel::cli

@@ -1,6 +1,7 @@
 #include "cli/commands/extract_command.h"
 
 #include "cli/commands/archive_args.h"
+#include "core/zip/wildcard_match.h"
 #include "core/zip/zip_reader.h"
 
 #include <map>
@@ -53,6 +54,21 @@ int ExtractCommand::run(CliContext& context) {
     reader.setDestDir(destDir);
     reader.DoAll = reader.FilesList.empty();
     int failures = 0;
+    // A mask that selects no entry extracts nothing the user asked for.
+    const std::vector<std::string> masks = reader.FilesList;
+    reader.OnStartUnZipInfo = [&](int, std::uint64_t, bool&) {
+        for (const std::string& mask : masks) {
+            bool found = false;
+            for (int i = 0; !found && i < reader.Count(); ++i) {
+                const TZipHeaderInfo& entry = reader.Entry(i);
+                found = (!entry.isFolder() || reader.RecreateDirs) && WildcardMatch(mask, entry.storedName());
+            }
+            if (!found) {
+                ++failures;
+                context.err << mask << ": not found in the archive\n";
+            }
+        }
+    };
     reader.OnUnZipError = [&](int, const std::string& name, const std::string& message) {
         ++failures;
         context.err << name << ": " << message << "\n";

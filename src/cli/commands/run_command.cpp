@@ -11,7 +11,7 @@ namespace quorvel::cli {
 
 std::string RunCommand::usage() const {
     return "run PROJECT           back up the project as Create Backup does (log, retention and\n"
-           "                      project.ini included); exit 0 when it succeeded, 1 otherwise";
+           "                      project.ini included); exit 0 when it succeeded with every file, 1 otherwise";
 }
 
 int RunCommand::run(CliContext& context) {
@@ -38,7 +38,8 @@ int RunCommand::run(CliContext& context) {
     ConsolePrompts prompts(context.out, context.err);
     BackupProgress quiet;
     const BackupOutcome outcome = BackupRunner(context.data, log, clock, disks).run(controls, settings, prompts, quiet);
-    return outcome.status == BackupStatus::Succeeded ? ExitOk : ExitFailure;
+    // An archive that had to leave files out is kept and logged, but it is not the backup asked for.
+    return outcome.status == BackupStatus::Succeeded && outcome.unreadableFiles == 0 ? ExitOk : ExitFailure;
 }
 
 } // namespace quorvel::cli

@@ -78,10 +78,14 @@ int ZipCommand::run(CliContext& context) {
             context.err << "Already in the archive under the same name, left out: " << name << "\n";
         }
     };
-    writer.OnNoSuchFile = [&](const std::string& name) { context.err << "No such file: " << name << "\n"; };
+    int missing = 0; // a file named on the command line that is not there
+    writer.OnNoSuchFile = [&](const std::string& name) {
+        ++missing;
+        context.err << "No such file: " << name << "\n";
+    };
     int count = writer.Zip();
     context.out << count << (count == 1 ? " entry" : " entries") << " written to " << *archive << "\n";
-    return unreadable == 0 ? ExitOk : ExitFailure;
+    return unreadable == 0 && missing == 0 ? ExitOk : ExitFailure;
 }
 
 } // namespace quorvel::cli

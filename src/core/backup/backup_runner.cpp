@@ -284,6 +284,7 @@ void BackupRun::complete(PendingArchive& pending, int filesAdded) {
     pending.complete();
     m_archiveInPlace = true;
     m_outcome.filesAdded = filesAdded;
+    m_outcome.unreadableFiles = m_unreadable;
 
     BackupSummary summary;
     summary.filesAdded = filesAdded;

@@ -39,6 +39,7 @@ struct BackupOutcome {
     BackupStatus status = BackupStatus::Declined;
     std::string archivePath; // the archive the run was for, once it was known
     int filesAdded = 0;
+    int unreadableFiles = 0; // files left out of a completed archive because they could not be read
     std::string message; // the last text shown: the error, the warning or the summary
 };
 

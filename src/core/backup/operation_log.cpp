@@ -43,19 +43,27 @@ OperationLog::OperationLog(std::filesystem::path file, const Clock& clock, int l
 
 void OperationLog::AppendLog(std::string_view operation, std::string_view status, std::string_view information,
                              std::string_view project) {
-    const int count = m_count + 1;
     const LogRow entry = {formatDateTime(m_clock.now()), std::string(operation), std::string(status),
                           std::string(project), std::string(information)};
 
-    std::vector<LogRow> grid = m_grid;
-    for (int r = std::min(count, rowCount() - 1); r >= 2; --r)
-        grid[static_cast<size_t>(r)] = grid[static_cast<size_t>(r) - 1];
-    grid[1] = entry;
-
     // The entry and the compaction it may trigger go to the disk together, so a crash never
     // leaves a count that disagrees with the sections written.
-    const bool compact = count >= m_limit;
+    std::vector<LogRow> grid;
+    int count = 0;
+    bool compact = false;
     m_file.edit([&](IniDocument& doc) {
+        grid = m_grid;
+        int before = m_count;
+        // Another program on the same data folder (the command line) has appended since this log
+        // was read or written: continue after its entries rather than write over them.
+        if (doc.readInteger(CommonSection, TotalKey, 0) != m_fileTotal)
+            before = loadInto(doc, grid);
+        count = before + 1;
+        for (int r = std::min(count, rowCount() - 1); r >= 2; --r)
+            grid[static_cast<size_t>(r)] = grid[static_cast<size_t>(r) - 1];
+        grid[1] = entry;
+
+        compact = count >= m_limit;
         doc.writeInteger(CommonSection, TotalKey, compact ? KeptOnCompaction : count);
         writeEntry(doc, count, entry);
         if (compact) {
@@ -72,22 +80,28 @@ void OperationLog::AppendLog(std::string_view operation, std::string_view status
     }
     m_grid = std::move(grid);
     m_count = compact ? KeptOnCompaction : count;
+    m_fileTotal = m_count;
     notify();
 }
 
-void OperationLog::LoadLog() {
-    const IniDocument doc = m_file.read();
+int OperationLog::loadInto(const IniDocument& doc, std::vector<LogRow>& grid) const {
     // A negative total, which only a damaged file can hold, is an empty log.
     int count = std::max(0, doc.readInteger(CommonSection, TotalKey, 0));
     if (count > m_limit)
         count = m_limit - 1;
-
-    std::vector<LogRow> grid = m_grid;
     emptyDataRows(grid);
     for (int n = count; n >= 1; --n)
         grid[static_cast<size_t>(count - n + 1)] = readEntry(doc, n);
+    return count;
+}
+
+void OperationLog::LoadLog() {
+    const IniDocument doc = m_file.read();
+    std::vector<LogRow> grid = m_grid;
+    const int count = loadInto(doc, grid);
     m_grid = std::move(grid);
     m_count = count;
+    m_fileTotal = doc.readInteger(CommonSection, TotalKey, 0);
     notify();
 }
 
@@ -99,6 +113,7 @@ void OperationLog::ClearLogGrid() {
 void OperationLog::Clear() {
     m_file.writeInteger(CommonSection, TotalKey, 0);
     m_count = 0;
+    m_fileTotal = 0;
     ClearLogGrid();
 }
 

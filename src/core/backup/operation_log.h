@@ -38,7 +38,9 @@ public:
     OperationLog(std::filesystem::path file, const Clock& clock, int limit = DefaultLimit);
 
     // Appends one entry stamped with the clock's time; all its keys reach the file in one
-    // atomic write. On a write error (IoError) neither the file nor the grid has changed.
+    // atomic write. On a write error (IoError) neither the file nor the grid has changed. When
+    // another program has changed the file since this log last read or wrote it, the log is
+    // loaded again first, so the entries that program appended are kept.
     void AppendLog(std::string_view operation, std::string_view status, std::string_view information,
                    std::string_view project);
     // Fills the grid from the file; a missing file is an empty log.
@@ -67,11 +69,14 @@ public:
 private:
     void resizeGrid();
     void notify() const;
+    // Fills the data rows of `grid` from the file's text as loading does; returns the count.
+    int loadInto(const IniDocument& doc, std::vector<LogRow>& grid) const;
 
     IniFile m_file;
     const Clock& m_clock;
     int m_limit;
     int m_count = 0;
+    int m_fileTotal = 0; // "Log Total" as this log last read or wrote it
     std::vector<LogRow> m_grid;
 };
 

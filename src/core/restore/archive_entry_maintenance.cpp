@@ -7,7 +7,7 @@
 #include "core/zip/zip_writer.h"
 
 #include <algorithm>
-#include <unordered_set>
+#include <map>
 
 namespace quorvel {
 
@@ -104,14 +104,20 @@ std::optional<int> deleteArchiveEntries(UserPrompts& prompts, BackupProgress& pr
         return std::nullopt;
     if (!prompts.askYesNo(deleteFilesQuestion(storedNames.size()), MessageKind::Warning))
         return std::nullopt;
-    std::unordered_set<std::string> named;
+    // How often each stored name was selected: one row removes one entry.
+    std::map<std::string, int> named;
     for (const std::string& name : storedNames)
-        named.insert(toLowerAscii(name));
+        ++named[name];
     std::unique_ptr<TZipWriter> writer = writerFor(archive, progress, makeWriter);
-    writer->FilesList = storedNames;
-    // A stored name holding "*" or "?" is a mask to the writer: it keeps what the user did not name.
+    // The writer takes a plain name as naming any entry that differs only in letter case, and a
+    // name holding "*" or "?" as a mask. So every entry is offered and only exactly the named ones
+    // go; an entry named "Notes.txt" never takes the place of the selected "notes.txt".
+    writer->FilesList = {"*"};
     writer->OnDeleteEntry = [&named](const std::string& name, bool& skip) {
-        skip = named.count(toLowerAscii(name)) == 0;
+        const auto found = named.find(name);
+        skip = found == named.end() || found->second == 0;
+        if (!skip)
+            --found->second;
     };
     return whileBusy(progress, [&] { return writer->DeleteEntries(); });
 }

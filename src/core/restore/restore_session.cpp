@@ -7,6 +7,7 @@
 #include "core/util/strings.h"
 #include "core/zip/wildcard_match.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <unordered_set>
 
@@ -31,6 +32,7 @@ std::string fileNamePart(const std::string& path) {
 
 struct RestoreSession::Run {
     std::vector<std::string> requested; // the names asked for; empty for the whole archive
+    bool exactNames = false;            // each requested name selects the entry stored under it alone
     RestoreTally tally;
     int count = 0;
     bool badPassword = false; // the failed-restore mark
@@ -52,7 +54,12 @@ void RestoreSession::attachEvents() {
         askForNextDisk(m_services.prompts, m_services.progress, number, fileName);
     };
     m_reader.OnStartUnZipInfo = [this](int, std::uint64_t, bool&) { noteUnmatchedNames(); };
-    m_reader.OnStartUnZip = [&progress](int, std::string& name, bool&) {
+    m_reader.OnStartUnZip = [this, &progress](int index, std::string& name, bool& skip) {
+        // The reader selects by mask and ignores letter case; a listed name stands for itself.
+        if (m_run && m_run->exactNames && !isRequestedExactly(m_reader.Entry(index).storedName())) {
+            skip = true;
+            return;
+        }
         progress.setProgressFileName(fileNamePart(name));
     };
     m_reader.OnFilePercentDone = [&progress](int percent) { progress.setFilePercent(percent); };
@@ -102,7 +109,9 @@ void RestoreSession::noteUnmatchedNames() {
     }
     for (const std::string& name : m_run->requested) {
         bool found = false;
-        if (IsWildcardName(name)) {
+        if (m_run->exactNames) {
+            found = std::find(candidates.begin(), candidates.end(), name) != candidates.end();
+        } else if (IsWildcardName(name)) {
             for (std::size_t i = 0; !found && i < candidates.size(); ++i)
                 found = WildcardMatch(name, candidates[i]);
         } else {
@@ -111,6 +120,11 @@ void RestoreSession::noteUnmatchedNames() {
         if (!found)
             m_run->tally.notFound(name);
     }
+}
+
+bool RestoreSession::isRequestedExactly(const std::string& storedName) const {
+    const std::vector<std::string>& requested = m_run->requested;
+    return std::find(requested.begin(), requested.end(), storedName) != requested.end();
 }
 
 std::vector<EntryRow> RestoreSession::ListArchiveEntries(const std::string& folder, const std::string& name) {
@@ -152,6 +166,7 @@ RestoreOutcome RestoreSession::restore(const RestoreRequest& request, bool whole
     configureReader(request, name, wholeArchive);
     Run run;
     run.requested = m_reader.FilesList;
+    run.exactNames = !wholeArchive && request.exactNames;
     RestoreOutcome outcome;
     outcome.error = extract(run);
     outcome.restored = run.count;
@@ -167,7 +182,9 @@ RestoreOutcome RestoreSession::restore(const RestoreRequest& request, bool whole
 void RestoreSession::configureReader(const RestoreRequest& request, const std::string& archiveName, bool wholeArchive) {
     const RestoreOptions& options = request.options;
     m_reader.setZipName(archivePath(request.archiveFolder, archiveName));
-    m_reader.setDestDir(options.destDir);
+    // The folder as the question showed it and the project keeps it: blanks typed around it are
+    // not part of it.
+    m_reader.setDestDir(trim(options.destDir));
     m_reader.RecreateDirs = options.useOriginalFolders;
     m_reader.DoAll = wholeArchive;
     m_reader.FilesList = wholeArchive ? std::vector<std::string>() : request.entries;

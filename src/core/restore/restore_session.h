@@ -35,6 +35,9 @@ struct RestoreRequest {
     std::string archiveName;   // the current row of the archive list
     // The selected entries' stored names (or masks); only read by restoreSelected.
     std::vector<std::string> entries;
+    // The entries are stored names as listed, each restoring that entry alone: letter case counts
+    // and "*" or "?" in a name are part of it. Otherwise they select as the reader's masks do.
+    bool exactNames = false;
     RestoreOptions options;
     std::string projectName; // the project selector's text
     bool confirm = true;     // ask before restoring (the command line does not)
@@ -92,6 +95,7 @@ private:
     void configureReader(const RestoreRequest& request, const std::string& archiveName, bool wholeArchive);
     std::string extract(Run& run);
     void noteUnmatchedNames();
+    bool isRequestedExactly(const std::string& storedName) const;
     void report(const RestoreRequest& request, const std::string& archiveName, RestoreOutcome& outcome);
     void writeOptions(const RestoreRequest& request);
 

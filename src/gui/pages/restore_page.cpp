@@ -345,6 +345,7 @@ void RestorePage::runRestore(bool selectedOnly) {
         RestoreOutcome outcome;
         if (selectedOnly) {
             request.entries = selectedEntryNames();
+            request.exactNames = true;
             outcome = m_session->restoreSelected(request);
         } else {
             outcome = m_session->restoreArchive(request);

@@ -175,3 +175,25 @@ TEST_F(OperationLogTest, FailedWriteChangesNeitherGridNorCount) {
     EXPECT_EQ(log.row(1), LogRow{});
     EXPECT_EQ(changes, 0);
 }
+
+// The command line appends to the same file while the desktop program holds its log loaded: the
+// program's next entry must follow that one, not overwrite it.
+TEST_F(OperationLogTest, AnEntryAppendedByAnotherProgramIsKept) {
+    OperationLog earlier(file(), m_clock);
+    appendNumbered(earlier, 1, 2);
+    OperationLog desktop(file(), m_clock);
+    desktop.LoadLog();
+    OperationLog commandLine(file(), m_clock);
+    commandLine.LoadLog();
+    commandLine.AppendLog("Backup", "Fails", "unattended run failed", "Docs");
+
+    appendNumbered(desktop, 3, 3);
+    EXPECT_EQ(desktop.count(), 4);
+    EXPECT_EQ(info(desktop, 1), "entry 3");
+    EXPECT_EQ(info(desktop, 2), "unattended run failed");
+    EXPECT_EQ(info(desktop, 3), "entry 2");
+    OperationLog restarted(file(), m_clock);
+    restarted.LoadLog();
+    EXPECT_EQ(restarted.count(), 4);
+    EXPECT_EQ(info(restarted, 2), "unattended run failed");
+}

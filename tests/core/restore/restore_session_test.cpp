@@ -111,6 +111,26 @@ TEST_F(RestoreFixture, SelectedEntriesAreExactlyThoseRestoredAndFlatWithoutStore
     EXPECT_EQ(logEntries().at(0)[LogColumnInformation], "3 files restore from " + zip.string() + "  " + kbOf(zip));
 }
 
+// The question shows "Extract to:" without the blanks typed around it; the files go there too,
+// not into a folder named with a trailing blank or one below the working folder.
+TEST_F(RestoreFixture, BlanksAroundExtractToAreNotPartOfTheFolder) {
+    makeArchive("one.zip", {{"a.txt", "a"}});
+    RestoreRequest r = request("one.zip");
+    r.options.useOriginalFolders = false;
+    for (const std::string& typed : {out().string() + " ", " " + out().string()}) {
+        r.options.destDir = typed;
+        r.options.overwrite = StoredOverwriteMode::Always;
+        prompts.queue({true});
+        const RestoreOutcome outcome = session->restoreArchive(r);
+        EXPECT_NE(prompts.questions.back().text.find("Extract to:          '" + out().string() + "'"),
+                  std::string::npos);
+        EXPECT_EQ(outcome.status, RestoreStatus::Succeeded);
+        EXPECT_EQ(readFile(out() / "a.txt"), "a");
+        fs::remove(out() / "a.txt");
+    }
+    EXPECT_FALSE(fs::exists(out().string() + " "));
+}
+
 TEST_F(RestoreFixture, IfNewerAndIfOlderReplaceOnlyByTheArchiveCopysAge) {
     const std::time_t archived = 1700000000;
     makeArchive("ages.zip", {{"old.txt", "archived old"}, {"new.txt", "archived new"}, {"same.txt", "archived"}}, {}, 6,
