@@ -1,7 +1,7 @@
 #include "cli/commands/extract_command.h"
 
 #include "cli/commands/archive_args.h"
-#include "core/zip/wildcard_match.h"
+#include "core/zip/name_selection.h"
 #include "core/zip/zip_reader.h"
 
 #include <map>
@@ -55,18 +55,15 @@ int ExtractCommand::run(CliContext& context) {
     reader.DoAll = reader.FilesList.empty();
     int failures = 0;
     // A mask that selects no entry extracts nothing the user asked for.
-    const std::vector<std::string> masks = reader.FilesList;
+    const NameSelection requested(reader.FilesList);
     reader.OnStartUnZipInfo = [&](int, std::uint64_t, bool&) {
-        for (const std::string& mask : masks) {
-            bool found = false;
-            for (int i = 0; !found && i < reader.Count(); ++i) {
-                const TZipHeaderInfo& entry = reader.Entry(i);
-                found = (!entry.isFolder() || reader.RecreateDirs) && WildcardMatch(mask, entry.storedName());
-            }
-            if (!found) {
-                ++failures;
-                context.err << mask << ": not found in the archive\n";
-            }
+        std::vector<std::string> stored;
+        for (int i = 0; i < reader.Count(); ++i)
+            if (!reader.Entry(i).isFolder() || reader.RecreateDirs)
+                stored.push_back(reader.Entry(i).storedName());
+        for (const std::string& item : requested.unmatched(stored)) {
+            ++failures;
+            context.err << item << ": not found in the archive\n";
         }
     };
     reader.OnUnZipError = [&](int, const std::string& name, const std::string& message) {

@@ -5,9 +5,8 @@
 #include "core/project/project_store.h"
 #include "core/restore/archive_folder_listing.h"
 #include "core/util/strings.h"
-#include "core/zip/wildcard_match.h"
+#include "core/zip/name_selection.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <unordered_set>
 
@@ -33,6 +32,7 @@ std::string fileNamePart(const std::string& path) {
 struct RestoreSession::Run {
     std::vector<std::string> requested; // the names asked for; empty for the whole archive
     bool exactNames = false;            // each requested name selects the entry stored under it alone
+    std::unordered_set<std::string> exact; // the requested names, when they are exact
     RestoreTally tally;
     int count = 0;
     bool badPassword = false; // the failed-restore mark
@@ -98,33 +98,26 @@ void RestoreSession::attachEvents() {
 void RestoreSession::noteUnmatchedNames() {
     if (!m_run || m_run->requested.empty())
         return;
-    std::unordered_set<std::string> stored;
     std::vector<std::string> candidates;
     for (int i = 0; i < m_reader.Count(); ++i) {
         const TZipHeaderInfo& entry = m_reader.Entry(i);
         if (entry.isFolder() && !m_reader.RecreateDirs)
             continue; // the reader passes folder entries over then
         candidates.push_back(entry.storedName());
-        stored.insert(toLowerAscii(candidates.back()));
     }
-    for (const std::string& name : m_run->requested) {
-        bool found = false;
-        if (m_run->exactNames) {
-            found = std::find(candidates.begin(), candidates.end(), name) != candidates.end();
-        } else if (IsWildcardName(name)) {
-            for (std::size_t i = 0; !found && i < candidates.size(); ++i)
-                found = WildcardMatch(name, candidates[i]);
-        } else {
-            found = stored.count(toLowerAscii(name)) != 0;
-        }
-        if (!found)
+    if (!m_run->exactNames) {
+        for (const std::string& name : NameSelection(m_run->requested).unmatched(candidates))
             m_run->tally.notFound(name);
+        return;
     }
+    const std::unordered_set<std::string> stored(candidates.begin(), candidates.end());
+    for (const std::string& name : m_run->requested)
+        if (stored.count(name) == 0)
+            m_run->tally.notFound(name);
 }
 
 bool RestoreSession::isRequestedExactly(const std::string& storedName) const {
-    const std::vector<std::string>& requested = m_run->requested;
-    return std::find(requested.begin(), requested.end(), storedName) != requested.end();
+    return m_run->exact.count(storedName) != 0;
 }
 
 std::vector<EntryRow> RestoreSession::ListArchiveEntries(const std::string& folder, const std::string& name) {
@@ -167,6 +160,8 @@ RestoreOutcome RestoreSession::restore(const RestoreRequest& request, bool whole
     Run run;
     run.requested = m_reader.FilesList;
     run.exactNames = !wholeArchive && request.exactNames;
+    if (run.exactNames)
+        run.exact.insert(run.requested.begin(), run.requested.end());
     RestoreOutcome outcome;
     outcome.error = extract(run);
     outcome.restored = run.count;

@@ -5,8 +5,8 @@
 #include "core/zip/disk_set.h"
 #include "core/zip/entry_decoder.h"
 #include "core/zip/extract_target.h"
+#include "core/zip/name_selection.h"
 #include "core/zip/safe_destination.h"
-#include "core/zip/wildcard_match.h"
 
 #include <algorithm>
 #include <cctype>
@@ -81,14 +81,12 @@ int TZipReader::UnZip() {
         KeepZipOpen = true;
         std::vector<std::size_t> selected;
         std::uint64_t totalBytes = 0;
+        const NameSelection selection(DoAll ? std::vector<std::string>() : FilesList);
         for (int i = 0; i < Count(); ++i) {
             const TZipHeaderInfo& e = Entry(i);
             if (e.isFolder() && !RecreateDirs)
                 continue;
-            bool chosen = DoAll;
-            for (std::size_t m = 0; !chosen && m < FilesList.size(); ++m)
-                chosen = WildcardMatch(FilesList[m], e.storedName());
-            if (!chosen)
+            if (!DoAll && !selection.selects(e.storedName()))
                 continue;
             selected.push_back(static_cast<std::size_t>(i));
             totalBytes += e.uncompressedSize;

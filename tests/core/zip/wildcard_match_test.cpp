@@ -1,3 +1,4 @@
+#include "core/zip/name_selection.h"
 #include "core/zip/wildcard_match.h"
 
 #include <gtest/gtest.h>
@@ -56,4 +57,24 @@ TEST(IsWildcardName, MaskCharacters) {
     for (const char* mask : {"*.txt", "a?", "a<b>", ">/x/*", "|/x/*"})
         EXPECT_TRUE(IsWildcardName(mask)) << mask;
     EXPECT_FALSE(IsWildcardName("/home/u/a.txt"));
+}
+
+// The lookup of plain names must choose exactly what matching every name and mask one by one
+// would choose, letter case included.
+TEST(NameSelection, ChoosesWhatWildcardMatchChooses) {
+    const std::vector<std::string> items{"Data/Report.TXT", "notes", "*.odt", "Data/<a-c>*", "photos/?.jpg", ""};
+    const std::vector<std::string> stored{"data/report.txt", "Data/Report.TXT", "Data/report.txt.bak", "notes",
+                                          "Notes",           "notes/",          "x/letter.ODT",        "Data/b1",
+                                          "Data/d1",         "photos/1.jpg",    "photos/12.jpg",       "report.txt"};
+    const NameSelection selection(items);
+    for (const std::string& name : stored) {
+        bool expected = false;
+        for (const std::string& item : items)
+            expected = expected || WildcardMatch(item, name);
+        EXPECT_EQ(selection.selects(name), expected) << name;
+    }
+    EXPECT_EQ(selection.unmatched(stored), std::vector<std::string>{""});
+    EXPECT_EQ(NameSelection({"a.txt", "*.md", "b.txt"}).unmatched({"A.TXT", "c.txt"}),
+              (std::vector<std::string>{"*.md", "b.txt"}));
+    EXPECT_FALSE(NameSelection({}).selects("anything"));
 }
