@@ -157,6 +157,8 @@ private slots:
         QVERIFY(QApplication::overrideCursor() != nullptr);
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         w.form->EnableRunControls(false); // a second call does not stack the cursor
+        w.form->SpEditClick();             // editing waits for the run to end
+        QVERIFY(!w.form->isEditing());
         w.form->EnableRunControls(true);
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QVERIFY(w.form->SpStart->isEnabled());

@@ -155,7 +155,9 @@ void TFormMain::comboProjectChange() {
 }
 
 void TFormMain::SpEditClick() {
-    if (comboProject->count() == 0)
+    // Not while a backup, restore or archive change runs: a save then would write back the number
+    // and filter date the run is about to advance, and the next run would reuse that number.
+    if (comboProject->count() == 0 || m_busy)
         return;
     PageControl1->setCurrentWidget(TabBackup);
     SetBrowseMode(false);
