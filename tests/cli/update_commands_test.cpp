@@ -149,14 +149,10 @@ TEST_F(UpdateCommands, ANamedFileThatIsMissingFailsTheAdd) {
 
 // Names that differ only in letter case are two entries; deleting one by name leaves the other.
 TEST_F(UpdateCommands, DeleteByNameTakesOnlyTheEntryOfThatExactName) {
-    const std::string python = "/usr/bin/python3";
-    if (!fs::exists(python))
-        GTEST_SKIP() << python << " is not installed";
-    const std::string script = "import sys, zipfile\n"
-                               "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
-                               "    for n in sys.argv[2:]: z.writestr(n, n)\n";
+    if (!fs::exists(DebianPython))
+        GTEST_SKIP() << DebianPython << " is not installed";
     const ProcessResult made =
-        runProcess({python, "-c", script, path("x.zip"), "Notes.txt", "notes.txt", "sub/Notes.txt", "other.txt"});
+        zipNamesWithPython(path("x.zip"), {"Notes.txt", "notes.txt", "sub/Notes.txt", "other.txt"});
     ASSERT_EQ(made.exitCode, 0) << made.output;
     EXPECT_EQ(cli({"delete", path("x.zip"), "notes.txt", "OTHER.TXT"}), 0) << err;
     EXPECT_EQ(out, "removing notes.txt\n1\n");

@@ -11,8 +11,8 @@
 
 namespace quorvel::test {
 
-// Debian's python with its zipfile module (the first python3 on PATH may lack it).
-inline const std::string Python = "/usr/bin/python3";
+// The peer the interop tests run as Python's zipfile.
+inline const std::string Python = DebianPython.string();
 
 // The same tree listing the zip tests use.
 inline auto filesBelow(const fs::path& root) { return treeOf(root); }

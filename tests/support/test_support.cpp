@@ -118,4 +118,14 @@ std::string compressibleText(size_t size, std::uint32_t seed) {
 fs::path sourceDir() { return QUORVEL_SOURCE_DIR; }
 fs::path binaryDir() { return QUORVEL_BINARY_DIR; }
 
+ProcessResult zipNamesWithPython(const fs::path& zip, const std::vector<std::string>& names) {
+    std::vector<std::string> argv{DebianPython.string(), "-c",
+                                  "import sys, zipfile\n"
+                                  "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                  "    for n in sys.argv[2:]: z.writestr(n, n)\n",
+                                  zip.string()};
+    argv.insert(argv.end(), names.begin(), names.end());
+    return runProcess(argv);
+}
+
 } // namespace quorvel::test

@@ -40,6 +40,12 @@ struct ProcessResult {
 ProcessResult runProcess(const std::vector<std::string>& argv, const fs::path& workingDir = {});
 bool haveTool(const std::string& name);
 
+// Debian's python with its zipfile module (the first python3 on PATH may lack it).
+inline const fs::path DebianPython = "/usr/bin/python3";
+// Writes, with Python's zipfile, an archive of one stored entry per name holding the name itself:
+// for archives our own writer would not make, such as names differing only in letter case.
+ProcessResult zipNamesWithPython(const fs::path& zip, const std::vector<std::string>& names);
+
 // Deterministic test data.
 std::string randomBytes(size_t size, std::uint32_t seed);
 std::string compressibleText(size_t size, std::uint32_t seed);
