@@ -18,7 +18,7 @@ class EntryCopier;
 class FileZipOutput;
 struct WriteFileJob;
 
-// Writes a zip archive from a list of file specifications (FilesList):
+// Writes a zip archive from a list of files, folders and masks (FilesList):
 //  - "/path/file"            a file;
 //  - "/path/*.txt"           a folder and a mask (">" in front: always recurse, "|": never);
 //  - "/path/folder/"         a folder entry;
