@@ -2,9 +2,11 @@
 #include "cli_child.h"
 #include "run_project_fixture.h"
 
+#include "cli/commands/stop_signals.h"
 #include "core/backup/operation_log.h"
 #include "core/schedule/project_run_lock.h"
 
+#include <pthread.h>
 #include <thread>
 
 using namespace quorvel;
@@ -118,4 +120,19 @@ TEST_F(ScheduleCommand, APassedDailyProjectRunsOnceAndARestartDoesNotRunItAgain)
     OperationLog log(dir / "data/log.txt", SystemClock());
     log.LoadLog();
     EXPECT_EQ(log.count(), 1);
+}
+
+// The scheduler's stop: a signal only asks, so that a backup under way can end cleanly.
+TEST(StopSignals, ASignalIsARequestAndNeverEndsTheProcess) {
+    {
+        cli::StopSignals signals;
+        EXPECT_FALSE(signals.requested());
+        EXPECT_FALSE(signals.waitFor(std::chrono::milliseconds(10)));
+        ::raise(SIGTERM);
+        EXPECT_TRUE(signals.requested()); // seen between blocks of a backup, without waiting
+        EXPECT_TRUE(signals.waitFor(std::chrono::milliseconds(0)));
+    }
+    sigset_t blocked;
+    pthread_sigmask(SIG_SETMASK, nullptr, &blocked);
+    EXPECT_EQ(sigismember(&blocked, SIGTERM), 0); // as before, and the pending signal was taken
 }
