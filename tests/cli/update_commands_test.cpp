@@ -1,4 +1,5 @@
 // The add and delete commands, in-process and as real processes that are killed or run out of room.
+#include "cli_child.h"
 #include "cli_run.h"
 
 #include "support/test_support.h"
@@ -25,71 +26,6 @@ struct UpdateCommands : CliOnArchives {
         setModificationTime(dir / name, when);
         return path(name);
     }
-};
-
-// The command-line program as a child process, with its own temporary folder and limits.
-class Child {
-public:
-    Child(const std::vector<std::string>& args, const fs::path& tempDir, rlim_t fileSizeLimit = RLIM_INFINITY) {
-        int fds[2];
-        EXPECT_EQ(::pipe(fds), 0);
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(fds[1], 1);
-            ::dup2(fds[1], 2);
-            ::close(fds[0]);
-            ::close(fds[1]);
-            ::setenv("TMPDIR", tempDir.c_str(), 1);
-            ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing
-            rlimit limit{fileSizeLimit, fileSizeLimit};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            std::string program = (binaryDir() / "src/cli/quorvel-backup-cli").string();
-            std::vector<char*> argv{program.data()};
-            std::vector<std::string> copies = args;
-            for (std::string& arg : copies)
-                argv.push_back(arg.data());
-            argv.push_back(nullptr);
-            ::execv(program.c_str(), argv.data());
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        m_output = fds[0];
-    }
-    ~Child() {
-        if (m_pid > 0)
-            kill();
-        if (m_output >= 0)
-            ::close(m_output);
-    }
-    void kill() {
-        if (running())
-            ::kill(m_pid, SIGKILL);
-        wait();
-    }
-    // Exit code, or -1 when killed.
-    int wait() {
-        if (m_pid > 0)
-            ::waitpid(m_pid, &m_status, 0);
-        m_pid = -1;
-        return WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1;
-    }
-    std::string output() {
-        std::string text;
-        char buffer[4096];
-        for (ssize_t n; (n = ::read(m_output, buffer, sizeof buffer)) > 0;)
-            text.append(buffer, static_cast<std::size_t>(n));
-        return text;
-    }
-    bool running() {
-        if (m_pid > 0 && ::waitpid(m_pid, &m_status, WNOHANG) == m_pid)
-            m_pid = -1;
-        return m_pid > 0;
-    }
-
-private:
-    pid_t m_pid = -1;
-    int m_status = 0;
-    int m_output = -1;
 };
 
 // The size of the temporary archive being written in `folder`, 0 while there is none.

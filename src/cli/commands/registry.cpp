@@ -10,6 +10,7 @@
 #include "cli/commands/run_command.h"
 #include "cli/commands/log_command.h"
 #include "cli/commands/restore_command.h"
+#include "cli/commands/schedule_command.h"
 
 namespace quorvel::cli {
 
@@ -25,6 +26,7 @@ std::vector<std::unique_ptr<CliCommand>> allCommands() {
     commands.push_back(std::make_unique<RunCommand>());
     commands.push_back(std::make_unique<LogCommand>());
     commands.push_back(std::make_unique<RestoreCommand>());
+    commands.push_back(std::make_unique<ScheduleCommand>());
     commands.push_back(std::make_unique<AddCommand>());
     commands.push_back(std::make_unique<DeleteCommand>());
     return commands;

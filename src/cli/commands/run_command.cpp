@@ -3,9 +3,9 @@
 #include "cli/cli_app.h"
 #include "cli/commands/console_prompts.h"
 #include "cli/commands/named_project.h"
-#include "core/backup/backup_runner.h"
 #include "core/project/app_settings.h"
 #include "core/project/project_store.h"
+#include "core/schedule/unattended_backup.h"
 
 namespace quorvel::cli {
 
@@ -24,20 +24,13 @@ int RunCommand::run(CliContext& context) {
     const std::optional<NamedProject> found = findNamedProject(context, store, context.args[0]);
     if (!found)
         return ExitFailure;
-    const IniDocument& doc = found->doc;
-
-    AppSettings settings = loadSettingsAndProjects(doc).settings;
-    settings.promptBeforeBackup = false;
-    BackupControls controls;
-    controls.project = ProjectStore::fromDocument(doc, found->name, clock);
-    controls.fileNameField = previewFileName(controls.project, settings, clock);
-
-    OperationLog log(context.data.logFile(), clock, settings.logCount);
+    OperationLog log(context.data.logFile(), clock, loadSettingsAndProjects(found->doc).settings.logCount);
     log.LoadLog();
     SystemDiskInfo disks;
     ConsolePrompts prompts(context.out, context.err);
     BackupProgress quiet;
-    const BackupOutcome outcome = BackupRunner(context.data, log, clock, disks).run(controls, settings, prompts, quiet);
+    const BackupOutcome outcome = runProjectUnattended(UnattendedContext{context.data, clock, disks}, found->doc,
+                                                       found->name, prompts, quiet, log);
     // An archive that had to leave files out is kept and logged, but it is not the backup asked for.
     return outcome.status == BackupStatus::Succeeded && outcome.unreadableFiles == 0 ? ExitOk : ExitFailure;
 }

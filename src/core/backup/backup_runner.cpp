@@ -8,6 +8,7 @@
 #include "core/project/backup_file_name.h"
 #include "core/project/project_names.h"
 #include "core/project/validate_project_input.h"
+#include "core/schedule/project_run_lock.h"
 #include "core/util/strings.h"
 #include "core/zip/zip_errors.h"
 #include "core/zip/zip_writer.h"
@@ -356,6 +357,9 @@ BackupRunner::BackupRunner(DataFiles data, OperationLog& log, const Clock& clock
 
 BackupOutcome BackupRunner::run(BackupControls& controls, const AppSettings& settings, UserPrompts& prompts,
                                 BackupProgress& progress) {
+    const ProjectRunLock lock(m_data, controls.project.name);
+    if (lock.refused())
+        return lock.refuse(prompts);
     const BackupRun::Services services{m_data, m_log, m_clock, m_disks, m_makeWriter};
     return BackupRun(services, controls, settings, prompts, progress).run();
 }

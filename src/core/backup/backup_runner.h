@@ -32,7 +32,8 @@ enum class BackupStatus {
     Interrupted, // the destination folder, an existing archive or a cancelled disk request stopped
                  // the run ("Interrupt" logged)
     Failed,      // an error was shown; a failure while writing is logged as "Fails"
-    Succeeded    // the archive is complete under its final name ("Succeeds" logged)
+    Succeeded,   // the archive is complete under its final name ("Succeeds" logged)
+    Refused      // another run of the same project was under way; nothing was done or logged
 };
 
 struct BackupOutcome {

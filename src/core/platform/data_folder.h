@@ -26,6 +26,10 @@ struct DataFiles {
     std::filesystem::path accountIni() const { return folder / "account.ini"; }
     std::filesystem::path logFile() const { return folder / "log.txt"; }
     std::filesystem::path storeNumber() const { return folder / "StoreNumber.txt"; }
+    // When each project's last scheduled occurrence was served.
+    std::filesystem::path scheduleIni() const { return folder / "schedule.ini"; }
+    // The lock files of running backups and of the scheduler.
+    std::filesystem::path locksFolder() const { return folder / "locks"; }
 };
 
 } // namespace quorvel

@@ -7,7 +7,9 @@
 
 namespace quorvel {
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int year, int month) {
     static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -44,11 +46,6 @@ void civilFromDays(std::int64_t z, int& y, int& m, int& d) {
     d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
     m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     y = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2 ? 1 : 0));
-}
-
-std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
-    std::int64_t q = a / b;
-    return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
 // Reads 1..maxDigits decimal digits at pos.
@@ -106,6 +103,11 @@ bool readTime(std::string_view text, size_t& pos, DateTime& out) {
 
 } // namespace
 
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+    std::int64_t q = a / b;
+    return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+
 std::int64_t toNaiveSeconds(const DateTime& v) {
     return daysFromCivil(v.year, v.month, v.day) * 86400 + v.hour * 3600 + v.minute * 60 + v.second;
 }
@@ -125,7 +127,9 @@ DateTime addSeconds(const DateTime& value, std::int64_t seconds) {
     return fromNaiveSeconds(toNaiveSeconds(value) + seconds);
 }
 
-DateTime addDays(const DateTime& value, int days) { return addSeconds(value, static_cast<std::int64_t>(days) * 86400); }
+DateTime addDays(const DateTime& value, int days) {
+    return addSeconds(value, static_cast<std::int64_t>(days) * 86400);
+}
 
 int dayOfWeek(const DateTime& value) {
     std::int64_t days = daysFromCivil(value.year, value.month, value.day);
@@ -151,7 +155,9 @@ DateTime fromTimeT(std::time_t value) {
     return DateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-DateTime currentDateTime() { return fromTimeT(std::time(nullptr)); }
+DateTime currentDateTime() {
+    return fromTimeT(std::time(nullptr));
+}
 
 std::string formatDate(const DateTime& v) {
     char buf[32];
@@ -165,9 +171,13 @@ std::string formatTime(const DateTime& v) {
     return buf;
 }
 
-std::string formatDateTime(const DateTime& v) { return formatDate(v) + " " + formatTime(v); }
+std::string formatDateTime(const DateTime& v) {
+    return formatDate(v) + " " + formatTime(v);
+}
 
-std::string formatDateTimeShort(const DateTime& v) { return v.isMidnight() ? formatDate(v) : formatDateTime(v); }
+std::string formatDateTimeShort(const DateTime& v) {
+    return v.isMidnight() ? formatDate(v) : formatDateTime(v);
+}
 
 std::optional<DateTime> parseDate(std::string_view text) {
     std::string t = trim(text);

@@ -39,6 +39,9 @@ bool isLeapYear(int year);
 int daysInMonth(int year, int month);
 bool isValid(const DateTime& value);
 
+// Integer division rounding towards minus infinity.
+std::int64_t floorDiv(std::int64_t a, std::int64_t b);
+
 // Seconds since 1970-01-01 00:00:00 of the naive wall-clock value.
 std::int64_t toNaiveSeconds(const DateTime& value);
 DateTime fromNaiveSeconds(std::int64_t seconds);

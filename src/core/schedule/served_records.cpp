@@ -1,0 +1,18 @@
+#include "core/schedule/served_records.h"
+
+namespace quorvel {
+
+namespace {
+constexpr std::string_view LastServedKey = "Last Served";
+}
+
+std::optional<DateTime> ServedRecords::lastServed(const IniDocument& doc, std::string_view project) {
+    const std::optional<std::string> text = doc.value(project, LastServedKey);
+    return text ? parseDateTime(*text) : std::nullopt;
+}
+
+void ServedRecords::record(std::string_view project, const DateTime& occurrence) {
+    m_ini.writeString(project, LastServedKey, formatDateTime(occurrence));
+}
+
+} // namespace quorvel
