@@ -6,6 +6,8 @@
 #include "core/zip/zip_writer.h"
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace quorvel::cli {
 
@@ -86,8 +88,11 @@ int AddCommand::run(CliContext& context) {
         current = (replacing ? "replaced " : "added ") + header.storedName();
         replacing = false;
     };
+    // Told only once the new archive has replaced the old one: a failure after an entry was
+    // written leaves the archive as it was, without that entry.
+    std::vector<std::string> written;
     writer.OnEndZip = [&](const std::string&, std::uint64_t, std::uint64_t, std::uint64_t) {
-        context.out << current << "\n";
+        written.push_back(current);
     };
     writer.OnSkippingFile = [&](TSkipReason reason, const std::string& name, int, bool&) {
         unreadable += reason == SkipCannotOpen ? 1 : 0;
@@ -99,6 +104,8 @@ int AddCommand::run(CliContext& context) {
         context.err << "No such file: " << name << "\n";
     };
     int count = writer.Zip();
+    for (const std::string& line : written)
+        context.out << line << "\n";
     context.out << count << "\n";
     return unreadable == 0 && missing == 0 ? ExitOk : ExitFailure;
 }
