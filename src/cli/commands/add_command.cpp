@@ -1,8 +1,8 @@
 #include "cli/commands/add_command.h"
 
 #include "cli/commands/archive_args.h"
+#include "core/backup/backup_sources.h"
 #include "core/util/strings.h"
-#include "core/zip/wildcard_match.h"
 #include "core/zip/zip_writer.h"
 
 #include <filesystem>
@@ -75,11 +75,8 @@ int AddCommand::run(CliContext& context) {
     }
     writer.setZipName(operands.front());
     writer.setRootDir(std::filesystem::current_path().string());
-    for (auto spec = operands.begin() + 1; spec != operands.end(); ++spec) {
-        std::error_code ec;
-        bool folder = !IsWildcardName(*spec) && spec->back() != '/' && std::filesystem::is_directory(*spec, ec);
-        writer.FilesList.push_back(folder ? *spec + "/*" : *spec); // a folder means its contents
-    }
+    for (auto spec = operands.begin() + 1; spec != operands.end(); ++spec)
+        writer.FilesList.push_back(backupItemSpec(*spec)); // a folder means its contents
     int unreadable = 0;
     bool replacing = false;
     std::string current;

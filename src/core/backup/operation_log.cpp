@@ -98,6 +98,18 @@ int OperationLog::loadInto(const IniDocument& doc, std::vector<LogRow>& grid) co
     return count;
 }
 
+bool OperationLog::holdsEntry(std::string_view project, std::string_view status, std::string_view information) const {
+    const IniDocument doc = m_file.read();
+    const int total = doc.readInteger(CommonSection, TotalKey, 0);
+    for (int n = total; n >= 1 && n > total - m_limit; --n) {
+        const LogRow entry = readEntry(doc, n);
+        if (entry[LogColumnProject] == project && entry[LogColumnStatus] == status &&
+            entry[LogColumnInformation].starts_with(information))
+            return true;
+    }
+    return false;
+}
+
 void OperationLog::LoadLog() {
     const IniDocument doc = m_file.read();
     std::vector<LogRow> grid = m_grid;

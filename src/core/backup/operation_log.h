@@ -43,6 +43,9 @@ public:
     // log is loaded again first, so the entries that program appended are kept.
     void AppendLog(std::string_view operation, std::string_view status, std::string_view information,
                    std::string_view project);
+    // Whether the file holds an entry of the project with that status whose information begins
+    // with `information`; reads the file, not the grid.
+    bool holdsEntry(std::string_view project, std::string_view status, std::string_view information) const;
     // Fills the grid from the file; a missing file is an empty log. Of a total above the limit
     // the newest limit − 1 entries are shown.
     void LoadLog();
