@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <map>
 #include <optional>
 #include <sys/stat.h>
 
@@ -98,34 +99,50 @@ std::vector<std::string> repack(IniDocument& doc, std::string_view section, int 
     return {oldestFirst.begin(), oldestFirst.begin() + static_cast<std::ptrdiff_t>(dropped)};
 }
 
+// The slots from 1 to `max` that hold an entry, by slot number.
+std::map<int, std::string> slotEntries(const IniDocument& doc, std::string_view section, int max) {
+    std::map<int, std::string> entries;
+    for (const std::string& key : doc.keys(section)) {
+        const auto slot = slotNumber(key);
+        if (slot && *slot >= 1 && *slot <= max)
+            entries.emplace(*slot, doc.readString(section, key));
+    }
+    return entries;
+}
+
 // The archive is in the ring already: it moves to the newest place (the head's slot) and the
-// entries between keep their order. Further copies of it become empty slots at the oldest end,
-// which later runs fill without letting anything go. Returns false when the ring does not hold it.
+// entries keep their order. Further copies of it become empty slots at the oldest end, which
+// later runs fill without letting anything go. Returns false when the ring does not hold it.
+// Works on the slots that hold something, as a large limit may leave most of them empty.
 bool moveToNewest(IniDocument& doc, std::string_view section, const std::string& archivePath, int max, int head) {
     const std::string wanted = normalisedPath(archivePath);
-    std::vector<int> order; // slots from the oldest to the newest
-    for (int k = 1; k <= max; ++k)
-        order.push_back((head + k - 1) % max + 1);
-    std::vector<std::optional<std::string>> others;
-    size_t copies = 0;
-    for (int slot : order) {
-        std::optional<std::string> entry = doc.value(section, slotKey(slot));
-        if (entry && !namesNoArchive(*entry) && normalisedPath(*entry) == wanted)
-            ++copies;
-        else
-            others.push_back(std::move(entry));
-    }
-    if (copies == 0)
+    const auto age = [&](int slot) { return (slot - head - 1 + max) % max; }; // 0 is the oldest
+    const std::map<int, std::string> before = slotEntries(doc, section, max);
+    std::vector<int> copies; // by age
+    for (const auto& [slot, entry] : before)
+        if (!namesNoArchive(entry) && normalisedPath(entry) == wanted)
+            copies.push_back(age(slot));
+    if (copies.empty())
         return false;
-    std::vector<std::optional<std::string>> entries(copies - 1);
-    entries.insert(entries.end(), others.begin(), others.end());
-    entries.emplace_back(archivePath);
-    for (size_t i = 0; i < order.size(); ++i) {
-        if (entries[i])
-            doc.writeString(section, slotKey(order[i]), *entries[i]);
-        else
-            doc.removeKey(section, slotKey(order[i]));
+    std::sort(copies.begin(), copies.end());
+
+    // Taking the copies out and putting one at the newest end shifts an entry by one towards the
+    // oldest for each copy before it, and the holes left go to the oldest end.
+    std::map<int, std::string> after;
+    for (const auto& [slot, entry] : before) {
+        const int position = age(slot);
+        if (std::binary_search(copies.begin(), copies.end(), position))
+            continue;
+        const auto newer = copies.end() - std::upper_bound(copies.begin(), copies.end(), position);
+        const int moved = position + static_cast<int>(newer) - 1;
+        after.emplace((head + moved) % max + 1, entry);
     }
+    after.emplace(head == 0 ? max : head, archivePath);
+    for (const auto& [slot, entry] : before)
+        if (after.count(slot) == 0)
+            doc.removeKey(section, slotKey(slot));
+    for (const auto& [slot, entry] : after)
+        doc.writeString(section, slotKey(slot), entry);
     return true;
 }
 
