@@ -38,6 +38,16 @@ const char* stepName(RunStep step) {
     return "?";
 }
 
+} // namespace
+
+namespace quorvel {
+void PrintTo(RunStep step, std::ostream* out) {
+    *out << stepName(step);
+}
+} // namespace quorvel
+
+namespace {
+
 // The step at which the run is killed, whether "Overwrite" is on, and whether the program is
 // started again (the project and the log loaded afresh) or the window stayed open meanwhile.
 using CrashCase = std::tuple<RunStep, bool, bool>;
@@ -151,9 +161,15 @@ TEST_P(CrashedRun, TheNextRunsFindAConsistentStateAndKeepTheLastTwo) {
     EXPECT_EQ(inRing, archives());
 }
 
+std::string caseName(const ::testing::TestParamInfo<CrashCase>& info) {
+    return std::string(stepName(std::get<0>(info.param))) + (std::get<1>(info.param) ? "_Overwrite" : "_Skip") +
+           (std::get<2>(info.param) ? "_Restarted" : "_WindowOpen");
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryStep, CrashedRun,
                          ::testing::Combine(::testing::Values(RunStep::JournalWritten, RunStep::ArchivePlaced,
                                                               RunStep::RingRecorded, RunStep::Logged,
                                                               RunStep::OldArchivesRemoved, RunStep::ProjectAdvanced,
                                                               RunStep::JournalCleared),
-                                            ::testing::Bool(), ::testing::Bool()));
+                                            ::testing::Bool(), ::testing::Bool()),
+                         caseName);
