@@ -50,8 +50,7 @@ TEST_F(ArchiveCommands, ZipListTestExtract) {
     writeFile(dir / "x" / stored / "src/a.txt", "changed");
     EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("x"), "--password-file", path("pw")}), 0);
     EXPECT_EQ(readFile(dir / "x" / stored / "src/a.txt"), "changed");
-    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("x"), "-o", "always", "--password-file", path("pw"),
-                   "*.txt"}),
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("x"), "-o", "always", "--password-file", path("pw"), "*.txt"}),
               0);
     EXPECT_EQ(out, "1 entry extracted\n");
     EXPECT_EQ(readFile(dir / "x" / stored / "src/a.txt"), readFile(dir / "src/a.txt"));
@@ -94,4 +93,30 @@ TEST_F(ArchiveCommands, AMaskThatSelectsNothingFailsTheExtract) {
     EXPECT_EQ(readFile(dir / "x/here.txt"), "here");
     EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("y"), "*.doc"}), 1);
     EXPECT_EQ(out, "0 entries extracted\n");
+}
+
+// A password file that holds no password must never give an archive without one, nor a test or
+// an extraction that quietly goes without it.
+TEST_F(ArchiveCommands, APasswordFileWithoutAPasswordIsRefused) {
+    writeFile(dir / "a.txt", "alpha");
+    ASSERT_EQ(cli({"zip", path("ok.zip"), path("a.txt")}), 0) << err;
+    writeFile(dir / "empty", "");
+    writeFile(dir / "first-line-empty", "\r\nsecret\n");
+    fs::create_directories(dir / "folder");
+    for (const std::string& file :
+         {path("empty"), path("first-line-empty"), path("folder"), std::string("/dev/null")}) {
+        const std::vector<std::vector<std::string>> commands = {
+            {"zip", path("new.zip"), "--password-file", file, path("a.txt")},
+            {"add", path("new.zip"), "--password-file", file, path("a.txt")},
+            {"test", path("ok.zip"), "--password-file", file},
+            {"extract", path("ok.zip"), "-d", path("x"), "--password-file", file},
+        };
+        for (const auto& command : commands) {
+            EXPECT_EQ(cli(command), 1) << command[0] << " " << file;
+            EXPECT_NE(err.find("password file '" + file + "'"), std::string::npos) << err;
+            EXPECT_EQ(out, "");
+        }
+        EXPECT_FALSE(fs::exists(dir / "new.zip"));
+        EXPECT_FALSE(fs::exists(dir / "x"));
+    }
 }

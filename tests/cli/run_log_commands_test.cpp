@@ -71,3 +71,29 @@ TEST_F(RunProjectFixture, ARunThatLeftAFileOutExitsWithOne) {
     EXPECT_NE(run.out.find("1 file could not be read and is missing"), std::string::npos) << run.out;
     EXPECT_TRUE(fs::exists(dest / "Docs2.zip"));
 }
+
+// One line per entry that is there, five columns each, whatever the texts hold.
+TEST_F(RunProjectFixture, LogPrintsOneLineOfFiveColumnsPerEntry) {
+    writeFile(dir / "data/log.txt", "[Common]\nLog Total=4\n"
+                                    "[Log1]\nDate=2026-01-01 10:00:00\nOperate=Backup\nStatus=Succeeds\n"
+                                    "Project=My\tDocs\nInformation=one\\two\tthree\rfour\n"
+                                    "[Log3]\nDate=2026-01-03 10:00:00\nOperate=Restore\nStatus=Fails\n"
+                                    "Project=Docs\nInformation=why\n");
+    CliRun log = cli({"log"});
+    ASSERT_EQ(log.code, cli::ExitOk) << log.err;
+    EXPECT_EQ(log.out, "2026-01-03 10:00:00\tRestore\tFails\tDocs\twhy\n"
+                       "2026-01-01 10:00:00\tBackup\tSucceeds\tMy\\tDocs\tone\\\\two\\tthree\\rfour\n");
+}
+
+// A run that could not find one of its items wrote what it found, but it is not the backup asked
+// for: a script must learn that, and from the message which item was missing.
+TEST_F(RunProjectFixture, ARunWithAMissingItemExitsWithOneAndNamesIt) {
+    const std::string gone = (dir / "unplugged/*.*").string();
+    writeProject("Docs", {{"Filename prefix", "Docs"}, {"Backup Directory Count", "2"}, {"Backup1", gone}});
+    CliRun run = cli({"run", "Docs"});
+    EXPECT_EQ(run.code, cli::ExitFailure);
+    EXPECT_NE(run.out.find("'" + gone + "'"), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::exists(dest / "Docs2.zip"));
+    CliRun log = cli({"log"});
+    EXPECT_NE(log.out.find("\tBackup\tFails\tDocs\t"), std::string::npos) << log.out;
+}

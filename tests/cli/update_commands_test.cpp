@@ -142,3 +142,17 @@ TEST_F(UpdateCommands, FullDiskLeavesTheArchiveAsItWas) {
     EXPECT_TRUE(readFile(dir / "a.zip") == before);
     EXPECT_TRUE(fs::is_empty(temp));
 }
+
+// Files are reported as added only once the archive that holds them has replaced the old one.
+TEST_F(UpdateCommands, AFailedAddReportsNoFileAsAdded) {
+    fs::path temp = dir / "tmp";
+    fs::create_directories(temp);
+    ASSERT_EQ(cli({"add", path("a.zip"), put("a.txt", "alpha")}), 0);
+    std::string before = readFile(dir / "a.zip");
+    std::string small = put("small.txt", "small");
+    std::string big = put("big.bin", randomBytes(3 << 20, 2));
+    Child child({"add", path("a.zip"), small, big}, temp, 1 << 20);
+    EXPECT_EQ(child.wait(), 1);
+    EXPECT_EQ(child.output(), "Not enough room to write archive\n");
+    EXPECT_TRUE(readFile(dir / "a.zip") == before);
+}

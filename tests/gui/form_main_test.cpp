@@ -211,6 +211,25 @@ private slots:
         QCOMPARE(doc.readString("Common", "Last Project"), std::string("Photos")); // the list is not written
     }
 
+    // The command line backed the project up while the window showed it: saving another change
+    // keeps that run's number, and the window shows the number the next run will take.
+    void saveKeepsTheNumberARunOfAnotherProgramWrote() {
+        Window w(&TwoProjects);
+        w.form->comboProject->setCurrentIndex(0); // Docs: last number 6
+        w.form->comboProjectChange();
+        QCOMPARE(w.page().SpinValue->value(), 7);
+        IniFile(w.dir / "project.ini").writeString("Docs", "Value", "9");
+        w.form->SpEditClick();
+        w.page().Editcomment->setText(QStringLiteral("weekly"));
+        w.form->SpSaveClick();
+        QVERIFY(w.prompts.said.empty());
+        IniDocument doc = IniDocument::parse(w.iniText());
+        QCOMPARE(doc.readString("Docs", "Value"), std::string("9"));
+        QCOMPARE(doc.readString("Docs", "Comment"), std::string("weekly"));
+        QCOMPARE(w.page().SpinValue->value(), 10);
+        QCOMPARE(w.page().EditFilename->text(), QStringLiteral("/b/Docs10.zip"));
+    }
+
     void dependentControlsFollowTheirBoxes() {
         Window w(&TwoProjects);
         w.form->SpEditClick();

@@ -1,11 +1,13 @@
 #include "cli/commands/add_command.h"
 
 #include "cli/commands/archive_args.h"
+#include "core/backup/backup_sources.h"
 #include "core/util/strings.h"
-#include "core/zip/wildcard_match.h"
 #include "core/zip/zip_writer.h"
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace quorvel::cli {
 
@@ -73,11 +75,8 @@ int AddCommand::run(CliContext& context) {
     }
     writer.setZipName(operands.front());
     writer.setRootDir(std::filesystem::current_path().string());
-    for (auto spec = operands.begin() + 1; spec != operands.end(); ++spec) {
-        std::error_code ec;
-        bool folder = !IsWildcardName(*spec) && spec->back() != '/' && std::filesystem::is_directory(*spec, ec);
-        writer.FilesList.push_back(folder ? *spec + "/*" : *spec); // a folder means its contents
-    }
+    for (auto spec = operands.begin() + 1; spec != operands.end(); ++spec)
+        writer.FilesList.push_back(backupItemSpec(*spec)); // a folder means its contents
     int unreadable = 0;
     bool replacing = false;
     std::string current;
@@ -86,8 +85,11 @@ int AddCommand::run(CliContext& context) {
         current = (replacing ? "replaced " : "added ") + header.storedName();
         replacing = false;
     };
+    // Told only once the new archive has replaced the old one: a failure after an entry was
+    // written leaves the archive as it was, without that entry.
+    std::vector<std::string> written;
     writer.OnEndZip = [&](const std::string&, std::uint64_t, std::uint64_t, std::uint64_t) {
-        context.out << current << "\n";
+        written.push_back(current);
     };
     writer.OnSkippingFile = [&](TSkipReason reason, const std::string& name, int, bool&) {
         unreadable += reason == SkipCannotOpen ? 1 : 0;
@@ -99,6 +101,8 @@ int AddCommand::run(CliContext& context) {
         context.err << "No such file: " << name << "\n";
     };
     int count = writer.Zip();
+    for (const std::string& line : written)
+        context.out << line << "\n";
     context.out << count << "\n";
     return unreadable == 0 && missing == 0 ? ExitOk : ExitFailure;
 }

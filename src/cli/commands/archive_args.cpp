@@ -2,18 +2,27 @@
 
 #include "core/util/errors.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace quorvel::cli {
 
 std::string readPasswordFile(const std::string& path) {
+    const std::string named = "The password file '" + path + "'";
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw IoError(named + " is a folder");
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw IoError("Cannot read the password file " + path);
+        throw IoError("Cannot read the password file '" + path + "'");
     std::string line;
     std::getline(in, line);
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
+    // Going on without a password would write an archive anyone can read, or test and extract
+    // as if none were needed.
+    if (line.empty())
+        throw IoError(named + " holds no password: its first line is empty");
     return line;
 }
 

@@ -25,7 +25,8 @@ private:
     std::size_t m_pos = 0;
 };
 
-// The first line of a password file (without its line end); raises IoError when it cannot be read.
+// The first line of a password file (without its line end); raises IoError when it cannot be read,
+// is a folder or its first line is empty.
 std::string readPasswordFile(const std::string& path);
 
 // The arguments of a command whose only option is "--password-file FILE", given anywhere.

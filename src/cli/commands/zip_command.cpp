@@ -1,8 +1,8 @@
 #include "cli/commands/zip_command.h"
 
 #include "cli/commands/archive_args.h"
+#include "core/backup/backup_sources.h"
 #include "core/util/strings.h"
-#include "core/zip/wildcard_match.h"
 #include "core/zip/zip_writer.h"
 
 #include <filesystem>
@@ -63,12 +63,8 @@ int ZipCommand::run(CliContext& context) {
     writer.setZipName(*archive);
     writer.setZipComment(comment);
     writer.setRootDir(std::filesystem::current_path().string());
-    for (std::string spec : specs) {
-        std::error_code ec;
-        if (!IsWildcardName(spec) && spec.back() != '/' && std::filesystem::is_directory(spec, ec))
-            spec += "/*"; // a folder means its contents
-        writer.FilesList.push_back(spec);
-    }
+    for (const std::string& spec : specs)
+        writer.FilesList.push_back(backupItemSpec(spec)); // a folder means its contents
     int unreadable = 0;
     writer.OnSkippingFile = [&](TSkipReason reason, const std::string& name, int, bool&) {
         if (reason == SkipCannotOpen) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvel {
 
@@ -18,6 +19,7 @@ std::string archiveExistsMessage(std::string_view archivePath);
 std::string archiveExistsLogText(std::string_view archivePath);
 std::string nextDiskQuestion(int disk);
 std::string nothingToBackUpMessage();
+std::string numberExhaustedMessage(int maxNumber);
 
 // The outcome of a completed run, with the size in whole KiB when it could be read.
 struct BackupSummary {
@@ -25,11 +27,18 @@ struct BackupSummary {
     std::string project;
     std::string archivePath;
     std::optional<std::uint64_t> sizeKb;
-    int unreadableFiles = 0; // files the writer could not open and left out
-    int disks = 1;           // removable disks the archive was spanned over; sizeKb counts them all
+    int unreadableFiles = 0;               // files the writer could not open and left out
+    int disks = 1;                         // removable disks the archive was spanned over; sizeKb counts them all
+    std::vector<std::string> missingItems; // items that named nothing: the backup is incomplete
 };
 
+// The summary shown and the information logged; with missing items they say "Incomplete".
 std::string summaryMessage(const BackupSummary& summary);
-std::string succeedsLogText(const BackupSummary& summary);
+std::string runLogText(const BackupSummary& summary);
+
+// What a log entry adds about the retention ring, each beginning with "; ".
+std::string retentionNote(const std::vector<std::string>& leftAlone, bool restarted);
+std::string notRecordedNote(std::string_view reason);
+std::string recordedLaterNote();
 
 } // namespace quorvel

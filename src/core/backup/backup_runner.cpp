@@ -4,6 +4,7 @@
 #include "core/backup/backup_sources.h"
 #include "core/backup/pending_archive.h"
 #include "core/backup/retention.h"
+#include "core/backup/run_record.h"
 #include "core/ini/ini_file.h"
 #include "core/project/backup_file_name.h"
 #include "core/project/project_names.h"
@@ -30,7 +31,7 @@ SuffixMode suffixOf(const BackupProject& project) {
     return project.suffix.value_or(SuffixMode::Number);
 }
 
-std::optional<std::pair<dev_t, ino_t>> fileIdentity(const std::string& path) {
+std::optional<std::pair<dev_t, ino_t>> deviceAndInode(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return std::nullopt;
@@ -54,6 +55,7 @@ public:
         const Clock& clock;
         const DiskInfo& disks;
         const BackupRunner::WriterFactory& makeWriter;
+        const RunRecorder::StepObserver& stepObserver;
     };
 
     BackupRun(const Services& services, BackupControls& controls, const AppSettings& settings, UserPrompts& prompts,
@@ -66,6 +68,7 @@ public:
 private:
     bool confirmed();
     bool inputValid();
+    bool numberFree();
     bool destinationReady();
     bool folderReady(const std::string& folder);
     bool archiveNameFree();
@@ -74,10 +77,14 @@ private:
     void bindEvents(TZipWriter& writer, PendingArchive& pending);
     void filterFile(const std::string& path, bool& skip);
     void nextDisk(int number, std::string& fileName);
-    std::optional<std::uint64_t> archiveSizeKb() const;
+    std::optional<std::uint64_t> archiveSizeKb(const std::string& lastPiece) const;
     void complete(PendingArchive& pending, int filesAdded);
+    RunJournal journalOf(const PendingArchive& pending, const BackupSummary& summary) const;
     void writerFailed(const std::exception& error);
-    void advanceControls();
+    void advanceControls(const RunJournal& journal);
+    RunRecorder recorder() const {
+        return RunRecorder(m_services.data, m_services.log, m_project, m_services.stepObserver);
+    }
 
     void interrupt(const std::string& message, const std::string& logText);
     void fail(const std::string& message);
@@ -96,6 +103,7 @@ private:
     DateTime m_filter;
     DateTime m_writerStart;
     int m_unreadable = 0;
+    std::vector<std::string> m_missing; // items that named nothing: the run is incomplete
     bool m_archiveInPlace = false;
     // Spanning: the sizes of the pieces left on the disks before the one in the drive, by disk
     // (1-based); a size that could not be read is unknown.
@@ -106,6 +114,9 @@ BackupOutcome BackupRun::run() {
     try {
         if (!confirmed() || !inputValid())
             return m_outcome;
+        recorder().completeStoppedRun();
+        if (!numberFree())
+            return m_outcome;
         if (suffixOf(m_project) == SuffixMode::Date)
             m_controls.fileNameField = previewFileName(m_project, m_settings, m_services.clock);
         m_archivePath = trim(m_controls.fileNameField);
@@ -113,7 +124,7 @@ BackupOutcome BackupRun::run() {
         if (!destinationReady())
             return m_outcome;
         writeArchive();
-        m_outcome.status = BackupStatus::Succeeded;
+        m_outcome.status = m_missing.empty() ? BackupStatus::Succeeded : BackupStatus::Incomplete;
     } catch (const EUserCanceled& error) {
         fail(error.what());
         m_outcome.status = BackupStatus::Interrupted;
@@ -139,6 +150,30 @@ bool BackupRun::inputValid() {
         m_outcome.message = *message;
         return false;
     }
+    return true;
+}
+
+// The number the run is about to use must be past the last one used, which another program (the
+// command line while the window shows the project) or a stopped run may have moved on since the
+// controls were loaded: using it again would overwrite that archive, or stop at "exists".
+bool BackupRun::numberFree() {
+    if (suffixOf(m_project) != SuffixMode::Number)
+        return true;
+    const std::optional<std::string> stored =
+        IniFile(m_services.data.projectIni()).read().value(m_project.name, "Value");
+    const std::optional<int> used = stored ? parseInt(*stored) : std::nullopt;
+    if (!used)
+        return true;
+    const long long next = static_cast<long long>(*used) + m_project.increaseValue;
+    if (m_project.nextNumber >= next)
+        return true;
+    if (next > MaxNumber) {
+        const std::string message = numberExhaustedMessage(MaxNumber);
+        interrupt(message, message);
+        return false;
+    }
+    m_project.nextNumber = static_cast<int>(next);
+    m_controls.fileNameField = previewFileName(m_project, m_settings, m_services.clock);
     return true;
 }
 
@@ -172,7 +207,7 @@ bool BackupRun::archiveNameFree() {
         return false;
     }
     // The old archive is replaced only by the complete new one; see writeArchive().
-    m_previousArchive = fileIdentity(m_archivePath);
+    m_previousArchive = deviceAndInode(m_archivePath);
     return true;
 }
 
@@ -200,7 +235,8 @@ void BackupRun::writeArchive() {
     m_progress.showProgressStrip(true);
     bindEvents(*writer, pending);
     try {
-        if (!anyBackupSourceExists(m_project.backupItems))
+        m_missing = missingBackupSources(m_project.backupItems);
+        if (m_missing.size() == m_project.backupItems.size())
             throw Error(nothingToBackUpMessage());
         m_writerStart = m_services.clock.now();
         writer->Zip();
@@ -213,8 +249,8 @@ void BackupRun::writeArchive() {
     }
     // Everything the run records is on the disk before the summary waits its seconds: closing
     // the program or logging out meanwhile must not lose the log entry, the ring or the number.
-    advanceControls();
-    m_prompts.showTimedMessage(m_outcome.message, MessageKind::Information, BackupMessageSeconds);
+    m_prompts.showTimedMessage(m_outcome.message, m_missing.empty() ? MessageKind::Information : MessageKind::Warning,
+                               BackupMessageSeconds);
 }
 
 void BackupRun::configure(TZipWriter& writer, const std::string& writePath) {
@@ -223,7 +259,9 @@ void BackupRun::configure(TZipWriter& writer, const std::string& writePath) {
     writer.StorePaths = m_project.storePaths;
     const std::string comment = trim(m_project.comment);
     writer.setZipComment(m_project.storeComment && !comment.empty() ? comment : std::string());
-    writer.FilesList = m_project.backupItems;
+    writer.FilesList.clear();
+    for (const std::string& item : m_project.backupItems)
+        writer.FilesList.push_back(backupItemSpec(item));
     writer.ExcludeList = m_project.excludeItems;
     const std::string password = trim(m_project.password);
     writer.Password = m_project.usePassword && !password.empty() ? password : std::string();
@@ -254,8 +292,8 @@ void BackupRun::nextDisk(int number, std::string& fileName) {
 }
 
 // The whole archive: on removable disks the last piece plus the pieces left on earlier disks.
-std::optional<std::uint64_t> BackupRun::archiveSizeKb() const {
-    std::optional<std::uint64_t> total = fileSize(m_archivePath);
+std::optional<std::uint64_t> BackupRun::archiveSizeKb(const std::string& lastPiece) const {
+    std::optional<std::uint64_t> total = fileSize(lastPiece);
     for (const auto& [disk, size] : m_earlierDisks)
         total = total && size ? std::optional<std::uint64_t>(*total + *size) : std::nullopt;
     return total ? std::optional<std::uint64_t>(*total / 1024) : std::nullopt;
@@ -282,30 +320,65 @@ void BackupRun::filterFile(const std::string& path, bool& skip) {
 }
 
 void BackupRun::complete(PendingArchive& pending, int filesAdded) {
-    pending.complete();
-    m_archiveInPlace = true;
     m_outcome.filesAdded = filesAdded;
     m_outcome.unreadableFiles = m_unreadable;
+    m_outcome.missingItems = m_missing;
 
     BackupSummary summary;
     summary.filesAdded = filesAdded;
     summary.project = projectName();
     summary.archivePath = m_archivePath;
-    summary.sizeKb = archiveSizeKb();
+    summary.sizeKb = archiveSizeKb(pending.writePath());
     summary.unreadableFiles = m_unreadable;
     summary.disks = 1 + static_cast<int>(m_earlierDisks.size());
+    summary.missingItems = m_missing;
     m_outcome.message = summaryMessage(summary);
-    m_services.log.AppendLog(OperationBackup, StatusSucceeds, succeedsLogText(summary), projectName());
 
+    // The note comes first, so that a run stopped from here on is completed by the next one. A
+    // note that cannot be written does not cost the archive: the ring, written to the same file
+    // next, reports the trouble. Without a suffix every run writes the same name and keeps no
+    // ring or number, so there is nothing a stopped run could leave half done.
+    const RunJournal journal = journalOf(pending, summary);
+    RunRecorder recording = recorder();
+    if (suffixOf(m_project) != SuffixMode::None) {
+        try {
+            recording.noteArchive(journal);
+        } catch (const std::exception&) {
+        }
+    }
+    pending.complete();
+    m_archiveInPlace = true;
+    if (m_services.stepObserver)
+        m_services.stepObserver(RunStep::ArchivePlaced);
+    try {
+        recording.record(journal);
+    } catch (const std::exception&) {
+        advanceControls(journal);
+        throw;
+    }
+    advanceControls(journal);
+}
+
+RunJournal BackupRun::journalOf(const PendingArchive& pending, const BackupSummary& summary) const {
+    const bool complete = m_missing.empty();
+    RunJournal journal;
+    journal.archive = m_archivePath;
+    journal.identity = fileIdentity(pending.writePath());
+    if (suffixOf(m_project) == SuffixMode::Number)
+        journal.number = m_project.nextNumber;
+    // An incomplete run leaves the filter where it was: the files it could not find are taken
+    // by the next run that finds them, whenever they were written.
+    if (m_project.useLastBackupDate && complete)
+        journal.filter = m_writerStart;
     // Every disk of a spanned archive carries the archive's name, so the ring records that name
     // like any other. Retention removes by name on the medium in the drive now: a file there under
     // a name that left the ring is that old archive, or its piece on this disk; pieces on disks
-    // that are not in the drive are out of reach and left to the user. Names still in the ring,
-    // this run's among them, are never removed.
-    if (suffixOf(m_project) != SuffixMode::None) {
-        IniFile storeNumber(m_services.data.storeNumber());
-        ApplyRetention(storeNumber, projectName(), m_archivePath, m_project.storeNumber);
-    }
+    // that are not in the drive are out of reach and left to the user. An incomplete archive stays
+    // out of the ring, so that it never pushes a complete one out.
+    journal.ring = suffixOf(m_project) != SuffixMode::None && complete;
+    journal.status = std::string(complete ? StatusSucceeds : StatusFails);
+    journal.information = runLogText(summary);
+    return journal;
 }
 
 // A run that failed while writing is logged: an unattended run that failed must show in the
@@ -320,19 +393,12 @@ void BackupRun::writerFailed(const std::exception& error) {
     }
 }
 
-void BackupRun::advanceControls() {
-    const bool numbered = suffixOf(m_project) == SuffixMode::Number;
-    IniFile projectIni(m_services.data.projectIni());
-    projectIni.edit([&](IniDocument& doc) {
-        if (numbered)
-            doc.writeInteger(m_project.name, "Value", m_project.nextNumber);
-        if (m_project.useLastBackupDate)
-            doc.writeString(m_project.name, "NewDateTime", formatDateTime(m_writerStart));
-    });
-    if (numbered)
-        m_project.nextNumber = std::clamp(m_project.nextNumber + m_project.increaseValue, MinNumber, MaxNumber);
-    if (m_project.useLastBackupDate)
-        m_project.filterDateTime = m_writerStart;
+// The controls show what the run has written to project.ini.
+void BackupRun::advanceControls(const RunJournal& journal) {
+    if (journal.number > 0)
+        m_project.nextNumber = std::clamp(journal.number + m_project.increaseValue, MinNumber, MaxNumber);
+    if (journal.filter)
+        m_project.filterDateTime = *journal.filter;
     m_controls.fileNameField = previewFileName(m_project, m_settings, m_services.clock);
 }
 
@@ -360,7 +426,7 @@ BackupOutcome BackupRunner::run(BackupControls& controls, const AppSettings& set
     const ProjectRunLock lock(m_data, controls.project.name);
     if (lock.refused())
         return lock.refuse(prompts);
-    const BackupRun::Services services{m_data, m_log, m_clock, m_disks, m_makeWriter};
+    const BackupRun::Services services{m_data, m_log, m_clock, m_disks, m_makeWriter, m_stepObserver};
     return BackupRun(services, controls, settings, prompts, progress).run();
 }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace quorvel {
 
@@ -32,16 +33,29 @@ enum class BackupStatus {
     Interrupted, // the destination folder, an existing archive or a cancelled disk request stopped
                  // the run ("Interrupt" logged)
     Failed,      // an error was shown; a failure while writing is logged as "Fails"
+    Incomplete,  // the archive is under its final name but items to back up were missing ("Fails" logged)
     Succeeded,   // the archive is complete under its final name ("Succeeds" logged)
     Refused      // another run of the same project was under way; nothing was done or logged
+};
+
+// What a run records once its archive is written, in this order.
+enum class RunStep {
+    JournalWritten,     // StoreNumber.txt notes the archive about to take its final name
+    ArchivePlaced,      // the archive has its final name
+    RingRecorded,       // the retention ring names it
+    Logged,             // the log entry is written
+    OldArchivesRemoved, // the archives that left the ring are deleted
+    ProjectAdvanced,    // "Value" and "NewDateTime" are written
+    JournalCleared      // the note is gone: the run is complete
 };
 
 struct BackupOutcome {
     BackupStatus status = BackupStatus::Declined;
     std::string archivePath; // the archive the run was for, once it was known
     int filesAdded = 0;
-    int unreadableFiles = 0; // files left out of a completed archive because they could not be read
-    std::string message; // the last text shown: the error, the warning or the summary
+    int unreadableFiles = 0;               // files left out of a completed archive because they could not be read
+    std::vector<std::string> missingItems; // items to back up that named nothing that exists
+    std::string message;                   // the last text shown: the error, the warning or the summary
 };
 
 // The backup procedure shared by Create Backup, the tray's project items, the scheduler and the
@@ -61,12 +75,16 @@ public:
     BackupOutcome run(BackupControls& controls, const AppSettings& settings, UserPrompts& prompts,
                       BackupProgress& progress);
 
+    // Called after each durable step of a run; tests stop the process there.
+    void setStepObserver(std::function<void(RunStep)> observer) { m_stepObserver = std::move(observer); }
+
 private:
     DataFiles m_data;
     OperationLog& m_log;
     const Clock& m_clock;
     const DiskInfo& m_disks;
     WriterFactory m_makeWriter;
+    std::function<void(RunStep)> m_stepObserver;
 };
 
 // The file-name field as the preview shows it for the project's controls now.

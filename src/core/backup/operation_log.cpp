@@ -51,12 +51,14 @@ void OperationLog::AppendLog(std::string_view operation, std::string_view status
     std::vector<LogRow> grid;
     int count = 0;
     bool compact = false;
+    std::string written;
     m_file.edit([&](IniDocument& doc) {
         grid = m_grid;
         int before = m_count;
-        // Another program on the same data folder (the command line) has appended since this log
-        // was read or written: continue after its entries rather than write over them.
-        if (doc.readInteger(CommonSection, TotalKey, 0) != m_fileTotal)
+        // Another program on the same data folder (the command line) has changed the file since
+        // this log read or wrote it: continue after its entries rather than write over them. The
+        // whole text is compared, as a cleared and refilled log can come back to the same total.
+        if (doc.serialize() != m_fileText)
             before = loadInto(doc, grid);
         count = before + 1;
         for (int r = std::min(count, rowCount() - 1); r >= 2; --r)
@@ -70,6 +72,7 @@ void OperationLog::AppendLog(std::string_view operation, std::string_view status
             for (int r = 1; r <= KeptOnCompaction; ++r)
                 writeEntry(doc, KeptOnCompaction + 1 - r, grid[static_cast<size_t>(r)]);
         }
+        written = doc.serialize();
     });
 
     if (compact) {
@@ -80,19 +83,31 @@ void OperationLog::AppendLog(std::string_view operation, std::string_view status
     }
     m_grid = std::move(grid);
     m_count = compact ? KeptOnCompaction : count;
-    m_fileTotal = m_count;
+    m_fileText = std::move(written);
     notify();
 }
 
 int OperationLog::loadInto(const IniDocument& doc, std::vector<LogRow>& grid) const {
     // A negative total, which only a damaged file can hold, is an empty log.
-    int count = std::max(0, doc.readInteger(CommonSection, TotalKey, 0));
-    if (count > m_limit)
-        count = m_limit - 1;
+    const int total = std::max(0, doc.readInteger(CommonSection, TotalKey, 0));
+    // A total above the limit (the limit was lowered): the newest entries are the ones kept.
+    const int count = total > m_limit ? m_limit - 1 : total;
     emptyDataRows(grid);
-    for (int n = count; n >= 1; --n)
-        grid[static_cast<size_t>(count - n + 1)] = readEntry(doc, n);
+    for (int row = 1; row <= count; ++row)
+        grid[static_cast<size_t>(row)] = readEntry(doc, total - row + 1);
     return count;
+}
+
+bool OperationLog::holdsEntry(std::string_view project, std::string_view status, std::string_view information) const {
+    const IniDocument doc = m_file.read();
+    const int total = doc.readInteger(CommonSection, TotalKey, 0);
+    for (int n = total; n >= 1 && n > total - m_limit; --n) {
+        const LogRow entry = readEntry(doc, n);
+        if (entry[LogColumnProject] == project && entry[LogColumnStatus] == status &&
+            entry[LogColumnInformation].starts_with(information))
+            return true;
+    }
+    return false;
 }
 
 void OperationLog::LoadLog() {
@@ -101,7 +116,7 @@ void OperationLog::LoadLog() {
     const int count = loadInto(doc, grid);
     m_grid = std::move(grid);
     m_count = count;
-    m_fileTotal = doc.readInteger(CommonSection, TotalKey, 0);
+    m_fileText = doc.serialize();
     notify();
 }
 
@@ -111,9 +126,13 @@ void OperationLog::ClearLogGrid() {
 }
 
 void OperationLog::Clear() {
-    m_file.writeInteger(CommonSection, TotalKey, 0);
+    std::string written;
+    m_file.edit([&](IniDocument& doc) {
+        doc.writeInteger(CommonSection, TotalKey, 0);
+        written = doc.serialize();
+    });
     m_count = 0;
-    m_fileTotal = 0;
+    m_fileText = std::move(written);
     ClearLogGrid();
 }
 

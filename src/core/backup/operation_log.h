@@ -39,11 +39,15 @@ public:
 
     // Appends one entry stamped with the clock's time; all its keys reach the file in one
     // atomic write. On a write error (IoError) neither the file nor the grid has changed. When
-    // another program has changed the file since this log last read or wrote it, the log is
-    // loaded again first, so the entries that program appended are kept.
+    // another program has changed the file in any way since this log last read or wrote it, the
+    // log is loaded again first, so the entries that program appended are kept.
     void AppendLog(std::string_view operation, std::string_view status, std::string_view information,
                    std::string_view project);
-    // Fills the grid from the file; a missing file is an empty log.
+    // Whether the file holds an entry of the project with that status whose information begins
+    // with `information`; reads the file, not the grid.
+    bool holdsEntry(std::string_view project, std::string_view status, std::string_view information) const;
+    // Fills the grid from the file; a missing file is an empty log. Of a total above the limit
+    // the newest limit − 1 entries are shown.
     void LoadLog();
     // Empties every data row of the grid; the file and the count are left alone.
     void ClearLogGrid();
@@ -76,7 +80,7 @@ private:
     const Clock& m_clock;
     int m_limit;
     int m_count = 0;
-    int m_fileTotal = 0; // "Log Total" as this log last read or wrote it
+    std::string m_fileText; // the file as this log last read or wrote it
     std::vector<LogRow> m_grid;
 };
 

@@ -14,8 +14,11 @@ enum class SuffixMode { None = 0, Date = 1, Number = 2 };
 // "BackupMode" of a project.
 enum class ScheduleMode { DailyOnce = 0, EveryMinutes = 1, Weekly = 2, None = 3 };
 
-// Ranges of the number controls; a value read from project.ini is held inside them.
-inline constexpr int MinNumber = 1, MaxNumber = 1000;
+// Ranges of the number controls; a value read from project.ini is held inside them. The running
+// number goes on past 1000: stopping there made every later run write the same archive again.
+// Its end is out of reach in practice (a run a minute for 1900 years) and far from overflow.
+inline constexpr int MinNumber = 1, MaxNumber = 999'999'999;
+inline constexpr int MaxIncrease = 1000;
 inline constexpr int MinEveryMinutes = 2, MaxEveryMinutes = 1000;
 inline constexpr int MinPackLevel = 0, MaxPackLevel = 9;
 inline constexpr int MinStoreNumber = 2, MaxStoreNumber = 50000;
@@ -34,15 +37,15 @@ struct BackupProject {
     std::string filenamePrefix;
     std::optional<SuffixMode> suffix = SuffixMode::Number;
     int increaseValue = 1;
-    int nextNumber = 2;          // what the number control shows: last used number + increment
-    std::string savePath;        // destination folder, normally ending in "/"
+    int nextNumber = 2;   // what the number control shows: last used number + increment
+    std::string savePath; // destination folder, normally ending in "/"
 
     std::vector<std::string> backupItems;
     std::vector<std::string> excludeItems;
 
     bool includeSubfolders = true;
     bool usePassword = true;
-    std::string password;        // plain text; both password fields show it
+    std::string password; // plain text; both password fields show it
     std::string confirmPassword;
     bool storePaths = true;
     bool storeComment = true;

@@ -93,8 +93,32 @@ std::vector<std::string> readIndexedList(const IniDocument& doc, std::string_vie
 ProjectStore::ProjectStore(std::filesystem::path projectIni, const Clock& clock)
     : m_ini(std::move(projectIni)), m_clock(clock) {}
 
-BackupProject ProjectStore::load(std::string_view name) const {
-    return fromDocument(m_ini.read(), name, m_clock);
+BackupProject ProjectStore::load(std::string_view name) {
+    const IniDocument doc = m_ini.read();
+    BackupProject project = fromDocument(doc, name, m_clock);
+    m_seen[toLowerAscii(project.name)] = runKeysOf(doc, project.name);
+    return project;
+}
+
+ProjectStore::RunKeys ProjectStore::runKeysOf(const IniDocument& doc, std::string_view section) {
+    return {doc.value(section, "Value"), doc.value(section, "NewDateTime")};
+}
+
+void ProjectStore::keepNewerRunKeys(const RunKeys& seen, const RunKeys& now, BackupProject& p) {
+    if (now.value != seen.value) {
+        const auto number = [](const std::optional<std::string>& text) {
+            return static_cast<long long>(text ? parseIntOr(*text, 1) : 1);
+        };
+        const long long typed = static_cast<long long>(p.nextNumber) - p.increaseValue;
+        const long long stored = number(now.value);
+        const long long used = typed == number(seen.value) ? stored : std::max(typed, stored);
+        p.nextNumber = clampInt(used + p.increaseValue, MinNumber, MaxNumber);
+    }
+    if (now.newDateTime != seen.newDateTime && seen.newDateTime &&
+        formatDateTime(p.filterDateTime) == *seen.newDateTime) {
+        if (const auto stored = parseDateTime(now.newDateTime.value_or(std::string())))
+            p.filterDateTime = *stored;
+    }
 }
 
 BackupProject ProjectStore::fromDocument(const IniDocument& doc, std::string_view name, const Clock& clock) {
@@ -105,9 +129,9 @@ BackupProject ProjectStore::fromDocument(const IniDocument& doc, std::string_vie
     p.filenamePrefix = doc.readString(s, "Filename prefix");
     int suffix = doc.readInteger(s, "Suffix", 2);
     p.suffix = (suffix >= 0 && suffix <= 2) ? std::optional(static_cast<SuffixMode>(suffix)) : std::nullopt;
-    p.increaseValue = clampInt(doc.readInteger(s, "Increase Value", 1), MinNumber, MaxNumber);
-    p.nextNumber = clampInt(static_cast<long long>(doc.readInteger(s, "Value", 1)) + p.increaseValue, MinNumber,
-                            MaxNumber);
+    p.increaseValue = clampInt(doc.readInteger(s, "Increase Value", 1), MinNumber, MaxIncrease);
+    p.nextNumber =
+        clampInt(static_cast<long long>(doc.readInteger(s, "Value", 1)) + p.increaseValue, MinNumber, MaxNumber);
     p.savePath = doc.readString(s, "Save Path", homeFolder());
 
     p.backupItems = readIndexedList(doc, s, "Backup Directory Count", "Backup");
@@ -140,8 +164,19 @@ BackupProject ProjectStore::fromDocument(const IniDocument& doc, std::string_vie
     return p;
 }
 
-void ProjectStore::save(const BackupProject& project, std::string_view fileNameField) {
-    m_ini.edit([&](IniDocument& doc) { writeProject(doc, project, fileNameField); });
+BackupProject ProjectStore::save(const BackupProject& project, std::string_view fileNameField) {
+    BackupProject saved = project;
+    const std::string section = trim(project.name);
+    const std::string key = toLowerAscii(section);
+    RunKeys written;
+    m_ini.edit([&](IniDocument& doc) {
+        if (const auto seen = m_seen.find(key); seen != m_seen.end())
+            keepNewerRunKeys(seen->second, runKeysOf(doc, section), saved);
+        writeProject(doc, saved, fileNameField);
+        written = runKeysOf(doc, section);
+    });
+    m_seen[key] = written;
+    return saved;
 }
 
 void ProjectStore::writeProject(IniDocument& doc, const BackupProject& p, std::string_view fileNameField) {

@@ -5,6 +5,8 @@
 #include "core/util/clock.h"
 
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,13 +23,19 @@ public:
 
     // The project as the Backup page shows it after loading its section; a missing section
     // gives the defaults. `name` is trimmed.
-    BackupProject load(std::string_view name) const;
+    BackupProject load(std::string_view name);
     static BackupProject fromDocument(const IniDocument& doc, std::string_view name, const Clock& clock);
 
     // Writes the project's section in one atomic replacement of the file. The save path
     // written is the folder part of the trimmed file-name field; the restore keys are left
     // as they are. The caller validates first (ValidateProjectInput).
-    void save(const BackupProject& project, std::string_view fileNameField);
+    //
+    // A backup run of another program (the command line, while the window shows the project)
+    // writes "Value" and "NewDateTime" meanwhile. Where the file holds other values than this
+    // store last read or wrote, a field the user left as loaded takes the file's value, and a
+    // number the user changed never goes behind the file's: writing the older number back would
+    // make the next run overwrite the archive just made. Returns the project as written.
+    BackupProject save(const BackupProject& project, std::string_view fileNameField);
     static void writeProject(IniDocument& doc, const BackupProject& project, std::string_view fileNameField);
 
     // The project names of "Common" in the selector's order; empty entries are skipped, and a
@@ -48,8 +56,17 @@ public:
     const IniFile& file() const { return m_ini; }
 
 private:
+    // "Value" and "NewDateTime" of a section as this store last read or wrote them.
+    struct RunKeys {
+        std::optional<std::string> value;
+        std::optional<std::string> newDateTime;
+    };
+    static RunKeys runKeysOf(const IniDocument& doc, std::string_view section);
+    static void keepNewerRunKeys(const RunKeys& seen, const RunKeys& now, BackupProject& project);
+
     IniFile m_ini;
     const Clock& m_clock;
+    std::map<std::string, RunKeys> m_seen; // by section name in lower case
 };
 
 // The values of "name" + index keys from index 0 below the count stored under `countKey`,

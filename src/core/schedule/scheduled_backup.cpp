@@ -42,6 +42,7 @@ bool ScheduledRunReport::mustBeShown() const {
     case BackupStatus::Invalid:
     case BackupStatus::Interrupted:
     case BackupStatus::Failed:
+    case BackupStatus::Incomplete:
         break;
     }
     return true;
@@ -60,6 +61,7 @@ std::string ScheduledRunReport::statusText() const {
         return std::string(StatusInterrupt);
     case BackupStatus::Invalid:
     case BackupStatus::Failed:
+    case BackupStatus::Incomplete:
         break;
     }
     return std::string(StatusFails);
@@ -72,7 +74,7 @@ std::string ScheduledRunReport::headline() const {
         summary.filesAdded = outcome.filesAdded;
         summary.archivePath = outcome.archivePath;
         summary.unreadableFiles = outcome.unreadableFiles;
-        detail = succeedsLogText(summary);
+        detail = runLogText(summary);
     } else {
         detail = firstLine(outcome.message);
     }

@@ -173,8 +173,7 @@ void TFormMain::SpSaveClick() {
             m_prompts.showMessage(*message, MessageKind::Error);
             return;
         }
-        m_store->save(project, fileName);
-        TabBackup->applySaved(project);
+        TabBackup->applySaved(m_store->save(project, fileName));
         *m_loaded = currentProject();
         SetBrowseMode(true);
         comboProject->update();

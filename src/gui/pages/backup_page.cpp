@@ -88,7 +88,7 @@ QWidget* BackupPage::buildDestination() {
     Labelauto = named<QLabel>("Labelauto", tr("Next increase:"));
     SpinValue = spin("SpinValue", MinNumber, MaxNumber, 1);
     LabelIncrease = named<QLabel>("LabelIncrease", tr("Increment:"));
-    SpinIncrease = spin("SpinIncrease", MinNumber, MaxNumber, 1);
+    SpinIncrease = spin("SpinIncrease", MinNumber, MaxIncrease, 1);
     EditFilename = named<QLineEdit>("EditFilename");
     SpSelectDirectory = toolButton("SpSelectDirectory", QStyle::SP_DirOpenIcon, tr("Select directory to save"), this);
 

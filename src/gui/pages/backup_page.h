@@ -99,7 +99,8 @@ public:
     // their defaults.
     BackupProject toProject(const QString& name) const;
     // What a save does to the controls: the save path becomes the folder part of the file-name
-    // field, and password and comment fields that were not stored are emptied.
+    // field, password and comment fields that were not stored are emptied, and the next number
+    // and filter date show what was written (a run of another program may have moved them).
     void applySaved(const BackupProject& saved);
     // What a backup run changed: the next number, the filter date and time and the file name.
     void showRunResult(const BackupProject& project, const QString& fileName);
@@ -130,6 +131,7 @@ private:
     QWidget* buildItemList(QListWidget*& list, const QString& title, QToolButton* buttons[6], const char* names[6]);
     void connectRules();
     std::optional<SuffixMode> checkedSuffix() const;
+    void showNumberAndFilter(const BackupProject& project);
 
     const Clock& m_clock;
     QString m_savePath;

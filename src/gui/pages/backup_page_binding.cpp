@@ -157,6 +157,7 @@ BackupProject BackupPage::toProject(const QString& name) const {
 
 void BackupPage::applySaved(const BackupProject& saved) {
     setSavePath(qs(folderPart(trim(ss(EditFilename->text())))));
+    showNumberAndFilter(saved);
     if (!(saved.usePassword && !trim(saved.password).empty())) {
         EditPassword->clear();
         EditConfirmPassword->clear();
@@ -166,10 +167,14 @@ void BackupPage::applySaved(const BackupProject& saved) {
 }
 
 void BackupPage::showRunResult(const BackupProject& project, const QString& fileName) {
+    showNumberAndFilter(project);
+    EditFilename->setText(fileName);
+}
+
+void BackupPage::showNumberAndFilter(const BackupProject& project) {
     SpinValue->setValue(project.nextNumber);
     DateTimePickerToday->setDate(toQDate(project.filterDateTime));
     DateTimePickerTime->setTime(toQTime(project.filterDateTime));
-    EditFilename->setText(fileName);
 }
 
 void BackupPage::clearProject() {

@@ -90,22 +90,23 @@ TEST_F(OperationLogTest, ReachingTheLimitKeepsTheFiveNewestEntries) {
     EXPECT_EQ(IniFile(file()).readString("Log6", "Information"), "entry 51");
 }
 
-TEST_F(OperationLogTest, StoredTotalAboveTheLimitShowsTheOldestAndCompactsOnTheNextAppend) {
+// "Log Count" was lowered and the program restarted: what is shown and kept are the newest entries.
+TEST_F(OperationLogTest, StoredTotalAboveTheLimitShowsTheNewestAndCompactsOnTheNextAppend) {
     writeLog(80);
     OperationLog log(file(), m_clock);
     log.LoadLog();
     EXPECT_EQ(log.count(), 49);
-    EXPECT_EQ(info(log, 1), "entry 49");
-    EXPECT_EQ(info(log, 49), "entry 1");
+    EXPECT_EQ(info(log, 1), "entry 80");
+    EXPECT_EQ(info(log, 49), "entry 32");
     EXPECT_EQ(log.row(50), LogRow{});
 
     appendNumbered(log, 900, 900);
     EXPECT_EQ(log.count(), 5);
     const IniDocument doc = IniFile(file()).read();
-    EXPECT_EQ(doc.readString("Log50", "Information"), "entry 900");
+    EXPECT_EQ(doc.readInteger("Common", "Log Total", 0), 5);
     EXPECT_EQ(doc.readString("Log5", "Information"), "entry 900");
-    EXPECT_EQ(doc.readString("Log4", "Information"), "entry 49");
-    EXPECT_EQ(doc.readString("Log1", "Information"), "entry 46");
+    EXPECT_EQ(doc.readString("Log4", "Information"), "entry 80");
+    EXPECT_EQ(doc.readString("Log1", "Information"), "entry 77");
 }
 
 TEST_F(OperationLogTest, ClearingKeepsTheSectionsButStartsNumberingAgain) {
@@ -196,4 +197,24 @@ TEST_F(OperationLogTest, AnEntryAppendedByAnotherProgramIsKept) {
     restarted.LoadLog();
     EXPECT_EQ(restarted.count(), 4);
     EXPECT_EQ(info(restarted, 2), "unattended run failed");
+}
+
+// The command line cleared the log and wrote as many entries as the program last saw: the count
+// is the same, the entries are not. The program's next append must keep them all the same.
+TEST_F(OperationLogTest, AChangedLogWithTheSameTotalIsReadAgainBeforeAnAppend) {
+    OperationLog desktop(file(), m_clock, 10);
+    appendNumbered(desktop, 1, 9);
+    OperationLog commandLine(file(), m_clock, 10);
+    commandLine.LoadLog();
+    commandLine.Clear();
+    for (int n = 1; n <= 9; ++n)
+        commandLine.AppendLog("Backup", "Succeeds", "unattended " + std::to_string(n), "Docs");
+
+    appendNumbered(desktop, 10, 10); // reaches the limit: compacts to the five newest
+    EXPECT_EQ(info(desktop, 1), "entry 10");
+    EXPECT_EQ(info(desktop, 2), "unattended 9");
+    const IniDocument doc = IniFile(file()).read();
+    EXPECT_EQ(doc.readString("Log5", "Information"), "entry 10");
+    EXPECT_EQ(doc.readString("Log4", "Information"), "unattended 9");
+    EXPECT_EQ(doc.readString("Log1", "Information"), "unattended 6");
 }

@@ -139,3 +139,60 @@ TEST(ValidateProjectInput, ChecksInOrderAndComparesTrimmedPasswords) {
     p.backupItems = {"/a"};
     EXPECT_EQ(ValidateProjectInput(p, "/b/x.zip"), std::nullopt);
 }
+
+// A prefix is part of a file name; the folder must not depend on where the program was started,
+// which differs between the window, the command line and the scheduler.
+TEST(ValidateProjectInput, PrefixIsOneFileNameAndTheFolderAFullPath) {
+    BackupProject p;
+    p.usePassword = false;
+    p.backupItems = {"/a"};
+    const std::string prefixMessage = "The prefix of backup filename cannot hold \"/\" or \"..\"";
+    for (const char* prefix : {"../../x", "/x", "a/b", "..", "x..y"}) {
+        p.filenamePrefix = prefix;
+        EXPECT_EQ(ValidateProjectInput(p, "/b/x.zip"), prefixMessage) << prefix;
+    }
+    p.filenamePrefix = "Docs.2026";
+    EXPECT_EQ(ValidateProjectInput(p, "/b/Docs.20261.zip"), std::nullopt);
+
+    const std::string folderMessage = "Please enter the backup folder as a full path, beginning with \"/\"";
+    for (const char* field : {"backups/Docs1.zip", "./Docs1.zip", "~/backups/Docs1.zip", " b/Docs1.zip"})
+        EXPECT_EQ(ValidateProjectInput(p, field), folderMessage) << field;
+    // A name without any folder is left to the run, which cannot create an empty folder.
+    EXPECT_EQ(ValidateProjectInput(p, "Docs1.zip"), std::nullopt);
+}
+
+// The command line ran a backup while the window had the project open: saving the window's other
+// changes must not set the number and filter date back, or the next run overwrites that backup.
+TEST_F(SaveFixture, SaveKeepsTheNumberAndFilterDateAnotherProgramWroteMeanwhile) {
+    store.save(sample(), "/b/Docs9.zip"); // Value 7, increment 2
+    BackupProject shown = store.load("Docs");
+    IniFile(dir / "project.ini").edit([](IniDocument& doc) {
+        doc.writeString("Docs", "Value", "9");
+        doc.writeString("Docs", "NewDateTime", "2026-12-07 23:00:00");
+    });
+    shown.comment = "edited meanwhile";
+    store.save(shown, "/b/Docs9.zip");
+    EXPECT_EQ(file().readString("Docs", "Value"), "9");
+    EXPECT_EQ(file().readString("Docs", "NewDateTime"), "2026-12-07 23:00:00");
+    EXPECT_EQ(file().readString("Docs", "Comment"), "edited meanwhile");
+
+    // Values the user changed are written; a number never goes behind the one just used.
+    shown = store.load("Docs");
+    shown.nextNumber = 30;
+    shown.filterDateTime = DateTime{2024, 5, 6, 7, 8, 9};
+    IniFile(dir / "project.ini").writeString("Docs", "Value", "12");
+    store.save(shown, "/b/Docs30.zip");
+    EXPECT_EQ(file().readString("Docs", "Value"), "28");
+    EXPECT_EQ(file().readString("Docs", "NewDateTime"), "2024-05-06 07:08:09");
+    shown = store.load("Docs");
+    shown.nextNumber = 3;
+    IniFile(dir / "project.ini").writeString("Docs", "Value", "40");
+    store.save(shown, "/b/Docs3.zip");
+    EXPECT_EQ(file().readString("Docs", "Value"), "40");
+
+    // With nobody else writing, the user may set the number back.
+    shown = store.load("Docs");
+    shown.nextNumber = 3;
+    store.save(shown, "/b/Docs3.zip");
+    EXPECT_EQ(file().readString("Docs", "Value"), "1");
+}

@@ -55,12 +55,13 @@ TEST(ProjectStoreLoad, NumbersAreHeldInTheirControlRanges) {
     EXPECT_EQ(p.packLevel, 9);
     EXPECT_EQ(p.storeNumber, 2);
     EXPECT_EQ(p.increaseValue, 1);
-    EXPECT_EQ(p.nextNumber, 1000);
+    EXPECT_EQ(p.nextNumber, 1000000); // the running number goes on past 1000
     EXPECT_EQ(p.everyMinutes, 2);
-    p = loadFrom("[P]\nPackLevel=-3\nStore Number=70000\nValue=2147483647\nIncrease Value=1000\n", "P");
+    p = loadFrom("[P]\nPackLevel=-3\nStore Number=70000\nValue=2147483647\nIncrease Value=5000\n", "P");
     EXPECT_EQ(p.packLevel, 0);
     EXPECT_EQ(p.storeNumber, 50000);
-    EXPECT_EQ(p.nextNumber, 1000); // no overflow on the addition
+    EXPECT_EQ(p.increaseValue, 1000);
+    EXPECT_EQ(p.nextNumber, MaxNumber); // no overflow on the addition
 }
 
 TEST(ProjectStoreLoad, NextNumberIsLastValuePlusIncrement) {
@@ -122,8 +123,7 @@ TEST(ProjectStoreLoad, ScheduleTextFallsBackPerMode) {
 }
 
 TEST(ProjectStoreLoad, FilterDateTimeFallsBackToNowOnBadText) {
-    EXPECT_EQ(loadFrom("[P]\nNewDateTime=2025-03-04 05:06:07\n", "P").filterDateTime,
-              (DateTime{2025, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(loadFrom("[P]\nNewDateTime=2025-03-04 05:06:07\n", "P").filterDateTime, (DateTime{2025, 3, 4, 5, 6, 7}));
     EXPECT_EQ(loadFrom("[P]\nNewDateTime=yesterday\n", "P").filterDateTime, Now);
 }
 
