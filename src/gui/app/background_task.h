@@ -65,7 +65,11 @@ public:
         if (cancelRequested())
             return safeAnswer;
         T answer = safeAnswer;
-        return callOnWindow([&] { answer = question(); }) ? answer : safeAnswer;
+        callOnWindow([&] {
+            if (!cancelRequested()) // it may have come while the question waited in the queue
+                answer = question();
+        });
+        return answer;
     }
     // Queues `body` for the window's thread without waiting; it runs in order with the calls
     // above, before `done`. On the window's thread it runs at once. False when it was dropped

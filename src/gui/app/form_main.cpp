@@ -311,6 +311,9 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     guarded([this] { FormClose(); });
     TrayIcon1->TrayIcon1->hide();
     event->accept();
+    // Closing the main window ends the program, also when it sat hidden in the notification area
+    // and nothing else would notice that the last window went.
+    QCoreApplication::quit();
 }
 
 // Closing during a run (the window or the tray's Exit): the run is cancelled and the window closes

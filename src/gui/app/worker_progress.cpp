@@ -5,6 +5,12 @@
 namespace quorvel::gui {
 
 void WorkerProgress::showProgressStrip(bool visible) {
+    if (visible) {
+        // A run starts: an update its task dropped when an earlier run was torn down no longer
+        // holds the next ones back.
+        std::lock_guard lock(m_mutex);
+        m_updateQueued = false;
+    }
     change([visible](State& state) {
         ++state.stripChanges;
         state.stripShown = visible;
