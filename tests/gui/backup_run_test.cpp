@@ -8,10 +8,12 @@
 #include "gui/pages/log_table_model.h"
 #include "scripted_prompts.h"
 #include "support/test_support.h"
+#include "wait_for_run.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDateEdit>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -21,6 +23,7 @@
 #include <QTimeEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <memory>
 
 using namespace quorvel;
@@ -71,15 +74,18 @@ private slots:
         QCOMPARE(w.page().EditFilename->text(), QString::fromStdString((w.dir / "dest/Docs7.zip").string()));
         w.form->PageControl1->setCurrentWidget(w.form->TabLog);
 
-        // While the writer works the event loop runs: look at the window from inside the run.
+        // While the writer works the event loop runs: look at the window when its progress shows.
         bool looked = false, busy = false, stripShown = false;
-        QTimer::singleShot(0, [&] {
+        QObject::connect(w.form->progressStrip->ProgressBarTotal, &QProgressBar::valueChanged, w.form.get(), [&] {
+            if (looked)
+                return;
             looked = true;
             busy = !w.form->SpStart->isEnabled() && !w.form->PageControl1->isEnabled() &&
                    QApplication::overrideCursor() != nullptr;
             stripShown = w.form->progressStrip->ProgressBarTotal->isVisibleTo(w.form.get());
         });
         QTest::mouseClick(w.form->SpStart, Qt::LeftButton);
+        QVERIFY(waitForRun(*w.form));
 
         QVERIFY(looked && busy && stripShown);
         QVERIFY(fs::exists(w.dir / "dest/Docs7.zip"));
@@ -100,6 +106,7 @@ private slots:
         Window w;
         fs::remove_all(w.dir / "src");
         w.form->SpStartClick();
+        QVERIFY(waitForRun(*w.form));
         QCOMPARE(w.prompts.said.size(), size_t(1));
         QCOMPARE(w.prompts.said[0], std::string("None of the files and folders to back up exists, so no backup "
                                                 "was made"));
@@ -109,6 +116,75 @@ private slots:
                  LogTableModel::AlertColour);
         QCOMPARE(w.page().SpinValue->value(), 7); // nothing advanced
         QVERIFY(!fs::exists(w.dir / "dest/Docs7.zip"));
+    }
+
+    // The run goes on while Create Backup has returned; its question comes to the window's thread,
+    // whose event loop keeps running while the worker waits, and the progress arrives in order.
+    void aBackupRunsOffTheWindowThreadAndAsksThroughIt() {
+        Window w("PromptBeforeBackup=1\n");
+        w.form->show();
+        bool timerFired = false, busyWhileAsked = false;
+        w.prompts.whileAsked = [&](const std::string& question) {
+            if (!question.starts_with("Do you want to backup"))
+                return;
+            busyWhileAsked = w.form->isBusy() && !w.form->SpStart->isEnabled() && !w.form->SpEdit->isEnabled();
+            QEventLoop loop; // as a message box does
+            QTimer::singleShot(0, &loop, [&] {
+                timerFired = true;
+                loop.quit();
+            });
+            loop.exec();
+            w.form->close(); // asks whether to cancel: No keeps the run going
+        };
+        w.prompts.answers = {false, true}; // the close question is answered first, inside the other
+        std::vector<int> totals;
+        QProgressBar* total = w.form->progressStrip->ProgressBarTotal;
+        QObject::connect(total, &QProgressBar::valueChanged, w.form.get(), [&](int value) {
+            if (total->isVisibleTo(w.form.get()))
+                totals.push_back(value);
+        });
+
+        w.form->SpStartClick();
+        QVERIFY(w.form->isBusy());
+        QVERIFY(!fs::exists(w.dir / "dest/Docs7.zip"));
+        QVERIFY(waitForRun(*w.form));
+
+        QVERIFY(timerFired && busyWhileAsked);
+        QVERIFY(!w.prompts.calledOffWindowThread);
+        QCOMPARE(w.prompts.said.size(), size_t(3));
+        QCOMPARE(w.prompts.said[1],
+                 std::string("The backup of 'Docs' is still running.\nDo you want to cancel it and exit?"));
+        QVERIFY(w.prompts.said[2].starts_with("Backup 2 Files Succeeds!"));
+        QVERIFY(w.form->isVisible());
+        QVERIFY(fs::exists(w.dir / "dest/Docs7.zip"));
+        QVERIFY(!totals.empty());
+        QVERIFY(std::is_sorted(totals.begin(), totals.end()));
+        QCOMPARE(totals.back(), 100);
+        QVERIFY(w.runControlsEnabled());
+        QVERIFY(!w.form->isBusy());
+    }
+
+    // Closing during a run and answering Yes cancels it: nothing under the archive's name, no
+    // hidden remains, the interruption logged, nothing advanced, and then the window closes.
+    void closingDuringABackupCancelsItAndThenCloses() {
+        Window w("PromptBeforeBackup=1\n");
+        w.form->show();
+        w.prompts.whileAsked = [&](const std::string& question) {
+            if (question.starts_with("Do you want to backup"))
+                w.form->close();
+        };
+        w.form->SpStartClick();
+        QVERIFY(waitForRun(*w.form));
+
+        QVERIFY(!w.form->isVisible());
+        QCOMPARE(w.prompts.said.size(), size_t(2)); // the two questions; the cancel is not an error to show
+        QVERIFY(fs::is_empty(w.dir / "dest"));
+        QCOMPARE(w.logCell(0, LogColumnStatus), QStringLiteral("Interrupt"));
+        QCOMPARE(w.logCell(0, LogColumnInformation), QStringLiteral("Canceled by the user"));
+        const std::string ini = readFile(w.dir / "project.ini");
+        QVERIFY(ini.find("Value=6") != std::string::npos);
+        QVERIFY(ini.find("Last Project=Docs") != std::string::npos); // closed the usual way
+        QVERIFY(!w.prompts.calledOffWindowThread);
     }
 
     void withoutProjectsCreateBackupDoesNothing() {

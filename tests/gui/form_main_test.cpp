@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -159,7 +160,19 @@ private slots:
         w.form->EnableRunControls(false); // a second call does not stack the cursor
         w.form->SpEditClick();             // editing waits for the run to end
         QVERIFY(!w.form->isEditing());
+        // The project commands and the preferences wait too, also when browse mode is set anew;
+        // the project selector stays.
+        w.form->SetBrowseMode(true);
+        for (QWidget* off : std::initializer_list<QWidget*>{w.form->SpNew, w.form->SpEdit, w.form->SpRename,
+                                                            w.form->spCopy, w.form->SpDelete, w.form->SpStart})
+            QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
+        QVERIFY(!w.form->menuPreferences->isEnabled());
+        QVERIFY(w.form->comboProject->isEnabled());
+        QVERIFY(w.form->isBusy());
+        QSignalSpy busy(w.form.get(), &TFormMain::busyChanged);
         w.form->EnableRunControls(true);
+        QCOMPARE(busy.size(), 1);
+        QVERIFY(!w.form->isBusy() && w.form->SpNew->isEnabled() && w.form->menuPreferences->isEnabled());
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QVERIFY(w.form->SpStart->isEnabled());
         QVERIFY(w.form->PageControl1->isEnabled());

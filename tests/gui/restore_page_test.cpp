@@ -8,6 +8,7 @@
 #include "gui/widgets/project_selector.h"
 #include "scripted_prompts.h"
 #include "support/test_support.h"
+#include "wait_for_run.h"
 
 #include <QAction>
 #include <QApplication>
@@ -190,6 +191,7 @@ private slots:
         page.RadioAlways->setChecked(true);
         page.CheckBoxUseFolder->setChecked(false);
         page.SpeedButton14->click();
+        QVERIFY(waitForRun(*w.form));
 
         QCOMPARE(w.prompts.said.at(0), "Do you want to restore 3 files from 'a-second.zip'?\rExtract to:          '" +
                                            w.restored().string() +
@@ -239,6 +241,7 @@ private slots:
             click(page.StringGrid1, static_cast<int>(row - rows.begin()));
             QCOMPARE(page.selectedEntryNames(), std::vector<std::string>{name});
             page.SpeedButton14->click();
+            QVERIFY(waitForRun(*w.form));
         }
         QCOMPARE(readFile(w.restored() / "notes.txt"), std::string("notes.txt"));
         QCOMPARE(readFile(w.restored() / "a*.txt"), std::string("a*.txt"));
@@ -256,9 +259,38 @@ private slots:
         w.page().EditRestorePassword->setText(QStringLiteral("unused"));
         QCOMPARE(w.page().EditRestorePassword->echoMode(), QLineEdit::Password);
         w.form->SpRestore->click();
+        QVERIFY(waitForRun(*w.form));
         QCOMPARE(w.prompts.said.at(0).substr(0, 47), std::string("Do you want to restore the file 'a-second.zip'?"));
         QCOMPARE(readFile(w.restored() / "Data/sub/four.txt"), std::string("4"));
         QCOMPARE(w.prompts.said.at(1).substr(0, 26), std::string("Restore 5 Files Succeeds!\r"));
+    }
+
+    // Closing while the reader waits for an answer about an existing file, and answering Yes to
+    // the cancel: the file asked about is left as it was, the restore is logged as failed, and the
+    // window closes.
+    void closingDuringARestoreCancelsItAndThenCloses() {
+        Window w;
+        w.showRestorePage();
+        RestorePage& page = w.page();
+        click(page.StringGridZipfilename, 1); // a-second.zip with five entries
+        page.RadioPrompt->setChecked(true);
+        for (const char* name : {"one.txt", "five.txt", "Data/two.txt", "Data/three.txt", "Data/sub/four.txt"})
+            writeFile(w.restored() / name, "old");
+        w.prompts.whileAsked = [&](const std::string& question) {
+            if (question.starts_with("Replace existing file"))
+                w.form->close();
+        };
+        w.form->SpRestore->click();
+        QVERIFY(waitForRun(*w.form));
+
+        QVERIFY(!w.form->isVisible());
+        QCOMPARE(w.prompts.said.size(), size_t(3)); // restore?, replace?, cancel? and nothing after
+        QCOMPARE(w.prompts.said[2].substr(0, 43), std::string("The restore from 'a-second.zip' is still ru"));
+        for (const char* name : {"one.txt", "five.txt", "Data/two.txt", "Data/three.txt", "Data/sub/four.txt"})
+            QCOMPARE(readFile(w.restored() / name), std::string("old"));
+        QCOMPARE(w.form->operationLog().row(1)[LogColumnStatus], std::string("Fails"));
+        QVERIFY(w.form->operationLog().row(1)[LogColumnInformation].find("Canceled by the user") != std::string::npos);
+        QVERIFY(!w.prompts.calledOffWindowThread);
     }
 
     void doubleClickOpensTheArchiveWithTheDesktop() {
@@ -295,6 +327,7 @@ private slots:
             return QStringList{QString::fromStdString((elsewhere / "new.zip").string())};
         };
         page.Spimport->click();
+        QVERIFY(waitForRun(*w.form));
         QCOMPARE(titleSeen, QStringLiteral("Import Zip file"));
         QVERIFY(filterSeen.startsWith(QStringLiteral("Zip file (*.Zip")));
         QCOMPARE(page.OpenDialog1->windowTitle(), QString());
@@ -306,6 +339,7 @@ private slots:
             return QString::fromStdString(elsewhere.path().string());
         };
         page.SpeedButton9->click(); // the current archive is c-third.zip
+        QVERIFY(waitForRun(*w.form));
         QCOMPARE(exportTitle, QStringLiteral("Export 'c-third.zip' to destination folder"));
         QVERIFY(fs::exists(elsewhere / "c-third.zip"));
         QCOMPARE(w.prompts.said.back(), "Export '" + (w.archives() / "c-third.zip").string() + "' to '" +
@@ -321,6 +355,7 @@ private slots:
         click(page.StringGrid1, 1);
         click(page.StringGrid1, 2, Qt::ShiftModifier);
         page.SpeedButton13->click();
+        QVERIFY(waitForRun(*w.form));
         QCOMPARE(w.prompts.said, std::vector<std::string>{"Do you want to delete the 2 files "});
         QCOMPARE(page.LabelfileNumber->text(), QStringLiteral("(Total 3 files)"));
         QCOMPARE(page.currentArchiveName(), QStringLiteral("a-second.zip"));
@@ -331,6 +366,7 @@ private slots:
             return QStringList{QString::fromStdString((picked / "added.txt").string())};
         };
         page.SpeedButton12->click();
+        QVERIFY(waitForRun(*w.form));
         QCOMPARE(page.LabelfileNumber->text(), QStringLiteral("(Total 4 files)"));
         QCOMPARE(page.currentArchiveName(), QStringLiteral("a-second.zip"));
         QVERIFY(page.archiveModel()->cell(1, 1) != sizeBefore); // the row shows the archive as it is now
@@ -359,6 +395,7 @@ private slots:
         writeFile(zip, "no longer a zip archive");
         chosen = true;
         page.SpeedButton12->click();
+        QVERIFY(waitForRun(*w.form));
         QCOMPARE(w.prompts.said, std::vector<std::string>{"Not a valid zip file!"});
         QCOMPARE(readFile(zip), std::string("no longer a zip archive"));
         QCOMPARE(page.LabelfileNumber->text(), QStringLiteral("(Total 1 files)"));
@@ -368,6 +405,7 @@ private slots:
 
         writeFile(zip, good);
         page.SpeedButton12->click();
+        QVERIFY(waitForRun(*w.form));
         QCOMPARE(w.prompts.said.size(), std::size_t{1});
         QCOMPARE(page.LabelfileNumber->text(), QStringLiteral("(Total 2 files)"));
     }

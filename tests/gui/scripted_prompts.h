@@ -3,7 +3,10 @@
 #include "core/project/fixed_clock.h"
 #include "core/util/user_prompts.h"
 
+#include <QCoreApplication>
+#include <QThread>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,15 +17,25 @@ class ScriptedPrompts final : public UserPrompts {
 public:
     std::deque<bool> answers; // for askYesNo / askOkCancel; an empty script answers yes
     std::vector<std::string> said;
+    // Runs before a question is answered, while the one who asked waits for the answer.
+    std::function<void(const std::string& question)> whileAsked;
+    // Set when anything reached these prompts off the window's thread.
+    bool calledOffWindowThread = false;
 
     bool askYesNo(const std::string& text, MessageKind) override { return answer(text); }
     bool askOkCancel(const std::string& text, MessageKind) override { return answer(text); }
-    void showMessage(const std::string& text, MessageKind) override { said.push_back(text); }
-    void showTimedMessage(const std::string& text, MessageKind, int) override { said.push_back(text); }
+    void showMessage(const std::string& text, MessageKind) override { say(text); }
+    void showTimedMessage(const std::string& text, MessageKind, int) override { say(text); }
 
 private:
-    bool answer(const std::string& text) {
+    void say(const std::string& text) {
+        calledOffWindowThread |= QThread::currentThread() != QCoreApplication::instance()->thread();
         said.push_back(text);
+    }
+    bool answer(const std::string& text) {
+        say(text);
+        if (whileAsked)
+            whileAsked(text);
         if (answers.empty())
             return true;
         bool a = answers.front();

@@ -4,15 +4,18 @@
 #include "core/platform/disk_info.h"
 #include "core/project/project_store.h"
 #include "core/project/validate_project_input.h"
+#include "gui/app/background_task.h"
 #include "gui/app/progress_strip.h"
 #include "gui/app/tray_icon.h"
+#include "gui/app/window_progress.h"
+#include "gui/app/worker_progress.h"
 #include "gui/dialogs/about_dialog.h"
-#include "gui/widgets/help_book.h"
 #include "gui/pages/backup_page.h"
 #include "gui/pages/log_page.h"
 #include "gui/pages/restore_page.h"
 #include "gui/resources/app_icons.h"
 #include "gui/widgets/guarded.h"
+#include "gui/widgets/help_book.h"
 #include "gui/widgets/project_selector.h"
 #include "gui/widgets/qt_text.h"
 
@@ -31,10 +34,12 @@
 
 namespace quorvel::gui {
 
-TFormMain::TFormMain(DataFiles data, UserPrompts& prompts, const Clock& clock, QWidget* parent)
-    : QMainWindow(parent), m_data(std::move(data)), m_prompts(prompts), m_clock(clock),
+TFormMain::TFormMain(DataFiles files, UserPrompts& prompts, const Clock& clock, QWidget* parent)
+    : QMainWindow(parent), m_data(std::move(files)), m_prompts(prompts), m_clock(clock),
       m_store(std::make_unique<ProjectStore>(m_data.projectIni(), clock)), m_loaded(std::make_unique<BackupProject>()),
-      m_log(std::make_unique<OperationLog>(m_data.logFile(), clock)), m_disks(std::make_unique<SystemDiskInfo>()) {
+      m_log(std::make_unique<OperationLog>(m_data.logFile(), clock)),
+      m_runLog(std::make_unique<OperationLog>(m_data.logFile(), clock)), m_disks(std::make_unique<SystemDiskInfo>()),
+      m_task(std::make_unique<BackgroundTask>(prompts)) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Quorvel ZIP Backup  V1.15"));
     setWindowIcon(mainIcon());
@@ -55,6 +60,7 @@ TFormMain::TFormMain(DataFiles data, UserPrompts& prompts, const Clock& clock, Q
 }
 
 TFormMain::~TFormMain() {
+    m_task->cancelAndWait(); // a run still under way stops before what it works on goes
     if (m_busy)
         QApplication::restoreOverrideCursor();
     // The page follows the log and must go before it; the widget tree would delete it only
@@ -87,6 +93,22 @@ void TFormMain::connectCommands() {
     connect(TrayIcon1, &TrayIcon::openRequested, this, &TFormMain::restoreProgram);
     connect(TrayIcon1->menuEnDis, &QAction::triggered, this, &TFormMain::menuEnDisClick);
     connect(TrayIcon1->Exit1, &QAction::triggered, this, &TFormMain::close);
+    connect(this, &TFormMain::projectLoaded, restorePage, [this] { restorePage->loadOptions(*m_loaded); });
+    connect(m_task.get(), &BackgroundTask::runningChanged, this, &TFormMain::runningChanged);
+    connect(m_task.get(), &BackgroundTask::finished, this, [this] {
+        if (m_closing == Closing::WhenRunEnds)
+            close();
+        emit runFinished();
+    });
+    m_runLog->onChanged = [this] { m_task->postToWindow([this] { guarded([this] { m_log->LoadLog(); }); }); };
+}
+
+void TFormMain::runningChanged(bool running) {
+    if (running && m_runLog->limit() != m_log->limit())
+        m_runLog->setLimit(m_log->limit());
+    EnableRunControls(!running);
+    if (!running)
+        ShowProgressStrip(false);
 }
 
 void TFormMain::guarded(const std::function<void()>& command) {
@@ -94,33 +116,42 @@ void TFormMain::guarded(const std::function<void()>& command) {
 }
 
 void TFormMain::SetBrowseMode(bool browse) {
-    for (QWidget* w : {static_cast<QWidget*>(comboProject), static_cast<QWidget*>(SpRename),
-                       static_cast<QWidget*>(SpNew), static_cast<QWidget*>(SpEdit), static_cast<QWidget*>(SpDelete),
-                       static_cast<QWidget*>(spCopy), static_cast<QWidget*>(SpStart),
-                       static_cast<QWidget*>(SpRestore)})
-        w->setEnabled(browse);
-    menuPreferences->setEnabled(browse);
-    SpSave->setEnabled(!browse);
-    SpCancel->setEnabled(!browse);
-    TabBackup->setGroupsEnabled(!browse);
+    m_browse = browse;
+    applyCommandStates();
 }
 
 bool TFormMain::isEditing() const {
-    return SpSave->isEnabled();
+    return !m_browse;
 }
 
 void TFormMain::EnableRunControls(bool enabled) {
-    SpStart->setEnabled(enabled);
-    SpRestore->setEnabled(enabled);
-    PageControl1->setEnabled(enabled);
-    TrayIcon1->setBackupItemsEnabled(enabled);
-    if (enabled == m_busy) {
-        m_busy = !enabled;
-        if (m_busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    }
+    const bool changed = enabled == m_busy;
+    m_busy = !enabled;
+    applyCommandStates();
+    if (!changed)
+        return;
+    if (m_busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+    emit busyChanged(m_busy);
+}
+
+// Browse and edit mode, and the busy state on top of them. The preferences wait for a run too:
+// they write project.ini, which the run writes from its own thread.
+void TFormMain::applyCommandStates() {
+    const bool idle = m_browse && !m_busy;
+    for (QWidget* w : {static_cast<QWidget*>(SpRename), static_cast<QWidget*>(SpNew), static_cast<QWidget*>(SpEdit),
+                       static_cast<QWidget*>(SpDelete), static_cast<QWidget*>(spCopy), static_cast<QWidget*>(SpStart),
+                       static_cast<QWidget*>(SpRestore)})
+        w->setEnabled(idle);
+    comboProject->setEnabled(m_browse);
+    menuPreferences->setEnabled(idle);
+    SpSave->setEnabled(!m_browse && !m_busy);
+    SpCancel->setEnabled(!m_browse && !m_busy);
+    TabBackup->setGroupsEnabled(!m_browse);
+    PageControl1->setEnabled(!m_busy);
+    TrayIcon1->setBackupItemsEnabled(!m_busy);
 }
 
 void TFormMain::ShowProgressStrip(bool show) {
@@ -270,9 +301,36 @@ void TFormMain::showEvent(QShowEvent* event) {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+    if (m_task->isRunning()) {
+        event->ignore();
+        askToStopRunAndClose();
+        return;
+    }
+    m_closing = Closing::No;
     guarded([this] { FormClose(); });
     TrayIcon1->TrayIcon1->hide();
     event->accept();
+    // Closing the main window ends the program, also when it sat hidden in the notification area
+    // and nothing else would notice that the last window went.
+    QCoreApplication::quit();
+}
+
+// Closing during a run (the window or the tray's Exit): the run is cancelled and the window closes
+// when it has ended, or both go on.
+void TFormMain::askToStopRunAndClose() {
+    if (m_closing != Closing::No)
+        return;
+    m_closing = Closing::Asking;
+    const std::string question = ss(m_task->what()) + " is still running.\nDo you want to cancel it and exit?";
+    bool stop = false;
+    guarded([&] { stop = m_prompts.askYesNo(question, MessageKind::Warning); });
+    m_closing = stop ? Closing::WhenRunEnds : Closing::No;
+    if (!stop)
+        return;
+    if (m_task->isRunning())
+        m_task->cancel();
+    else
+        close(); // it ended while the question waited
 }
 
 } // namespace quorvel::gui

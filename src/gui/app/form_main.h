@@ -24,12 +24,15 @@ struct BackupProject;
 
 namespace quorvel::gui {
 
+class BackgroundTask;
 class BackupPage;
 class LogPage;
 class ProgressStrip;
 class ProjectSelector;
 class RestorePage;
 class TrayIcon;
+class WindowProgress;
+class WorkerProgress;
 
 // The main window: tool bar with the project selector and the project commands, the Backup,
 // Restore and Log pages, the progress strip, the program menu and the tray icon.
@@ -75,9 +78,19 @@ public:
 
     // States
     void SetBrowseMode(bool browse);
+    // The busy state: off while a backup, restore or archive change runs. Create Backup, Restore
+    // File, the pages, the project commands, the preferences and the tray's backup items are then
+    // disabled and the hourglass shows.
     void EnableRunControls(bool enabled);
+    bool isBusy() const { return m_busy; }
     void ShowProgressStrip(bool show);
     bool isEditing() const;
+
+    // Where backups, restores and archive changes run: one at a time, off the window's thread.
+    BackgroundTask& backgroundTask() { return *m_task; }
+    // The backup run of the selected project with these settings (the scheduler passes a copy
+    // without the question before the run). False when there is no project or a run is under way.
+    bool startBackup(const AppSettings& settings);
 
     // Start-up loading; also after a new project has been created.
     void LoadSettingsAndProjects();
@@ -133,6 +146,10 @@ signals:
     void settingsApplied();
     // A backup started on the Restore page has finished: its folder view should be read again.
     void restoreFolderRefreshRequested();
+    // The busy state changed (see EnableRunControls).
+    void busyChanged(bool busy);
+    // A backup, restore or archive change has ended and its outcome has been shown.
+    void runFinished();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -144,6 +161,9 @@ private:
     void buildPages();
     void buildTray();
     void connectCommands();
+    void applyCommandStates();
+    void runningChanged(bool running);
+    void askToStopRunAndClose();
     void guarded(const std::function<void()>& command);
     void FormClose();
     void showBackupResult(const BackupProject& project, const std::string& fileNameField);
@@ -155,11 +175,18 @@ private:
     AppSettings m_settings;
     std::unique_ptr<BackupProject> m_loaded;
     std::unique_ptr<OperationLog> m_log;
+    // The same log.txt as the worker appends to it; the Log page's log reads the file again after
+    // each append.
+    std::unique_ptr<OperationLog> m_runLog;
     std::unique_ptr<DiskInfo> m_disks;
-    bool m_running = false; // a backup run is under way (its writer lets events through)
+    std::unique_ptr<BackgroundTask> m_task;
+    std::unique_ptr<WindowProgress> m_windowProgress;
+    std::unique_ptr<WorkerProgress> m_workerProgress;
     bool m_startMinimised = false;
     bool m_positioned = false;
+    bool m_browse = true;
     bool m_busy = false;
+    enum class Closing { No, Asking, WhenRunEnds } m_closing = Closing::No;
 };
 
 } // namespace quorvel::gui

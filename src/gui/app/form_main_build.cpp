@@ -1,8 +1,11 @@
 #include "gui/app/form_main.h"
 
 #include "core/project/project_store.h"
+#include "gui/app/background_task.h"
 #include "gui/app/progress_strip.h"
 #include "gui/app/tray_icon.h"
+#include "gui/app/window_progress.h"
+#include "gui/app/worker_progress.h"
 #include "gui/pages/backup_page.h"
 #include "gui/pages/log_page.h"
 #include "gui/pages/restore_page.h"
@@ -111,12 +114,20 @@ void TFormMain::buildPages() {
     layout->setContentsMargins(6, 6, 6, 0);
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    progressStrip = new ProgressStrip(central);
+    m_windowProgress = std::make_unique<WindowProgress>(*progressStrip);
+    m_workerProgress = std::make_unique<WorkerProgress>(*m_task, *m_windowProgress);
     TabBackup = new BackupPage(m_clock);
     TabRestore = new QWidget;
     TabRestore->setObjectName(QStringLiteral("TabRestore"));
     auto* restoreLayout = new QVBoxLayout(TabRestore);
     restoreLayout->setContentsMargins(0, 0, 0, 0);
-    restorePage = new RestorePage(*this, TabRestore);
+    restorePage = new RestorePage(
+        RestorePageContext{m_prompts, m_settings, *m_store, *m_disks, *m_runLog, *m_task, *m_workerProgress,
+                           [this] { return selectedProjectName(); },
+                           [this] { return selectedProjectName().isEmpty() ? QString() : TabBackup->savePath(); },
+                           [this] { return currentProject(); }},
+        TabRestore);
     restoreLayout->addWidget(restorePage);
     TabLog = new QWidget;
     TabLog->setObjectName(QStringLiteral("TabLog"));
@@ -128,7 +139,6 @@ void TFormMain::buildPages() {
     PageControl1->addTab(TabRestore, tr("Restore"));
     PageControl1->addTab(TabLog, tr("Log"));
     layout->addWidget(PageControl1, 1);
-    progressStrip = new ProgressStrip(central);
     layout->addWidget(progressStrip);
     setCentralWidget(central);
 }

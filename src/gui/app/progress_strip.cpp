@@ -66,7 +66,6 @@ void ProgressStrip::setFilePercent(int percent) {
 
 void ProgressStrip::setFileName(const QString& name) {
     LabelFilename->setText(name);
-    LabelFilename->repaint();
 }
 
 } // namespace quorvel::gui

@@ -23,7 +23,6 @@ public:
     void setShown(bool shown);
     void setTotalPercent(int percent);
     void setFilePercent(int percent);
-    // Shows the name at once, also while the caller keeps the event loop waiting.
     void setFileName(const QString& name);
 };
 

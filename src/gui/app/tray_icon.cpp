@@ -28,7 +28,10 @@ TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {
     menuBackup = PopupMenu2->addMenu(tr("Backup Project"));
     menuBackup->setObjectName(QStringLiteral("menuBackup"));
     PopupMenu2->addSeparator()->setObjectName(QStringLiteral("N1"));
-    Help3 = action(PopupMenu2, "Help3", tr("Help...              F1"));
+    Help3 = action(PopupMenu2, "Help3", tr("Help..."));
+    // Shown in the menu's shortcut column; the key itself is the main window's Help item's.
+    Help3->setShortcut(QKeySequence(Qt::Key_F1));
+    Help3->setShortcutContext(Qt::WidgetShortcut);
     Exit1 = action(PopupMenu2, "Exit1", tr("E&xit"));
     TrayIcon1->setContextMenu(PopupMenu2);
 

@@ -4,24 +4,21 @@
 
 namespace quorvel::gui {
 
-class TFormMain;
+class ProgressStrip;
 
-// The main window as a backup run or a restore sees it: the busy state, the progress strip and
-// an event loop that keeps running while the zip engine works.
+// The main window's progress strip as a backup run, a restore or an archive change reports to it,
+// on the window's thread (a WorkerProgress brings the worker's reports here).
 class WindowProgress final : public BackupProgress {
 public:
-    explicit WindowProgress(TFormMain& form) : m_form(form) {}
+    explicit WindowProgress(ProgressStrip& strip) : m_strip(strip) {}
 
-    void enableRunControls(bool enabled) override;
-    void setWaitCursor(bool waiting) override;
     void showProgressStrip(bool visible) override;
     void setProgressFileName(const std::string& name) override;
     void setTotalPercent(int percent) override;
     void setFilePercent(int percent) override;
-    void processMessages() override;
 
 private:
-    TFormMain& m_form;
+    ProgressStrip& m_strip;
 };
 
 } // namespace quorvel::gui

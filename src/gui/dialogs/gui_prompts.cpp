@@ -3,14 +3,36 @@
 #include "gui/dialogs/dialog_frame.h"
 #include "gui/dialogs/msg_form.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QThread>
 
 namespace quorvel::gui {
 
 namespace {
 
+// While the person reads and answers, the pointer is an arrow, also over a busy window.
+class ArrowWhileShown {
+public:
+    ArrowWhileShown() : m_over(QApplication::overrideCursor() != nullptr) {
+        Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
+        if (m_over)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileShown() {
+        if (m_over)
+            QApplication::restoreOverrideCursor();
+    }
+    ArrowWhileShown(const ArrowWhileShown&) = delete;
+    ArrowWhileShown& operator=(const ArrowWhileShown&) = delete;
+
+private:
+    bool m_over;
+};
+
 QMessageBox::StandardButton ask(QWidget* parent, const std::string& text, MessageKind kind,
                                 QMessageBox::StandardButtons buttons) {
+    const ArrowWhileShown arrow;
     const MessageLook look = messageLook(kind);
     QMessageBox box(look.boxIcon, look.caption, messageText(text), buttons, parent);
     box.setTextFormat(Qt::PlainText);
@@ -32,6 +54,7 @@ void GuiPrompts::showMessage(const std::string& text, MessageKind kind) {
 }
 
 void GuiPrompts::showTimedMessage(const std::string& text, MessageKind kind, int seconds) {
+    const ArrowWhileShown arrow;
     ShowTimedMessage(text, kind, seconds);
 }
 

@@ -8,7 +8,8 @@
 namespace quorvel::gui {
 
 // The desktop program's way of asking and telling: the standard message boxes for questions
-// and errors, the self-closing message window for outcome reports.
+// and errors, the self-closing message window for outcome reports. Window's thread only: work
+// on a worker reaches it through its BackgroundTask's prompts.
 class GuiPrompts final : public UserPrompts {
 public:
     explicit GuiPrompts(QWidget* parent = nullptr) : m_parent(parent) {}

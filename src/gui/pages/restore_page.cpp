@@ -1,20 +1,18 @@
 #include "gui/pages/restore_page.h"
 
 #include "core/platform/data_folder.h"
+#include "core/project/app_settings.h"
 #include "core/project/backup_project.h"
 #include "core/restore/archive_entry_maintenance.h"
 #include "core/restore/archive_folder_listing.h"
 #include "core/restore/archive_list_sort.h"
 #include "core/restore/archive_maintenance.h"
 #include "core/restore/restore_session.h"
-#include "gui/app/form_main.h"
-#include "gui/app/window_progress.h"
+#include "gui/app/background_task.h"
 #include "gui/dialogs/incomplete_zip_dialog.h"
-#include "gui/pages/backup_page.h"
 #include "gui/pages/restore_folder_field.h"
 #include "gui/pages/restore_grid_model.h"
 #include "gui/widgets/guarded.h"
-#include "gui/widgets/project_selector.h"
 #include "gui/widgets/qt_text.h"
 
 #include <QAction>
@@ -34,33 +32,46 @@
 
 namespace quorvel::gui {
 
-// The main window as the restore core sees it: its busy state and progress strip, and the
-// incomplete-zip dialog.
+namespace {
+
+TIncompleteZipMode incompleteZipModeOf(IncompleteZipAnswer answer) {
+    switch (answer) {
+    case IncompleteZipAnswer::AssumeMulti:
+        return izAssumeMulti;
+    case IncompleteZipAnswer::AssumeBad:
+        return izAssumeBad;
+    case IncompleteZipAnswer::AssumeNotAZip:
+        break;
+    }
+    return izAssumeNotAZip;
+}
+
+ArchiveSortOrder sortOrderOf(const AppSettings& settings) {
+    return ArchiveSortOrder::fromStored(settings.byField, settings.sortOrder);
+}
+
+} // namespace
+
+// The incomplete-zip dialog, on the window's thread also when the reader meets such an archive on
+// the worker.
 struct RestorePage::Feedback final : ArchiveQuestions {
-    explicit Feedback(TFormMain& form) : m_form(form), progress(form) {}
+    Feedback(BackgroundTask& task, QWidget& page) : m_task(task), m_page(page) {}
 
     TIncompleteZipMode askIncompleteZip() override {
-        switch (gui::askIncompleteZip(&m_form)) {
-        case IncompleteZipAnswer::AssumeMulti:
-            return izAssumeMulti;
-        case IncompleteZipAnswer::AssumeBad:
-            return izAssumeBad;
-        case IncompleteZipAnswer::AssumeNotAZip:
-            break;
-        }
-        return izAssumeNotAZip;
+        return m_task.askOnWindow<TIncompleteZipMode>(
+            [this] { return incompleteZipModeOf(gui::askIncompleteZip(&m_page)); }, izAssumeNotAZip);
     }
 
-    TFormMain& m_form;
-    WindowProgress progress;
+    BackgroundTask& m_task;
+    QWidget& m_page;
 };
 
-RestorePage::RestorePage(TFormMain& form, QWidget* parent)
-    : QWidget(parent), m_form(form), m_feedback(std::make_unique<Feedback>(form)) {
+RestorePage::RestorePage(RestorePageContext context, QWidget* parent)
+    : QWidget(parent), m_context(std::move(context)), m_feedback(std::make_unique<Feedback>(m_context.task, *this)) {
     setObjectName(QStringLiteral("restorePage"));
-    m_session = std::make_unique<RestoreSession>(
-        RestoreServices{form.prompts(), m_feedback->progress, *m_feedback, form.operationLog(), form.store(),
-                        &form.diskInfo()});
+    m_session =
+        std::make_unique<RestoreSession>(RestoreServices{m_context.task.prompts(), m_context.progress, *m_feedback,
+                                                         m_context.runLog, m_context.store, &m_context.disks});
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(buildFiles(), 1);
     layout->addWidget(buildOptions());
@@ -108,17 +119,16 @@ void RestorePage::connectCommands() {
     connect(Spimport, &QToolButton::clicked, this, &RestorePage::menuimportClick);
     connect(SpeedButton12, &QToolButton::clicked, this, &RestorePage::SpeedButton12Click);
     connect(SpeedButton13, &QToolButton::clicked, this, &RestorePage::SpeedButton13Click);
-    connect(&m_form, &TFormMain::projectLoaded, this, [this] { loadOptions(m_form.loadedProject()); });
 }
 
 void RestorePage::guarded(const std::function<void()>& command) {
-    runGuarded(m_form.prompts(), command);
+    runGuarded(m_context.prompts, command);
 }
 
 // --- the archive list ----------------------------------------------------------------------
 
 void RestorePage::PageControl1Change() {
-    const QString savePath = m_form.selectedProjectName().isEmpty() ? QString() : m_form.TabBackup->savePath();
+    const QString savePath = m_context.savePath();
     DirectoryView->setText(savePath.trimmed().isEmpty() ? qs(homeFolder()) : savePath);
     DirectoryViewChange();
 }
@@ -157,7 +167,7 @@ void RestorePage::sortArchiveList() {
     if (m_archives->isEmpty())
         return;
     std::vector<ArchiveRow> rows = m_archives->rows();
-    SortArchiveList(rows, ArchiveSortOrder::fromStored(m_form.settings().byField, m_form.settings().sortOrder));
+    SortArchiveList(rows, sortOrderOf(m_context.settings));
     m_archives->setRows(std::move(rows));
     selectFirstRow(StringGridZipfilename);
     ListArchiveEntries(currentArchiveName());
@@ -179,6 +189,8 @@ void RestorePage::StringGridZipfilenameSelectCell(int row) {
 }
 
 void RestorePage::ListArchiveEntries(const QString& name) {
+    if (m_context.task.isRunning())
+        return; // the session's reader is the worker's until the run has ended
     std::vector<EntryRow> rows;
     try {
         rows = m_session->ListArchiveEntries(ss(DirectoryView->text()), ss(name));
@@ -245,7 +257,7 @@ void RestorePage::StringGridZipfilenameDblClick() {
             return;
         const std::string path = archivePath(ss(DirectoryView->text()), ss(name));
         if (!openUrl(QUrl::fromLocalFile(qs(path))))
-            m_form.prompts().showMessage("Cannot open " + path, MessageKind::Warning);
+            m_context.prompts.showMessage("Cannot open " + path, MessageKind::Warning);
     });
 }
 
@@ -255,29 +267,30 @@ void RestorePage::PopupMenuStringPopup() {
         item->setVisible(archives);
 }
 
+// Each item of "Files Sort" carries the key or the direction it stands for.
 void RestorePage::loadSortOrder() {
-    const ArchiveSortOrder order = ArchiveSortOrder::fromStored(m_form.settings().byField, m_form.settings().sortOrder);
-    QAction* keys[] = {PupMenuByname, PupmenuBysize, PupMenuBydate};
-    keys[order.storedByField()]->setChecked(true);
-    (order.direction == SortDirection::Ascending ? PopupmenuAsc : PopupmenuDesc)->setChecked(true);
+    const ArchiveSortOrder order = sortOrderOf(m_context.settings);
+    for (QAction* item : m_sortKeys->actions()) {
+        if (item->data().value<ArchiveSortKey>() == order.key)
+            item->setChecked(true);
+    }
+    for (QAction* item : m_sortDirections->actions()) {
+        if (item->data().value<SortDirection>() == order.direction)
+            item->setChecked(true);
+    }
 }
 
 void RestorePage::PopupmenuAscClick(QAction* item) {
     item->setChecked(true);
-    AppSettings& settings = m_form.settings();
-    switch (item->data().toInt()) {
-    case 100:
-    case 200:
-    case 300:
-        settings.byField = item->data().toInt() / 100 - 1;
-        break;
-    case 400:
-    case 500:
-        settings.sortOrder = item->data().toInt() / 100 - 4;
-        break;
-    default:
+    ArchiveSortOrder order = sortOrderOf(m_context.settings);
+    if (item->actionGroup() == m_sortKeys)
+        order.key = item->data().value<ArchiveSortKey>();
+    else if (item->actionGroup() == m_sortDirections)
+        order.direction = item->data().value<SortDirection>();
+    else
         return;
-    }
+    m_context.settings.byField = order.storedByField();
+    m_context.settings.sortOrder = order.storedSort();
     m_listingAttached = false;
     guarded([this] { sortArchiveList(); });
     m_listingAttached = true;
@@ -327,7 +340,7 @@ RestoreRequest RestorePage::requestFor(const QString& archiveName) const {
     request.archiveFolder = ss(DirectoryView->text());
     request.archiveName = ss(archiveName);
     request.options = options();
-    request.projectName = ss(m_form.comboProject->currentText());
+    request.projectName = ss(m_context.projectName());
     return request;
 }
 
@@ -340,40 +353,45 @@ void RestorePage::SpeedButton14Click() {
 }
 
 void RestorePage::runRestore(bool selectedOnly) {
-    guarded([this, selectedOnly] {
-        RestoreRequest request = requestFor(currentArchiveName());
-        RestoreOutcome outcome;
-        if (selectedOnly) {
-            request.entries = selectedEntryNames();
-            request.exactNames = true;
-            outcome = m_session->restoreSelected(request);
-        } else {
-            outcome = m_session->restoreArchive(request);
-        }
-        // The list follows a restore; after an error the reader's message has been shown once.
-        const bool ran = outcome.status == RestoreStatus::Succeeded || outcome.status == RestoreStatus::Failed;
-        if (ran && outcome.error.empty())
-            ListArchiveEntries(currentArchiveName());
-    });
+    RestoreRequest request = requestFor(currentArchiveName());
+    if (selectedOnly) {
+        request.entries = selectedEntryNames();
+        request.exactNames = true;
+    }
+    auto outcome = std::make_shared<RestoreOutcome>();
+    m_context.task.start(
+        tr("The restore from '%1'").arg(qs(request.archiveName)),
+        [this, request, selectedOnly, outcome] {
+            *outcome = selectedOnly ? m_session->restoreSelected(request) : m_session->restoreArchive(request);
+        },
+        [this, outcome](bool) {
+            // The list follows a restore; after an error the reader's message has been shown once.
+            const bool ran = outcome->status == RestoreStatus::Succeeded || outcome->status == RestoreStatus::Failed;
+            if (ran && outcome->error.empty())
+                ListArchiveEntries(currentArchiveName());
+        });
 }
 
 // --- archive files -------------------------------------------------------------------------
 
+// Deleting files is quick: it stays on the window's thread.
 void RestorePage::menuDeleteClick() {
-    guarded([this] { deleteArchives(m_form.prompts(), ss(DirectoryView->text()), selectedArchiveNames()); });
+    guarded([this] { deleteArchives(m_context.prompts, ss(DirectoryView->text()), selectedArchiveNames()); });
     DirectoryViewChange();
 }
 
+// Copies of archives can take long: they run on the worker.
 void RestorePage::MenuCopyClick() {
-    guarded([this] {
-        const QString name = currentArchiveName();
-        if (name.isEmpty())
-            return;
-        const QString folder = chooseFolder(tr("Export '%1' to destination folder").arg(name), QString());
-        if (folder.isEmpty())
-            return;
-        exportArchive(m_form.prompts(), ss(DirectoryView->text()), ss(name), ss(folder));
-    });
+    const QString name = currentArchiveName();
+    if (name.isEmpty())
+        return;
+    const QString folder = chooseFolder(tr("Export '%1' to destination folder").arg(name), QString());
+    if (folder.isEmpty())
+        return;
+    m_context.task.start(tr("The export of '%1'").arg(name),
+                         [this, archives = ss(DirectoryView->text()), name, folder] {
+                             exportArchive(m_context.task.prompts(), archives, ss(name), ss(folder));
+                         });
 }
 
 void RestorePage::menuimportClick() {
@@ -381,15 +399,17 @@ void RestorePage::menuimportClick() {
     // The file system tells letter case apart: list every spelling of the extension.
     OpenDialog1->setNameFilter(tr("Zip file (*.Zip *.zip *.ZIP)"));
     QStringList files;
-    guarded([this, &files] {
-        files = runOpenDialog(*OpenDialog1);
-        if (!files.isEmpty())
-            importArchive(m_form.prompts(), ss(DirectoryView->text()), ss(files.front()));
-    });
-    if (!files.isEmpty())
-        DirectoryViewChange();
+    guarded([this, &files] { files = runOpenDialog(*OpenDialog1); });
     OpenDialog1->setWindowTitle(QString());
     OpenDialog1->setNameFilter(QString());
+    if (files.isEmpty())
+        return;
+    m_context.task.start(
+        tr("The import of '%1'").arg(files.front()),
+        [this, archives = ss(DirectoryView->text()), source = ss(files.front())] {
+            importArchive(m_context.task.prompts(), archives, source);
+        },
+        [this](bool) { DirectoryViewChange(); });
 }
 
 // --- entries of the current archive --------------------------------------------------------
@@ -401,33 +421,40 @@ void RestorePage::SpeedButton12Click() {
     guarded([this, &chosen] { chosen = runOpenDialog(*OpenDialog1); });
     if (chosen.isEmpty())
         return;
-    changeCurrentArchive([this, &chosen](const std::string& archive) {
-        std::vector<std::string> files;
-        for (const QString& file : chosen)
-            files.push_back(ss(file));
-        addFilesToArchive(m_form.prompts(), m_feedback->progress, archive, files,
-                          addFilesSettingsOf(m_form.currentProject()));
-        return true;
-    });
+    std::vector<std::string> files;
+    for (const QString& file : chosen)
+        files.push_back(ss(file));
+    changeCurrentArchive(
+        tr("The update of '%1'").arg(currentArchiveName()),
+        [this, files, settings = addFilesSettingsOf(m_context.currentProject())](const std::string& archive) {
+            addFilesToArchive(m_context.task.prompts(), m_context.progress, archive, files, settings);
+            return true;
+        });
 }
 
 void RestorePage::SpeedButton13Click() {
-    changeCurrentArchive([this](const std::string& archive) {
-        return deleteArchiveEntries(m_form.prompts(), m_feedback->progress, archive, selectedEntryNames())
-            .has_value();
+    changeCurrentArchive(tr("The update of '%1'").arg(currentArchiveName()), [this, names = selectedEntryNames()](
+                                                                                 const std::string& archive) {
+        return deleteArchiveEntries(m_context.task.prompts(), m_context.progress, archive, names).has_value();
     });
 }
 
 // Runs a change of the current archive; once it has run, the archive's row and entries show
 // what it holds now. After an error the archive is as it was, and so is the list.
-void RestorePage::changeCurrentArchive(const std::function<bool(const std::string& archive)>& change) {
+void RestorePage::changeCurrentArchive(const QString& what, std::function<bool(const std::string& archive)> change) {
     const QString name = currentArchiveName();
     if (name.isEmpty())
         return;
-    bool changed = false;
-    guarded([&] { changed = change(archivePath(ss(DirectoryView->text()), ss(name))); });
-    if (changed)
-        guarded([this] { showCurrentArchiveAnew(); });
+    auto changed = std::make_shared<bool>(false);
+    m_context.task.start(
+        what,
+        [archive = archivePath(ss(DirectoryView->text()), ss(name)), change = std::move(change), changed] {
+            *changed = change(archive);
+        },
+        [this, changed](bool) {
+            if (*changed)
+                showCurrentArchiveAnew();
+        });
 }
 
 void RestorePage::showCurrentArchiveAnew() {

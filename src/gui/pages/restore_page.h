@@ -23,7 +23,13 @@ class QToolButton;
 
 // Core headers stay out of here: the meta-object compiler cannot read headers that reach <compare>.
 namespace quorvel {
+class BackupProgress;
+class DiskInfo;
+class OperationLog;
+class ProjectStore;
 class RestoreSession;
+class UserPrompts;
+struct AppSettings;
 struct BackupProject;
 struct RestoreOptions;
 struct RestoreRequest;
@@ -32,20 +38,34 @@ enum class StoredOverwriteMode;
 
 namespace quorvel::gui {
 
+class BackgroundTask;
 class FolderField;
-class TFormMain;
 template <typename Row> class RestoreGridModel;
 using ArchiveGridModel = RestoreGridModel<std::array<std::string, 3>>;
 using EntryGridModel = RestoreGridModel<std::array<std::string, 4>>;
 
+// What the Restore page works with besides its own widgets.
+struct RestorePageContext {
+    UserPrompts& prompts;                          // the window's, on the window's thread
+    AppSettings& settings;                         // the archive list's sort order
+    ProjectStore& store;                           // restores keep their options in the project's section
+    const DiskInfo& disks;                         // the drives archives lie on
+    OperationLog& runLog;                          // the log restores append to from the worker
+    BackgroundTask& task;                          // where restores, archive changes, exports and imports run
+    BackupProgress& progress;                      // what they report to on the worker
+    std::function<QString()> projectName;          // the project selector's trimmed text
+    std::function<QString()> savePath;             // the selected project's save path; empty without one
+    std::function<BackupProject()> currentProject; // as the Backup page shows it (adding files uses it)
+};
+
 // The Restore page: the archives of a folder, the entries of the chosen archive, the restore
-// options, and the commands that restore from, export, import and delete archives. It works
-// through the main window's busy state, progress strip, log, project file and prompts; the
-// restore itself is the core's RestoreSession, which keeps its reader between restores.
+// options, and the commands that restore from, export, import and delete archives. Restores,
+// archive changes, exports and imports run on the window's background task; the restore itself
+// is the core's RestoreSession, which keeps its reader between restores.
 class RestorePage final : public QWidget {
     Q_OBJECT
 public:
-    explicit RestorePage(TFormMain& form, QWidget* parent = nullptr);
+    explicit RestorePage(RestorePageContext context, QWidget* parent = nullptr);
     ~RestorePage() override;
 
     // "Files"
@@ -153,11 +173,11 @@ private:
     std::optional<StoredOverwriteMode> checkedOverwriteMode() const;
     RestoreRequest requestFor(const QString& archiveName) const;
     void runRestore(bool selectedOnly);
-    void changeCurrentArchive(const std::function<bool(const std::string& archive)>& change);
+    void changeCurrentArchive(const QString& what, std::function<bool(const std::string& archive)> change);
     void showCurrentArchiveAnew();
     void guarded(const std::function<void()>& command);
 
-    TFormMain& m_form;
+    RestorePageContext m_context;
     ArchiveGridModel* m_archives = nullptr;
     EntryGridModel* m_entries = nullptr;
     QActionGroup* m_sortKeys = nullptr;

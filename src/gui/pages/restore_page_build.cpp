@@ -1,6 +1,7 @@
 #include "gui/pages/restore_page.h"
 
 #include "core/platform/data_folder.h"
+#include "core/restore/archive_list_sort.h"
 #include "core/restore/restore_options.h"
 #include "gui/pages/log_page.h"
 #include "gui/pages/restore_folder_field.h"
@@ -201,20 +202,22 @@ void RestorePage::buildMenu() {
     FilesSort->setObjectName(QStringLiteral("FilesSort"));
     m_sortKeys = new QActionGroup(this);
     m_sortDirections = new QActionGroup(this);
-    auto item = [this](const char* name, const QString& caption, int tag, QActionGroup* group) {
+    auto item = [this](const char* name, const QString& caption, const QVariant& meaning, QActionGroup* group) {
         QAction* action = FilesSort->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
-        action->setData(tag);
+        action->setData(meaning);
         action->setCheckable(true);
         group->addAction(action);
         return action;
     };
-    PupMenuByname = item("PupMenuByname", tr("By name"), 100, m_sortKeys);
-    PupmenuBysize = item("PupmenuBysize", tr("By size"), 200, m_sortKeys);
-    PupMenuBydate = item("PupMenuBydate", tr("By date"), 300, m_sortKeys);
+    PupMenuByname = item("PupMenuByname", tr("By name"), QVariant::fromValue(ArchiveSortKey::Name), m_sortKeys);
+    PupmenuBysize = item("PupmenuBysize", tr("By size"), QVariant::fromValue(ArchiveSortKey::Size), m_sortKeys);
+    PupMenuBydate = item("PupMenuBydate", tr("By date"), QVariant::fromValue(ArchiveSortKey::Date), m_sortKeys);
     FilesSort->addSeparator();
-    PopupmenuAsc = item("PopupmenuAsc", tr("Ascending"), 400, m_sortDirections);
-    PopupmenuDesc = item("PopupmenuDesc", tr("Descending"), 500, m_sortDirections);
+    PopupmenuAsc =
+        item("PopupmenuAsc", tr("Ascending"), QVariant::fromValue(SortDirection::Ascending), m_sortDirections);
+    PopupmenuDesc =
+        item("PopupmenuDesc", tr("Descending"), QVariant::fromValue(SortDirection::Descending), m_sortDirections);
     PupMenuBydate->setChecked(true);
     PopupmenuAsc->setChecked(true);
 
