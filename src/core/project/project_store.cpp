@@ -106,8 +106,8 @@ BackupProject ProjectStore::fromDocument(const IniDocument& doc, std::string_vie
     int suffix = doc.readInteger(s, "Suffix", 2);
     p.suffix = (suffix >= 0 && suffix <= 2) ? std::optional(static_cast<SuffixMode>(suffix)) : std::nullopt;
     p.increaseValue = clampInt(doc.readInteger(s, "Increase Value", 1), MinNumber, MaxNumber);
-    p.nextNumber = clampInt(static_cast<long long>(doc.readInteger(s, "Value", 1)) + p.increaseValue, MinNumber,
-                            MaxNumber);
+    p.nextNumber =
+        clampInt(static_cast<long long>(doc.readInteger(s, "Value", 1)) + p.increaseValue, MinNumber, MaxNumber);
     p.savePath = doc.readString(s, "Save Path", homeFolder());
 
     p.backupItems = readIndexedList(doc, s, "Backup Directory Count", "Backup");
