@@ -33,6 +33,18 @@ std::vector<std::string> withoutName(std::vector<std::string> names, std::string
 
 } // namespace
 
+BackupProject newProjectDefaults(std::string_view name, const DateTime& now) {
+    BackupProject p;
+    p.name = trim(name);
+    p.nextNumber = 1;
+    p.savePath = homeFolder();
+    p.usePassword = false;
+    p.storeComment = false;
+    p.everyMinutes = 20;
+    p.filterDateTime = now;
+    return p;
+}
+
 std::string projectExistsMessage(std::string_view name) {
     return "Project '" + std::string(name) + "' exists,please input another name!";
 }

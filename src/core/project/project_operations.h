@@ -24,6 +24,13 @@ inline constexpr const char* EmptyNewNameMessage = "Please input a new project n
 // The wizard's message for a name the project list holds already.
 std::string projectExistsMessage(std::string_view name);
 
+// A new project as the new-project wizard starts it: number suffix starting at 1 with step 1,
+// the home folder as destination, subfolders and full paths on, no password, no comment, level
+// 6, the last 50 kept, no schedule (daily at 12:00:00 and every 20 minutes when one is chosen),
+// no date filter with `now` as its date. The prefix is empty: the wizard and the CLI give it
+// the project's name unless another is typed.
+BackupProject newProjectDefaults(std::string_view name, const DateTime& now);
+
 // Why the (trimmed) name cannot name a project, or nothing: it must not be empty, nor "Common"
 // (the settings' section), nor hold "[", "]" or control characters such as line breaks, none of
 // which a section header of project.ini can carry.
