@@ -60,13 +60,19 @@ std::optional<std::string> projectNameProblem(std::string_view typed) {
     return std::nullopt;
 }
 
+std::optional<std::string> prefixProblem(std::string_view prefix) {
+    if (trim(prefix).empty())
+        return "Please enter the prefix of backup filename";
+    // The prefix becomes part of a file name in the destination folder, never a path of its own.
+    if (prefix.find('/') != std::string_view::npos)
+        return "The prefix of backup filename cannot hold \"/\"";
+    return std::nullopt;
+}
+
 std::optional<std::string> projectSettingsProblem(const BackupProject& project, std::string_view fileNameField) {
     if (auto message = ValidateProjectInput(project, fileNameField))
         return message;
-    // The prefix becomes part of a file name in the destination folder, never a path of its own.
-    if (project.filenamePrefix.find('/') != std::string::npos)
-        return "The prefix of backup filename cannot hold \"/\"";
-    return std::nullopt;
+    return prefixProblem(project.filenamePrefix);
 }
 
 void ProjectOperations::step(std::string_view name) const {

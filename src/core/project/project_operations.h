@@ -36,6 +36,9 @@ BackupProject newProjectDefaults(std::string_view name, const DateTime& now);
 // which a section header of project.ini can carry.
 std::optional<std::string> projectNameProblem(std::string_view name);
 
+// Why the prefix cannot make archive names: blank, or holding "/".
+std::optional<std::string> prefixProblem(std::string_view prefix);
+
 // The checks of Save Project on a project's settings, with the file-name field they came with.
 std::optional<std::string> projectSettingsProblem(const BackupProject& project, std::string_view fileNameField);
 

@@ -87,6 +87,7 @@ void TFormMain::connectCommands() {
     connect(TrayIcon1, &TrayIcon::openRequested, this, &TFormMain::restoreProgram);
     connect(TrayIcon1->menuEnDis, &QAction::triggered, this, &TFormMain::menuEnDisClick);
     connect(TrayIcon1->Exit1, &QAction::triggered, this, &TFormMain::close);
+    connectProjectCommands();
 }
 
 void TFormMain::guarded(const std::function<void()>& command) {
@@ -103,6 +104,7 @@ void TFormMain::SetBrowseMode(bool browse) {
     SpSave->setEnabled(!browse);
     SpCancel->setEnabled(!browse);
     TabBackup->setGroupsEnabled(!browse);
+    updateProjectCommands();
 }
 
 bool TFormMain::isEditing() const {
@@ -121,6 +123,7 @@ void TFormMain::EnableRunControls(bool enabled) {
         else
             QApplication::restoreOverrideCursor();
     }
+    updateProjectCommands();
 }
 
 void TFormMain::ShowProgressStrip(bool show) {
@@ -271,6 +274,10 @@ void TFormMain::showEvent(QShowEvent* event) {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+    if (!confirmLeaveEdit()) {
+        event->ignore();
+        return;
+    }
     guarded([this] { FormClose(); });
     TrayIcon1->TrayIcon1->hide();
     event->accept();

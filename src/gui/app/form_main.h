@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -106,6 +107,16 @@ public:
     // The project as the Backup page shows it now, with the loaded restore options.
     BackupProject currentProject() const;
 
+    // Project commands (form_main_projects.cpp).
+    // While a backup, restore or archive change runs, the project commands wait for it.
+    bool runUnderWay() const;
+    // Before anything leaves edit mode (closing, another project, Create Backup): unsaved
+    // changes are saved or dropped as the user says. False when the window stays in edit mode.
+    bool confirmLeaveEdit();
+    // Selects and loads a project by name (case ignored), asking about unsaved changes first;
+    // for the tray's project items. False when nothing was selected.
+    bool selectProject(const QString& name);
+
 public slots:
     void comboProjectChange();
     // Create Backup: the backup run of the selected project, with the question before it when
@@ -122,6 +133,10 @@ public slots:
     void menuAboutClick();
     void SpSelectDirectoryClick();
     void RefreshSchedulingIndicators();
+    void SpNewClick();
+    void SpRenameClick();
+    void spCopyClick();
+    void SpDeleteClick();
 
 signals:
     // After a project was loaded into the controls (also after Cancel); the Restore page
@@ -133,6 +148,9 @@ signals:
     void settingsApplied();
     // A backup started on the Restore page has finished: its folder view should be read again.
     void restoreFolderRefreshRequested();
+    // A project was added, copied, renamed or deleted: the project list is the selector's now.
+    // The tray's "Backup Project" submenu has been rebuilt; the schedule list should be.
+    void projectListChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -147,6 +165,12 @@ private:
     void guarded(const std::function<void()>& command);
     void FormClose();
     void showBackupResult(const BackupProject& project, const std::string& fileNameField);
+    void connectProjectCommands();
+    void updateProjectCommands();
+    void RebuildBackupMenu();
+    void reloadProjectList(const QString& select);
+    // Rename and Copy: the name dialog with its caption and text; the trimmed name, or nothing.
+    std::optional<QString> askProjectName(const QString& caption, const QString& text);
 
     DataFiles m_data;
     UserPrompts& m_prompts;

@@ -13,7 +13,7 @@
 namespace quorvel::gui {
 
 void TFormMain::SpStartClick() {
-    if (m_running || comboProject->count() == 0)
+    if (m_running || comboProject->count() == 0 || !confirmLeaveEdit())
         return;
     guarded([this] {
         const QString name = selectedProjectName();

@@ -82,8 +82,8 @@ TEST_P(RenameStopTest, AStopAfterAnyWriteLeavesTheProjectWholeUnderOneName) {
 INSTANTIATE_TEST_SUITE_P(Steps, RenameStopTest,
                          ::testing::Values(std::pair{"ring copied", "Docs"}, std::pair{"project written", "Papers"},
                                            std::pair{"old ring erased", "Papers"}),
-                         [](const auto& info) {
-                             std::string name = info.param.first;
+                         [](const auto& step) {
+                             std::string name = step.param.first;
                              std::replace(name.begin(), name.end(), ' ', '_');
                              return name;
                          });
