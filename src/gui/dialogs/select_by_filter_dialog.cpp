@@ -33,7 +33,7 @@ TFormselectbyfilter::TFormselectbyfilter(std::filesystem::path projectIni, UserP
     ShellTree1->setHeaderHidden(true);
     for (int column = 1; column < m_model->columnCount(); ++column)
         ShellTree1->hideColumn(column);
-    ShellTree1->setMinimumSize(360, 300);
+    ShellTree1->setMinimumSize(440, 340);
 
     labFolder = named<QLabel>("labFolder");
     labFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
