@@ -88,15 +88,21 @@ std::string ProjectOperations::existing(std::string_view name) const {
     return names[static_cast<size_t>(index)];
 }
 
-ProjectOperations::Outcome ProjectOperations::checkNewName(std::string_view current, std::string_view newName) const {
+std::optional<std::string> ProjectOperations::checkNewName(std::string_view name, BackupProject& settings,
+                                                           std::string_view newName,
+                                                           std::string_view fileNameField) const {
+    const std::string source = existing(name);
     if (auto problem = projectNameProblem(newName))
         throw ProjectRefused(*problem);
-    if (sameProjectName(current, newName))
-        return Outcome::SameProject;
+    if (sameProjectName(source, newName))
+        return std::nullopt;
     const std::vector<std::string> names = ProjectStore::readProjectList(IniFile(m_data.projectIni()).read());
     if (findProjectName(names, newName) >= 0)
         throw ProjectRefused(NameExistsMessage);
-    return Outcome::Done;
+    settings.name = trim(newName);
+    if (auto problem = projectSettingsProblem(settings, fileNameField))
+        throw ProjectRefused(*problem);
+    return source;
 }
 
 void ProjectOperations::writeRing(const std::function<void(IniDocument&)>& change) {
@@ -129,13 +135,8 @@ void ProjectOperations::create(const BackupProject& settings, std::string_view f
 
 ProjectOperations::Outcome ProjectOperations::copy(std::string_view name, std::string_view newName,
                                                    BackupProject settings, std::string_view fileNameField) {
-    const std::string source = existing(name);
-    if (checkNewName(source, newName) == Outcome::SameProject)
+    if (!checkNewName(name, settings, newName, fileNameField))
         return Outcome::SameProject;
-    settings.name = trim(newName);
-    if (auto problem = projectSettingsProblem(settings, fileNameField))
-        throw ProjectRefused(*problem);
-
     const std::string& target = settings.name;
     writeRing([&](IniDocument& doc) { doc.removeSection(target); });
     step("ring erased");
@@ -158,13 +159,10 @@ ProjectOperations::Outcome ProjectOperations::copy(std::string_view name, std::s
 // gives a project that name (create, copy, rename) replaces it, so no project ever inherits it.
 ProjectOperations::Outcome ProjectOperations::rename(std::string_view name, std::string_view newName,
                                                      BackupProject settings, std::string_view fileNameField) {
-    const std::string source = existing(name);
-    if (checkNewName(source, newName) == Outcome::SameProject)
+    const std::optional<std::string> found = checkNewName(name, settings, newName, fileNameField);
+    if (!found)
         return Outcome::SameProject;
-    settings.name = trim(newName);
-    if (auto problem = projectSettingsProblem(settings, fileNameField))
-        throw ProjectRefused(*problem);
-
+    const std::string& source = *found;
     const std::string& target = settings.name;
     writeRing([&](IniDocument& doc) { copyRetentionRing(doc, source, target); });
     step("ring copied");

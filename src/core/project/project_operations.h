@@ -78,9 +78,11 @@ private:
     void step(std::string_view name) const;
     // The name as the list spells it; refuses a project that is not in the list.
     std::string existing(std::string_view name) const;
-    // Refuses a name that cannot be a project's or that another project has; SameProject when
-    // it is `current`'s own name.
-    Outcome checkNewName(std::string_view current, std::string_view newName) const;
+    // The checks of Copy and Rename: project `name` exists, `newName` can name a project and no
+    // other project has it, and the settings pass Save Project's checks under it (their name is
+    // set to it). The source's listed name, or nothing when `newName` is its own name.
+    std::optional<std::string> checkNewName(std::string_view name, BackupProject& settings, std::string_view newName,
+                                            std::string_view fileNameField) const;
     void writeRing(const std::function<void(IniDocument&)>& change);
     void eraseLeftoverRing(const std::string& name);
 

@@ -169,8 +169,8 @@ private:
     void updateProjectCommands();
     void RebuildBackupMenu();
     void reloadProjectList(const QString& select);
-    // Rename and Copy: the name dialog with its caption and text; the trimmed name, or nothing.
-    std::optional<QString> askProjectName(const QString& caption, const QString& text);
+    std::optional<QString> nameCommand(const QString& caption, const QString& text, bool rename);
+    void showNamedProject(int position);
 
     DataFiles m_data;
     UserPrompts& m_prompts;

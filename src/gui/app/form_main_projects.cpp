@@ -109,40 +109,48 @@ void TFormMain::SpNewClick() {
     });
 }
 
-std::optional<QString> TFormMain::askProjectName(const QString& caption, const QString& text) {
+// Rename and Copy: the name dialog, then the command, which validates everything before it writes,
+// so a refusal leaves every file as it was. The new name, or nothing when nothing changed.
+std::optional<QString> TFormMain::nameCommand(const QString& caption, const QString& text, bool rename) {
     TFormRename dialog(this);
     dialog.setWindowTitle(caption);
     dialog.EditProjName->setText(text);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.EditProjName->text().trimmed();
+    const QString newName = dialog.EditProjName->text().trimmed();
+    const std::string name = ss(selectedProjectName()), fileName = ss(TabBackup->EditFilename->text());
+    ProjectOperations operations(m_data);
+    try {
+        const auto outcome = rename ? operations.rename(name, ss(newName), currentProject(), fileName)
+                                    : operations.copy(name, ss(newName), currentProject(), fileName);
+        if (outcome == ProjectOperations::Outcome::SameProject)
+            return std::nullopt;
+    } catch (const ProjectRefused& refused) {
+        m_prompts.showMessage(refused.what(), MessageKind::Error);
+        return std::nullopt;
+    }
+    return newName;
 }
 
-// Rename and Copy validate everything before they write, so a refusal leaves every file as it
-// was; the project is then loaded again from the file, as its new section reads.
+// After Rename and Copy: the project at `position` is loaded again from the file, as its new
+// section reads.
+void TFormMain::showNamedProject(int position) {
+    comboProject->setCurrentIndex(position);
+    RebuildBackupMenu();
+    comboProjectChange();
+    emit projectSaved();
+}
+
 void TFormMain::SpRenameClick() {
     const QString name = selectedProjectName();
     if (name.isEmpty() || isEditing() || runUnderWay())
         return;
     guarded([&] {
         const int position = comboProject->currentIndex();
-        const std::optional<QString> newName = askProjectName(tr("Rename Project"), name);
-        if (!newName)
-            return;
-        try {
-            if (ProjectOperations(m_data).rename(ss(name), ss(*newName), currentProject(),
-                                                 ss(TabBackup->EditFilename->text())) ==
-                ProjectOperations::Outcome::SameProject)
-                return;
-        } catch (const ProjectRefused& refused) {
-            m_prompts.showMessage(refused.what(), MessageKind::Error);
-            return;
+        if (const std::optional<QString> newName = nameCommand(tr("Rename Project"), name, true)) {
+            comboProject->setItemText(position, *newName); // its place until the list is next read
+            showNamedProject(position);
         }
-        comboProject->setItemText(position, *newName);
-        comboProject->setCurrentIndex(position);
-        RebuildBackupMenu();
-        comboProjectChange();
-        emit projectSaved();
     });
 }
 
@@ -151,26 +159,14 @@ void TFormMain::spCopyClick() {
     if (name.isEmpty() || isEditing() || runUnderWay())
         return;
     guarded([&] {
-        const std::optional<QString> newName = askProjectName(tr("Copy Project"), tr("Copy of ") + name);
+        const std::optional<QString> newName = nameCommand(tr("Copy Project"), tr("Copy of ") + name, false);
         if (!newName)
             return;
-        try {
-            if (ProjectOperations(m_data).copy(ss(name), ss(*newName), currentProject(),
-                                               ss(TabBackup->EditFilename->text())) ==
-                ProjectOperations::Outcome::SameProject)
-                return;
-        } catch (const ProjectRefused& refused) {
-            m_prompts.showMessage(refused.what(), MessageKind::Error);
-            return;
-        }
         int position = 0;
         while (position < comboProject->count() && projectNameLess(ss(comboProject->itemText(position)), ss(*newName)))
             ++position;
         comboProject->insertItem(position, *newName);
-        comboProject->setCurrentIndex(position);
-        RebuildBackupMenu();
-        comboProjectChange();
-        emit projectSaved();
+        showNamedProject(position);
     });
 }
 
