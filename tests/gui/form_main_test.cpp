@@ -62,7 +62,8 @@ private slots:
         Window w(nullptr);
         QCOMPARE(w.form->windowTitle(), QStringLiteral("Quorvel ZIP Backup  V1.15"));
         QCOMPARE(w.form->comboProject->count(), 0);
-        QVERIFY(w.form->SpEdit->isEnabled());
+        QVERIFY(!w.form->SpEdit->isEnabled()); // nothing to edit: Add Project is the way on
+        QVERIFY(w.form->SpNew->isEnabled());
         QVERIFY(!w.form->SpSave->isEnabled());
         QVERIFY(!w.page().GroupDes->isEnabled());
         QVERIFY(w.page().RadioUserNumber->isChecked());

@@ -3,14 +3,16 @@
 #include "cli/commands/delete_command.h"
 #include "cli/commands/extract_command.h"
 #include "cli/commands/list_command.h"
-#include "cli/commands/test_command.h"
-#include "cli/commands/zip_command.h"
-#include "cli/commands/projects_command.h"
-#include "cli/commands/show_command.h"
-#include "cli/commands/run_command.h"
 #include "cli/commands/log_command.h"
+#include "cli/commands/project_manage_command.h"
+#include "cli/commands/projects_command.h"
 #include "cli/commands/restore_command.h"
+#include "cli/commands/run_command.h"
 #include "cli/commands/schedule_command.h"
+#include "cli/commands/show_command.h"
+#include "cli/commands/test_command.h"
+#include "cli/commands/wildcards_command.h"
+#include "cli/commands/zip_command.h"
 
 namespace quorvel::cli {
 
@@ -23,6 +25,8 @@ std::vector<std::unique_ptr<CliCommand>> allCommands() {
     commands.push_back(std::make_unique<ExtractCommand>());
     commands.push_back(std::make_unique<ProjectsCommand>());
     commands.push_back(std::make_unique<ShowCommand>());
+    commands.push_back(std::make_unique<ProjectCommand>());
+    commands.push_back(std::make_unique<WildcardsCommand>());
     commands.push_back(std::make_unique<RunCommand>());
     commands.push_back(std::make_unique<LogCommand>());
     commands.push_back(std::make_unique<RestoreCommand>());

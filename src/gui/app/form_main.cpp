@@ -100,6 +100,7 @@ void TFormMain::connectCommands() {
             close();
         emit runFinished();
     });
+    connectProjectCommands();
     m_runLog->onChanged = [this] { m_task->postToWindow([this] { guarded([this] { m_log->LoadLog(); }); }); };
 }
 
@@ -152,6 +153,7 @@ void TFormMain::applyCommandStates() {
     TabBackup->setGroupsEnabled(!m_browse);
     PageControl1->setEnabled(!m_busy);
     TrayIcon1->setBackupItemsEnabled(!m_busy);
+    updateProjectCommands();
 }
 
 void TFormMain::ShowProgressStrip(bool show) {
@@ -307,6 +309,10 @@ void TFormMain::closeEvent(QCloseEvent* event) {
         return;
     }
     m_closing = Closing::No;
+    if (!confirmLeaveEdit()) {
+        event->ignore();
+        return;
+    }
     guarded([this] { FormClose(); });
     TrayIcon1->TrayIcon1->hide();
     event->accept();

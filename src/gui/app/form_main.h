@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -119,6 +120,14 @@ public:
     // The project as the Backup page shows it now, with the loaded restore options.
     BackupProject currentProject() const;
 
+    // Project commands (form_main_projects.cpp).
+    // Before anything leaves edit mode (closing, another project, Create Backup): unsaved
+    // changes are saved or dropped as the user says. False when the window stays in edit mode.
+    bool confirmLeaveEdit();
+    // Selects and loads a project by name (case ignored), asking about unsaved changes first;
+    // for the tray's project items. False when nothing was selected.
+    bool selectProject(const QString& name);
+
 public slots:
     void comboProjectChange();
     // Create Backup: the backup run of the selected project, with the question before it when
@@ -135,6 +144,10 @@ public slots:
     void menuAboutClick();
     void SpSelectDirectoryClick();
     void RefreshSchedulingIndicators();
+    void SpNewClick();
+    void SpRenameClick();
+    void spCopyClick();
+    void SpDeleteClick();
 
 signals:
     // After a project was loaded into the controls (also after Cancel); the Restore page
@@ -150,6 +163,9 @@ signals:
     void busyChanged(bool busy);
     // A backup, restore or archive change has ended and its outcome has been shown.
     void runFinished();
+    // A project was added, copied, renamed or deleted: the project list is the selector's now.
+    // The tray's "Backup Project" submenu has been rebuilt; the schedule list should be.
+    void projectListChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -167,6 +183,12 @@ private:
     void guarded(const std::function<void()>& command);
     void FormClose();
     void showBackupResult(const BackupProject& project, const std::string& fileNameField);
+    void connectProjectCommands();
+    void updateProjectCommands();
+    void RebuildBackupMenu();
+    void reloadProjectList(const QString& select);
+    std::optional<QString> nameCommand(const QString& caption, const QString& text, bool rename);
+    void showNamedProject(int position);
 
     DataFiles m_data;
     UserPrompts& m_prompts;

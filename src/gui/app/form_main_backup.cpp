@@ -17,7 +17,7 @@ void TFormMain::SpStartClick() {
 }
 
 bool TFormMain::startBackup(const AppSettings& settings) {
-    if (comboProject->count() == 0 || m_task->isRunning())
+    if (comboProject->count() == 0 || m_task->isRunning() || !confirmLeaveEdit())
         return false;
     struct Run {
         BackupControls controls;

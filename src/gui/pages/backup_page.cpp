@@ -2,18 +2,21 @@
 
 #include "core/project/backup_project.h"
 #include "core/util/clock.h"
+#include "gui/pages/backup_page_lists.h"
 #include "gui/widgets/named.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -32,14 +35,6 @@ QSpinBox* spin(const char* name, int low, int high, int value) {
     box->setValue(value);
     box->setMinimumWidth(70);
     return box;
-}
-
-QToolButton* toolButton(const char* name, QStyle::StandardPixmap icon, const QString& hint, QWidget* owner) {
-    auto* button = named<QToolButton>(name);
-    button->setIcon(owner->style()->standardIcon(icon));
-    button->setToolTip(hint);
-    button->setAutoRaise(true);
-    return button;
 }
 
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
@@ -62,9 +57,12 @@ BackupPage::BackupPage(const Clock& clock, QWidget* parent) : QWidget(parent), m
     right->addWidget(buildOptions());
     right->addWidget(buildSchedule());
     right->addStretch(1);
-    auto* columns = new QHBoxLayout(this);
+    auto* columns = new QHBoxLayout;
     columns->addLayout(left, 3);
     columns->addLayout(right, 2);
+    auto* page = new QVBoxLayout(this);
+    page->addWidget(buildNoProjectPrompt());
+    page->addLayout(columns, 1);
     connectRules();
     applySuffixRule();
     applyPasswordRule();
@@ -90,7 +88,8 @@ QWidget* BackupPage::buildDestination() {
     LabelIncrease = named<QLabel>("LabelIncrease", tr("Increment:"));
     SpinIncrease = spin("SpinIncrease", MinNumber, MaxIncrease, 1);
     EditFilename = named<QLineEdit>("EditFilename");
-    SpSelectDirectory = toolButton("SpSelectDirectory", QStyle::SP_DirOpenIcon, tr("Select directory to save"), this);
+    SpSelectDirectory =
+        listToolButton("SpSelectDirectory", QStyle::SP_DirOpenIcon, tr("Select directory to save"), this);
 
     auto* form = new QGridLayout(GroupDes);
     form->addWidget(new QLabel(tr("Filename prefix:")), 0, 0);
@@ -104,47 +103,22 @@ QWidget* BackupPage::buildDestination() {
     return GroupDes;
 }
 
-QWidget* BackupPage::buildItemList(QListWidget*& list, const QString& title, QToolButton* buttons[6],
-                                   const char* names[6]) {
-    static const QStyle::StandardPixmap icons[6] = {QStyle::SP_FileIcon,  QStyle::SP_FileDialogContentsView,
-                                                    QStyle::SP_TrashIcon, QStyle::SP_DialogResetButton,
-                                                    QStyle::SP_ArrowUp,   QStyle::SP_ArrowDown};
-    static const char* hints[6] = {"Select files by filename", "Select files by wildcard", "Delete a item",
-                                   "Delete all items",         "Up a item",                "Down a item"};
-    auto* box = new QWidget;
-    auto* layout = new QGridLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(title), 0, 0, 1, 2);
-    list = new QListWidget;
-    list->setMinimumHeight(90);
-    layout->addWidget(list, 1, 0);
-    auto* column = new QVBoxLayout;
-    column->setSpacing(0);
-    for (int i = 0; i < 6; ++i) {
-        buttons[i] = toolButton(names[i], icons[i], tr(hints[i]), this);
-        column->addWidget(buttons[i]);
-    }
-    column->addStretch(1);
-    layout->addLayout(column, 1, 1);
-    return box;
-}
-
 QWidget* BackupPage::buildSource() {
     GroupSource = named<QGroupBox>("GroupSource", tr("Source"));
-    QToolButton* include[6];
-    QToolButton* exclude[6];
-    static const char* includeNames[6] = {"Button2", "Button1", "Button4", "SpeedButton1", "SpeedButton3",
-                                          "SpeedButton4"};
-    static const char* excludeNames[6] = {"Button3", "Button6", "Button5", "SpeedButton2", "SpeedButton6",
-                                          "SpeedButton5"};
-    QWidget* includeBox = buildItemList(ListboxBackup, tr("Files to back up:"), include, includeNames);
-    QWidget* excludeBox = buildItemList(ListBoxNobackup, tr("Files to leave out:"), exclude, excludeNames);
+    static const char* const includeNames[6] = {"Button2",      "Button1",      "Button4",
+                                                "SpeedButton1", "SpeedButton3", "SpeedButton4"};
+    static const char* const excludeNames[6] = {"Button3",      "Button6",      "Button5",
+                                                "SpeedButton2", "SpeedButton6", "SpeedButton5"};
+    const ItemListBox include = buildItemListBox(tr("Files to back up:"), includeNames, this);
+    const ItemListBox exclude = buildItemListBox(tr("Files to leave out:"), excludeNames, this);
+    ListboxBackup = include.list;
+    ListBoxNobackup = exclude.list;
     ListboxBackup->setObjectName(QStringLiteral("ListboxBackup"));
     ListBoxNobackup->setObjectName(QStringLiteral("ListBoxNobackup"));
-    Button2 = include[0], Button1 = include[1], Button4 = include[2];
-    SpeedButton1 = include[3], SpeedButton3 = include[4], SpeedButton4 = include[5];
-    Button3 = exclude[0], Button6 = exclude[1], Button5 = exclude[2];
-    SpeedButton2 = exclude[3], SpeedButton6 = exclude[4], SpeedButton5 = exclude[5];
+    Button2 = include.buttons[0], Button1 = include.buttons[1], Button4 = include.buttons[2];
+    SpeedButton1 = include.buttons[3], SpeedButton3 = include.buttons[4], SpeedButton4 = include.buttons[5];
+    Button3 = exclude.buttons[0], Button6 = exclude.buttons[1], Button5 = exclude.buttons[2];
+    SpeedButton2 = exclude.buttons[3], SpeedButton6 = exclude.buttons[4], SpeedButton5 = exclude.buttons[5];
 
     radioyes = named<QCheckBox>(
         "radioyes", tr("Include Subdirectories ( if checked, it will also look for the files in subfolders )"));
@@ -161,8 +135,8 @@ QWidget* BackupPage::buildSource() {
     CheckBoxToday = named<QCheckBox>("CheckBoxToday", tr("Use last backup date"));
 
     auto* layout = new QVBoxLayout(GroupSource);
-    layout->addWidget(includeBox, 3);
-    layout->addWidget(excludeBox, 2);
+    layout->addWidget(include.box, 3);
+    layout->addWidget(exclude.box, 2);
     layout->addWidget(radioyes);
     layout->addLayout(row({CheckBoxAddNewer, DateTimePickerToday, DateTimePickerTime, CheckBoxToday}));
     return GroupSource;
@@ -241,9 +215,35 @@ QWidget* BackupPage::buildSchedule() {
     return GroupSche;
 }
 
+// Shown while there is no project: a new user is led to the one command that helps.
+QWidget* BackupPage::buildNoProjectPrompt() {
+    PanelNoProject = named<QFrame>("PanelNoProject");
+    PanelNoProject->setFrameShape(QFrame::StyledPanel);
+    PanelNoProject->setAutoFillBackground(true);
+    QPalette palette = PanelNoProject->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::ToolTipBase));
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::ToolTipText));
+    PanelNoProject->setPalette(palette);
+    auto* text = new QLabel(tr("There is no backup project yet. A project says which files to back up, where "
+                               "the archive goes and how often. Add Project creates one step by step."));
+    text->setWordWrap(true);
+    ButtonAddFirst = named<QPushButton>("ButtonAddFirst", tr("Add Project..."));
+    auto* layout = new QHBoxLayout(PanelNoProject);
+    layout->addWidget(text, 1);
+    layout->addWidget(ButtonAddFirst);
+    PanelNoProject->hide();
+    return PanelNoProject;
+}
+
+void BackupPage::showNoProjectPrompt(bool show) {
+    PanelNoProject->setVisible(show);
+}
+
 void BackupPage::setGroupsEnabled(bool enabled) {
     for (QGroupBox* group : {GroupSource, GroupDes, GroupOption, GroupSche})
         group->setEnabled(enabled);
+    if (enabled)
+        m_editStart = settingsText();
 }
 
 } // namespace quorvel::gui

@@ -2,11 +2,14 @@
 
 #include <QWidget>
 #include <optional>
+#include <string>
 
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QFrame;
+class QPushButton;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -93,6 +96,11 @@ public:
     QLabel* Label13;
     QRadioButton* radioNone;
 
+    // The prompt shown while there is no project, with its "Add Project..." button.
+    QFrame* PanelNoProject;
+    QPushButton* ButtonAddFirst;
+    void showNoProjectPrompt(bool show);
+
     // Copies a loaded project into the controls and applies the dependent-control rules.
     void loadProject(const BackupProject& project);
     // The project as the controls show it. The restore options are not on this page and keep
@@ -107,8 +115,11 @@ public:
     // Empties what Delete Project leaves empty when no project remains.
     void clearProject();
 
-    // The four groups: enabled in edit mode only.
+    // The four groups: enabled in edit mode only. Enabling them notes the settings as they are,
+    // for hasUnsavedChanges().
     void setGroupsEnabled(bool enabled);
+    // Whether a save would now write anything other than what the page showed when editing began.
+    bool hasUnsavedChanges() const;
 
     QString savePath() const { return m_savePath; }
     void setSavePath(const QString& path);
@@ -128,7 +139,8 @@ private:
     QWidget* buildSource();
     QWidget* buildOptions();
     QWidget* buildSchedule();
-    QWidget* buildItemList(QListWidget*& list, const QString& title, QToolButton* buttons[6], const char* names[6]);
+    QWidget* buildNoProjectPrompt();
+    std::string settingsText() const;
     void connectRules();
     std::optional<SuffixMode> checkedSuffix() const;
     void showNumberAndFilter(const BackupProject& project);
@@ -137,6 +149,7 @@ private:
     QString m_savePath;
     bool m_appendZero = false;
     int m_width = 2;
+    std::string m_editStart;
 };
 
 } // namespace quorvel::gui

@@ -2,8 +2,10 @@
 
 #include "core/project/backup_file_name.h"
 #include "core/project/project_names.h"
+#include "core/project/project_store.h"
 #include "core/util/clock.h"
 #include "core/util/strings.h"
+#include "gui/pages/backup_page_lists.h"
 #include "gui/widgets/qt_text.h"
 
 #include <QCheckBox>
@@ -26,13 +28,6 @@ void setItems(QListWidget* list, const std::vector<std::string>& items) {
     list->clear();
     for (const auto& item : items)
         list->addItem(qs(item));
-}
-
-std::vector<std::string> itemsOf(const QListWidget* list) {
-    std::vector<std::string> items;
-    for (int i = 0; i < list->count(); ++i)
-        items.push_back(ss(list->item(i)->text()));
-    return items;
 }
 
 } // namespace
@@ -123,8 +118,8 @@ BackupProject BackupPage::toProject(const QString& name) const {
     p.increaseValue = SpinIncrease->value();
     p.nextNumber = SpinValue->value();
     p.savePath = ss(m_savePath);
-    p.backupItems = itemsOf(ListboxBackup);
-    p.excludeItems = itemsOf(ListBoxNobackup);
+    p.backupItems = listItems(ListboxBackup);
+    p.excludeItems = listItems(ListBoxNobackup);
     p.includeSubfolders = radioyes->isChecked();
     p.usePassword = CheckBoxPassword->isChecked();
     p.password = ss(EditPassword->text());
@@ -166,6 +161,18 @@ void BackupPage::applySaved(const BackupProject& saved) {
         Editcomment->clear();
 }
 
+// The settings as Save Project would write them, under a fixed name: two texts differ exactly
+// when a save would change the project.
+std::string BackupPage::settingsText() const {
+    IniDocument doc;
+    ProjectStore::writeProject(doc, toProject(QStringLiteral("p")), ss(EditFilename->text()));
+    return doc.serialize();
+}
+
+bool BackupPage::hasUnsavedChanges() const {
+    return settingsText() != m_editStart;
+}
+
 void BackupPage::showRunResult(const BackupProject& project, const QString& fileName) {
     showNumberAndFilter(project);
     EditFilename->setText(fileName);
@@ -195,9 +202,9 @@ void BackupPage::setNumberFill(bool appendZero, int width) {
 }
 
 void BackupPage::UpdateFileNamePreview() {
-    EditFilename->setText(qs(composeBackupFileName(ss(m_savePath), ss(EditPrefix->text()),
-                                                   checkedSuffix().value_or(SuffixMode::Number), SpinValue->value(),
-                                                   m_appendZero, m_width, m_clock.now())));
+    EditFilename->setText(
+        qs(composeBackupFileName(ss(m_savePath), ss(EditPrefix->text()), checkedSuffix().value_or(SuffixMode::Number),
+                                 SpinValue->value(), m_appendZero, m_width, m_clock.now())));
 }
 
 void BackupPage::applyPasswordRule() {
