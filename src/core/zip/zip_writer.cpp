@@ -73,6 +73,17 @@ std::unique_ptr<ZipOutput> TZipWriter::openOutput(const std::string& path) {
     return openFileOutput(path);
 }
 
+std::size_t TZipWriter::readSourceBlock(int fd, std::uint64_t offset, unsigned char* buffer, std::size_t size,
+                                        const std::string& path) {
+    while (true) {
+        ssize_t n = ::pread(fd, buffer, size, static_cast<off_t>(offset));
+        if (n >= 0)
+            return static_cast<std::size_t>(n);
+        if (errno != EINTR && errno != EAGAIN)
+            throw IoError(systemError("Cannot read", path, errno));
+    }
+}
+
 std::string TZipWriter::storedNameOf(const std::string& original) const {
     bool folderEntry = !original.empty() && original.back() == '/';
     std::string path = std::filesystem::path(original).lexically_normal().string();
