@@ -86,7 +86,12 @@ std::size_t TZipWriter::readSourceBlock(int fd, std::uint64_t offset, unsigned c
 
 std::string TZipWriter::storedNameOf(const std::string& original) const {
     bool folderEntry = !original.empty() && original.back() == '/';
-    std::string path = std::filesystem::path(original).lexically_normal().string();
+    std::filesystem::path normal = std::filesystem::path(original).lexically_normal();
+    // A name stored with ".." would climb out of the folder it is restored into, so restore refuses
+    // it: a path that leaves the current folder is stored as the place it names.
+    if (normal.is_relative() && !normal.empty() && *normal.begin() == "..")
+        normal = std::filesystem::absolute(normal).lexically_normal();
+    std::string path = normal.string();
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     std::size_t slash = path.rfind('/');
