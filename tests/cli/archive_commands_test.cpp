@@ -1,5 +1,6 @@
 #include "cli_run.h"
 
+#include "core/zip/zip_test_helpers.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -50,8 +51,7 @@ TEST_F(ArchiveCommands, ZipListTestExtract) {
     writeFile(dir / "x" / stored / "src/a.txt", "changed");
     EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("x"), "--password-file", path("pw")}), 0);
     EXPECT_EQ(readFile(dir / "x" / stored / "src/a.txt"), "changed");
-    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("x"), "-o", "always", "--password-file", path("pw"),
-                   "*.txt"}),
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("x"), "-o", "always", "--password-file", path("pw"), "*.txt"}),
               0);
     EXPECT_EQ(out, "1 entry extracted\n");
     EXPECT_EQ(readFile(dir / "x" / stored / "src/a.txt"), readFile(dir / "src/a.txt"));
@@ -94,4 +94,23 @@ TEST_F(ArchiveCommands, AMaskThatSelectsNothingFailsTheExtract) {
     EXPECT_EQ(readFile(dir / "x/here.txt"), "here");
     EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("y"), "*.doc"}), 1);
     EXPECT_EQ(out, "0 entries extracted\n");
+}
+
+// Two directory records for the same bytes (a zip bomb construction): listed, with a warning, but
+// never tested or extracted.
+TEST_F(ArchiveCommands, AnArchiveWithOverlappingEntriesIsListedButRefused) {
+    ArchiveBuilder b;
+    b.addDeflated("a.txt", compressibleText(5000, 1));
+    TZipHeaderInfo alias = b.last();
+    alias.fileName = "b.txt";
+    writeFile(dir / "bomb.zip", b.addRecordOnly(alias).build());
+    EXPECT_EQ(cli({"list", path("bomb.zip")}), 1);
+    EXPECT_NE(out.find("a.txt\t"), std::string::npos);
+    EXPECT_NE(out.find("b.txt\t"), std::string::npos);
+    EXPECT_NE(err.find("overlap, as in a zip bomb"), std::string::npos) << err;
+    EXPECT_EQ(cli({"test", path("bomb.zip")}), 1);
+    EXPECT_NE(err.find("overlap, as in a zip bomb"), std::string::npos) << err;
+    EXPECT_EQ(cli({"extract", path("bomb.zip"), "-d", path("x")}), 1);
+    EXPECT_NE(err.find("is refused"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir / "x/a.txt"));
 }

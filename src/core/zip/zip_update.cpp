@@ -66,6 +66,7 @@ void TZipWriter::loadExisting(const std::optional<std::string>& newComment) {
     ReadZip();
     if (!m_loaded)
         throw EIncompleteZip(); // without a directory the file is not ours to replace
+    refuseOverlapping();        // its kept entries would be copied out of the shared bytes
     if (m_archiveMultiMode != mmNone)
         throw Error("Cannot change " + m_zipName + ": it is one disk of an archive that spans several disks");
     if (newComment)
