@@ -16,9 +16,13 @@ namespace quorvel {
 
 namespace {
 
-std::string reason() { return std::strerror(errno); }
+std::string reason() {
+    return std::strerror(errno);
+}
 
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string quoted(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
 
 std::filesystem::path folderOf(const std::filesystem::path& path) {
     return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
@@ -85,12 +89,7 @@ void AtomicReplacement::commit() {
 }
 
 void writeFileAtomically(const std::filesystem::path& target, std::string_view contents) {
-    AtomicReplacement file(target);
-    mode_t mode = 0600;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    ::fchmod(file.fd(), mode);
+    AtomicReplacement file(target); // private, as mkstemp creates it, even where the old file was not
     file.write(contents.data(), contents.size());
     file.commit();
 }

@@ -34,7 +34,8 @@ private:
 };
 
 // Replaces `target` with `contents` through an AtomicReplacement.
-// A new file gets mode 0600 (our data files hold passwords); an existing file keeps its mode.
+// The file gets mode 0600 (our data files hold passwords), also where an older one was readable
+// by others.
 // Throws IoError naming the path on failure; the old file is then untouched.
 void writeFileAtomically(const std::filesystem::path& target, std::string_view contents);
 

@@ -23,7 +23,8 @@ constexpr std::size_t OutputBufferSize = 1024 * 1024;
 } // namespace
 
 FileZipOutput::FileZipOutput(const std::string& path) : m_path(path), m_shown(path) {
-    m_fd = UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    // Archives hold copies of private files: only their owner may read them.
+    m_fd = UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
     if (!m_fd)
         throw IoError(systemError("Cannot create", path, errno));
     m_buffer.reserve(OutputBufferSize);

@@ -28,14 +28,17 @@ TEST(DataFolder, EnsureCreatesAPrivateFolder) {
     EXPECT_EQ(homeFolder().back(), '/');
 }
 
-TEST(AtomicFile, ReplacesContentAndKeepsTheModeOfAnExistingFile) {
+// Our data files hold passwords: one that an older version left readable by others is private
+// again after its next write.
+TEST(AtomicFile, ReplacesContentAndMakesTheFilePrivate) {
     TempDir dir;
     writeFile(dir / "f", "old");
-    fs::permissions(dir / "f", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::permissions(dir / "f", fs::perms(0644));
     writeFileAtomically(dir / "f", "new");
     EXPECT_EQ(readFile(dir / "f"), "new");
-    EXPECT_EQ(fs::status(dir / "f").permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(fs::status(dir / "f").permissions() & fs::perms::all, fs::perms(0600));
+    writeFileAtomically(dir / "g", "created");
+    EXPECT_EQ(fs::status(dir / "g").permissions() & fs::perms::all, fs::perms(0600));
     EXPECT_FALSE(readWholeFile(dir / "missing").has_value());
     EXPECT_EQ(readWholeFile(dir / "f"), "new");
 }
