@@ -1,7 +1,9 @@
 #include "core/platform/atomic_file.h"
 
+#include "core/platform/leftover_files.h"
 #include "core/util/errors.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -51,11 +53,24 @@ bool isSameFile(const struct stat& source, const std::filesystem::path& destinat
 
 } // namespace
 
+std::string replacedTargetOf(const std::string& name) {
+    constexpr std::size_t Tail = 7; // "." and the six characters mkstemp puts in place of "XXXXXX"
+    if (name.size() < Tail + 2 || name.front() != '.' || name[name.size() - Tail] != '.')
+        return {};
+    for (std::size_t i = name.size() - Tail + 1; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i])))
+            return {};
+    return name.substr(1, name.size() - Tail - 1);
+}
+
 AtomicReplacement::AtomicReplacement(std::filesystem::path target) : m_target(std::move(target)) {
-    m_tempPath = (folderOf(m_target) / ("." + m_target.filename().string() + ".XXXXXX")).string();
-    m_fd = ::mkstemp(m_tempPath.data());
+    const std::string name = m_target.filename().string();
+    removeLeftovers(folderOf(m_target), [&name](const std::string& entry) { return replacedTargetOf(entry) == name; });
+    m_tempPath = (folderOf(m_target) / ("." + name + ".XXXXXX")).string();
+    m_fd = ::mkostemp(m_tempPath.data(), O_CLOEXEC);
     if (m_fd < 0)
         throw IoError("Cannot write " + quoted(m_target) + ": " + reason());
+    takeWriterLock(m_fd); // a name just made is nobody else's: only where locks work does it count
 }
 
 AtomicReplacement::~AtomicReplacement() {
@@ -80,11 +95,11 @@ void AtomicReplacement::write(const char* data, std::size_t size) {
 void AtomicReplacement::commit() {
     if (::fsync(m_fd) != 0)
         throw IoError("Cannot write " + quoted(m_target) + ": " + reason());
-    if (::close(std::exchange(m_fd, -1)) != 0)
-        throw IoError("Cannot write " + quoted(m_target) + ": " + reason());
+    // Renamed while still open, so its lock keeps it from being taken for a leftover until then.
     if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
         throw IoError("Cannot replace " + quoted(m_target) + ": " + reason());
     m_committed = true;
+    ::close(std::exchange(m_fd, -1)); // the data is on the disk: nothing is left to fail
     syncFolder(folderOf(m_target));
 }
 

@@ -121,6 +121,11 @@ void TZipWriter::reportTotal(std::uint64_t done, std::uint64_t total) {
 }
 
 int TZipWriter::Zip() {
+    // A new archive stays open, and locked, until the completion handler has put it in its place.
+    struct ReleaseFinished {
+        std::unique_ptr<ZipOutput>& output;
+        ~ReleaseFinished() { output.reset(); }
+    } releaseFinished{m_finishedOutput};
     RunScope scope(*this);
     std::optional<std::string> newComment = pendingComment();
     std::string comment = m_endCentral.comment;
@@ -172,6 +177,7 @@ int TZipWriter::writeNewArchive(std::uint64_t& totalBytes) {
     int count = writeEntries(*out, job);
     writeDirectoryAndEnd(*out);
     out->finish();
+    m_finishedOutput = std::move(out);
     syncFolder(std::filesystem::absolute(m_zipName).parent_path());
     releaseWritten();
     ReadZip();

@@ -140,6 +140,7 @@ private:
     void rebuildArchive(const std::function<void(ZipOutput&, EntryCopier&)>& body,
                         const std::function<void(std::uint64_t copied)>& progress);
     void moveIntoPlace(const std::string& temporary);
+    void removeUpdateLeftovers(const std::string& temporaryFolder) const;
 
     // zip_span.cpp: archives in pieces
     int writeSpannedArchive(std::uint64_t& totalBytes);
@@ -155,6 +156,7 @@ private:
     std::unordered_set<std::string> m_freshenNames; // stored names of the archive (zaFreshen)
     bool m_freshenOnly = false;                     // zaFreshen: only files already in the archive count
     std::unique_ptr<FileZipOutput> m_stage;         // spanning: each entry is staged here first
+    std::unique_ptr<ZipOutput> m_finishedOutput;    // a new archive, held until Zip returns
     int m_lastTotalPercent = -1;
 };
 

@@ -5,8 +5,13 @@
 
 #include "zip_test_helpers.h"
 
+#include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -86,4 +91,107 @@ TEST_F(TemporaryFilesFixture, UpdateTemporariesArePrivateAndTheArchiveKeepsItsMo
     EXPECT_EQ(during[0].second, 0600u);
     EXPECT_EQ(modeOf(archive), 0640u);
     EXPECT_TRUE(fs::is_empty(temp));
+}
+
+namespace {
+
+constexpr std::time_t LongAgo = 1600000000;
+
+// A leftover of a killed writer: a partial archive nobody has touched for long.
+void leaveBehind(const fs::path& path, const std::string& contents = "PK\x03\x04 partial archive") {
+    writeFile(path, contents);
+    setModificationTime(path, LongAgo);
+}
+
+// Holds the writer's lock on a file, as a live writer does.
+struct LiveWriter {
+    UniqueFd fd;
+    explicit LiveWriter(const fs::path& path) : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        EXPECT_EQ(::flock(fd.get(), LOCK_EX | LOCK_NB), 0);
+    }
+};
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(folder))
+        names.push_back(item.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+// A backup run clears its folder of the pending archives and hidden copies that killed runs,
+// adds and deletes left behind; never of a file that a live writer holds, that changed a moment
+// ago, or that is not an archive of ours.
+TEST_F(TemporaryFilesFixture, ARunRemovesTheLeftoversOfKilledWritersOnly) {
+    leaveBehind(out / ".Docs3.zip.k1ll3d00.part");
+    leaveBehind(out / ".Docs2.zip.x7Qa9Z");                    // hidden copy of a killed update
+    leaveBehind(out / ".Docs4.zip.b3ing0wr.part");             // still being written
+    writeFile(out / ".Docs5.zip.ju5tn0w0.part", "PK\x03\x04"); // created a moment ago
+    leaveBehind(out / ".notes.txt.abcdefgh.part", "my notes"); // not an archive
+    leaveBehind(out / ".report.docx.x7Qa9Z");                  // another program's copy of a document
+    leaveBehind(out / "Docs1.zip");
+    LiveWriter live(out / ".Docs4.zip.b3ing0wr.part");
+    PendingArchive pending((out / "Docs6.zip").string(), PendingArchive::Hidden);
+    EXPECT_EQ(namesIn(out), (std::vector<std::string>{".Docs4.zip.b3ing0wr.part", ".Docs5.zip.ju5tn0w0.part",
+                                                      ".notes.txt.abcdefgh.part", ".report.docx.x7Qa9Z", "Docs1.zip"}));
+}
+
+// An update clears the temporary folder of its kind's leftovers and the archive's folder of the
+// hidden copies of that archive.
+TEST_F(TemporaryFilesFixture, AnUpdateRemovesLeftoversOfKilledUpdates) {
+    const std::string archive = (out / "a.zip").string();
+    TZipWriter writer;
+    writer.setZipName(archive);
+    writer.FilesList = {(src / "a.txt").string()};
+    ASSERT_EQ(writer.Zip(), 1);
+    leaveBehind(temp / "XQZa1B2c3");
+    leaveBehind(temp / "XQZl1v3W8");
+    leaveBehind(temp / "XQZn0tzip", "someone else's");
+    leaveBehind(out / ".a.zip.Qw3rty");
+    LiveWriter live(temp / "XQZl1v3W8");
+    writer.TempPath = temp.string();
+    writer.FilesList = {(src / "b.txt").string()};
+    ASSERT_EQ(writer.Zip(), 1);
+    EXPECT_EQ(namesIn(temp), (std::vector<std::string>{"XQZl1v3W8", "XQZn0tzip"}));
+    EXPECT_EQ(namesIn(out), std::vector<std::string>{"a.zip"});
+}
+
+// A real writer in another process: its pending archive is kept while it writes, also when it
+// has not changed for long, and removed once the process is killed.
+TEST_F(TemporaryFilesFixture, AWriterHoldsItsLockUntilItIsKilled) {
+    int ready[2], never[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(never), 0);
+    const std::string pendingPath = (out / ".Docs1.zip.w0rk1ng0.part").string();
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TZipWriter writer;
+        writer.setZipName(pendingPath);
+        writer.OnStartZip = [&](const std::string&, TZipHeaderInfo&, bool&) {
+            char c = 'r';
+            (void)!::write(ready[1], &c, 1);
+            (void)!::read(never[0], &c, 1); // waits to be killed
+        };
+        writer.FilesList = {(src / "a.txt").string(), (src / "b.txt").string()};
+        writer.Zip();
+        ::_exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    setModificationTime(pendingPath, LongAgo);
+    {
+        PendingArchive another((out / "Docs2.zip").string(), PendingArchive::Hidden);
+        EXPECT_TRUE(fs::exists(pendingPath));
+    }
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    for (int fd : {ready[0], ready[1], never[0], never[1]})
+        ::close(fd);
+    EXPECT_TRUE(fs::exists(pendingPath));
+    PendingArchive next((out / "Docs2.zip").string(), PendingArchive::Hidden);
+    EXPECT_FALSE(fs::exists(pendingPath));
 }
