@@ -114,3 +114,22 @@ TEST_F(ArchiveCommands, AnArchiveWithOverlappingEntriesIsListedButRefused) {
     EXPECT_NE(err.find("is refused"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(dir / "x/a.txt"));
 }
+
+// Without paths, equal names from different folders meet in one file: the first stays, the
+// others are reported and fail the command; a folder named on the command line is no missing name.
+TEST_F(ArchiveCommands, FlatExtractionReportsEqualNamesAndTakesFoldersAsFound) {
+    writeFile(dir / "src/one/x.txt", "one");
+    writeFile(dir / "src/two/x.txt", "two");
+    ASSERT_EQ(cli({"zip", path("a.zip"), "-p", path("src/one/"), path("src/one/x.txt"), path("src/two/x.txt")}), 0)
+        << err;
+    const std::string stored = dir.path().relative_path().string();
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("flat"), "--no-paths", "-o", "always"}), 1);
+    EXPECT_EQ(out, "1 entry extracted\n");
+    EXPECT_NE(err.find("was written from another entry of the same name"), std::string::npos) << err;
+    EXPECT_EQ(readFile(dir / "flat/x.txt"), "one");
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("flat2"), "--no-paths", stored + "/src/one/",
+                   stored + "/src/one/x.txt"}),
+              0)
+        << err;
+    EXPECT_EQ(err, "");
+}

@@ -56,6 +56,9 @@ public:
 class ECantWriteUCF : public Error {
 public:
     ECantWriteUCF() : Error("Cant write uncompressed file") {}
+    // Names the file and the system's reason (a full disk, a quota, a failing device).
+    ECantWriteUCF(const std::string& path, const std::string& reason)
+        : Error("Cant write uncompressed file " + path + ": " + reason) {}
 };
 
 // An indexed property was read with an index outside 0..Count-1.
