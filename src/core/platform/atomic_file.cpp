@@ -1,6 +1,7 @@
 #include "core/platform/atomic_file.h"
 
 #include "core/platform/leftover_files.h"
+#include "core/platform/unique_fd.h"
 #include "core/util/errors.h"
 
 #include <cctype>
@@ -29,21 +30,6 @@ std::string quoted(const std::filesystem::path& path) {
 std::filesystem::path folderOf(const std::filesystem::path& path) {
     return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 bool isSameFile(const struct stat& source, const std::filesystem::path& destination) {
     struct stat target {};
@@ -110,7 +96,7 @@ void writeFileAtomically(const std::filesystem::path& target, std::string_view c
 }
 
 void copyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& destination) {
-    Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    UniqueFd from(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat info {};
     if (from.get() < 0 || ::fstat(from.get(), &info) != 0)
         throw IoError("Cannot read " + quoted(source) + ": " + reason());

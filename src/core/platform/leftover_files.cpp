@@ -1,5 +1,7 @@
 #include "core/platform/leftover_files.h"
 
+#include "core/platform/unique_fd.h"
+
 #include <cerrno>
 #include <ctime>
 #include <dirent.h>
@@ -17,21 +19,6 @@ namespace {
 // How long a leftover must have been left alone before it is taken for abandoned.
 constexpr std::time_t QuietSeconds = 60;
 
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 bool beginsWith(int fd, std::string_view magic) {
     std::string head(magic.size(), '\0');
     ssize_t n = ::pread(fd, head.data(), head.size(), 0);
@@ -40,7 +27,7 @@ bool beginsWith(int fd, std::string_view magic) {
 
 // Removes one leftover while holding its lock, so that no writer can take it up meanwhile.
 bool removeIfAbandoned(int folder, const std::string& name, std::string_view magic, std::time_t now) {
-    Fd file(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    UniqueFd file(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
         return false;

@@ -62,12 +62,8 @@ TEST(AtomicFile, TheNextWriteRemovesWhatKilledWritesLeft) {
     ASSERT_EQ(::flock(live, LOCK_EX | LOCK_NB), 0);
     writeFileAtomically(dir / "project.ini", "[Common]\n");
     ::close(live);
-    std::vector<std::string> names;
-    for (const auto& item : fs::directory_iterator(dir.path()))
-        names.push_back(item.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{".log.txt.AbC123", ".project.ini.L1veW8", ".project.ini.Young1",
-                                               "project.ini"}));
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{".log.txt.AbC123", ".project.ini.L1veW8",
+                                                             ".project.ini.Young1", "project.ini"}));
 }
 
 TEST(DiskInfo, AskingAboutAPathNotYetCreatedUsesItsNearestFolder) {

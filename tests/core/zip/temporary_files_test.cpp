@@ -111,14 +111,6 @@ struct LiveWriter {
     }
 };
 
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& item : fs::directory_iterator(folder))
-        names.push_back(item.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace
 
 // A backup run clears its folder of the pending archives and hidden copies that killed runs,
