@@ -31,11 +31,8 @@ FileZipOutput::FileZipOutput(const std::string& path) : m_path(path), m_shown(pa
     if (!m_fd)
         throw IoError(systemError("Cannot create", path, errno));
     // Locked before it is emptied: a file that another writer is at work on is left to it.
-    if (takeWriterLock(m_fd.get()) == WriterLock::HeldByOther) {
-        m_fd.reset();
-        m_done = true; // not ours to delete
+    if (takeWriterLock(m_fd.get()) == WriterLock::HeldByOther)
         throw IoError("Cannot create " + path + ": another program is writing it");
-    }
     if (::ftruncate(m_fd.get(), 0) != 0)
         throwWriteError(path, errno);
     m_buffer.reserve(OutputBufferSize);

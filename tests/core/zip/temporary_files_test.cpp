@@ -8,6 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -150,6 +151,20 @@ TEST_F(TemporaryFilesFixture, AnUpdateRemovesLeftoversOfKilledUpdates) {
     EXPECT_EQ(namesIn(out), std::vector<std::string>{"a.zip"});
 }
 
+// A file that another writer holds is neither emptied nor written.
+TEST_F(TemporaryFilesFixture, AFileBeingWrittenIsLeftToItsWriter) {
+    leaveBehind(out / "busy.zip");
+    LiveWriter live(out / "busy.zip");
+    try {
+        FileZipOutput second((out / "busy.zip").string());
+        ADD_FAILURE() << "opened";
+    } catch (const IoError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot create " + (out / "busy.zip").string() + ": another program is writing it");
+    }
+    EXPECT_EQ(readFile(out / "busy.zip"), "PK\x03\x04 partial archive");
+}
+
 // A real writer in another process: its pending archive is kept while it writes, also when it
 // has not changed for long, and removed once the process is killed.
 TEST_F(TemporaryFilesFixture, AWriterHoldsItsLockUntilItIsKilled) {
@@ -160,6 +175,7 @@ TEST_F(TemporaryFilesFixture, AWriterHoldsItsLockUntilItIsKilled) {
     pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        ::close(ready[0]);
         TZipWriter writer;
         writer.setZipName(pendingPath);
         writer.OnStartZip = [&](const std::string&, TZipHeaderInfo&, bool&) {
@@ -171,18 +187,28 @@ TEST_F(TemporaryFilesFixture, AWriterHoldsItsLockUntilItIsKilled) {
         writer.Zip();
         ::_exit(0);
     }
+    // Killed however the test ends; a child that died early ends the wait for it with EOF.
+    struct Killed {
+        pid_t pid;
+        ~Killed() {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    };
+    std::optional<Killed> writerProcess(std::in_place, child);
+    ::close(ready[1]);
+    ::close(never[0]);
     char c = 0;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    const bool started = ::read(ready[0], &c, 1) == 1;
+    ::close(ready[0]);
+    ASSERT_TRUE(started);
     setModificationTime(pendingPath, LongAgo);
     {
         PendingArchive another((out / "Docs2.zip").string(), PendingArchive::Hidden);
         EXPECT_TRUE(fs::exists(pendingPath));
     }
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    for (int fd : {ready[0], ready[1], never[0], never[1]})
-        ::close(fd);
+    writerProcess.reset();
+    ::close(never[1]);
     EXPECT_TRUE(fs::exists(pendingPath));
     PendingArchive next((out / "Docs2.zip").string(), PendingArchive::Hidden);
     EXPECT_FALSE(fs::exists(pendingPath));
