@@ -1,5 +1,6 @@
 #include "cli_run.h"
 
+#include "core/zip/zip_test_helpers.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -119,4 +120,42 @@ TEST_F(ArchiveCommands, APasswordFileWithoutAPasswordIsRefused) {
         EXPECT_FALSE(fs::exists(dir / "new.zip"));
         EXPECT_FALSE(fs::exists(dir / "x"));
     }
+}
+
+// Two directory records for the same bytes (a zip bomb construction): listed, with a warning, but
+// never tested or extracted.
+TEST_F(ArchiveCommands, AnArchiveWithOverlappingEntriesIsListedButRefused) {
+    ArchiveBuilder b;
+    b.addDeflated("a.txt", compressibleText(5000, 1));
+    TZipHeaderInfo alias = b.last();
+    alias.fileName = "b.txt";
+    writeFile(dir / "bomb.zip", b.addRecordOnly(alias).build());
+    EXPECT_EQ(cli({"list", path("bomb.zip")}), 1);
+    EXPECT_NE(out.find("a.txt\t"), std::string::npos);
+    EXPECT_NE(out.find("b.txt\t"), std::string::npos);
+    EXPECT_NE(err.find("overlap, as in a zip bomb"), std::string::npos) << err;
+    EXPECT_EQ(cli({"test", path("bomb.zip")}), 1);
+    EXPECT_NE(err.find("overlap, as in a zip bomb"), std::string::npos) << err;
+    EXPECT_EQ(cli({"extract", path("bomb.zip"), "-d", path("x")}), 1);
+    EXPECT_NE(err.find("is refused"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir / "x/a.txt"));
+}
+
+// Without paths, equal names from different folders meet in one file: the first stays, the
+// others are reported and fail the command; a folder named on the command line is no missing name.
+TEST_F(ArchiveCommands, FlatExtractionReportsEqualNamesAndTakesFoldersAsFound) {
+    writeFile(dir / "src/one/x.txt", "one");
+    writeFile(dir / "src/two/x.txt", "two");
+    ASSERT_EQ(cli({"zip", path("a.zip"), "-p", path("src/one/"), path("src/one/x.txt"), path("src/two/x.txt")}), 0)
+        << err;
+    const std::string stored = dir.path().relative_path().string();
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("flat"), "--no-paths", "-o", "always"}), 1);
+    EXPECT_EQ(out, "1 entry extracted\n");
+    EXPECT_NE(err.find("was written from another entry of the same name"), std::string::npos) << err;
+    EXPECT_EQ(readFile(dir / "flat/x.txt"), "one");
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("flat2"), "--no-paths", stored + "/src/one/",
+                   stored + "/src/one/x.txt"}),
+              0)
+        << err;
+    EXPECT_EQ(err, "");
 }

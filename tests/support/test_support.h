@@ -30,9 +30,11 @@ private:
 void writeFile(const fs::path& path, std::string_view contents);
 std::string readFile(const fs::path& path);
 void setModificationTime(const fs::path& path, std::time_t when);
+// The names in a folder, hidden ones included, sorted.
+std::vector<std::string> namesIn(const fs::path& folder);
 
 struct ProcessResult {
-    int exitCode = -1; // -1 when the program could not be started or was killed by a signal
+    int exitCode = -1;  // -1 when the program could not be started or was killed by a signal
     std::string output; // stdout and stderr together
 };
 

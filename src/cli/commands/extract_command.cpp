@@ -4,6 +4,7 @@
 #include "core/zip/name_selection.h"
 #include "core/zip/zip_reader.h"
 
+#include <algorithm>
 #include <map>
 
 namespace quorvel::cli {
@@ -56,11 +57,14 @@ int ExtractCommand::run(CliContext& context) {
     int failures = 0;
     // A mask that selects no entry extracts nothing the user asked for.
     const NameSelection requested(reader.FilesList);
-    reader.OnStartUnZipInfo = [&](int, std::uint64_t, bool&) {
+    int selected = 0;
+    int kept = 0;
+    reader.OnStartUnZipInfo = [&](int count, std::uint64_t, bool&) {
+        selected = count;
+        // A folder is in the archive also where --no-paths leaves nothing to do for it.
         std::vector<std::string> stored;
         for (int i = 0; i < reader.Count(); ++i)
-            if (!reader.Entry(i).isFolder() || reader.RecreateDirs)
-                stored.push_back(reader.Entry(i).storedName());
+            stored.push_back(reader.Entry(i).storedName());
         for (const std::string& item : requested.unmatched(stored)) {
             ++failures;
             context.err << item << ": not found in the archive\n";
@@ -79,10 +83,22 @@ int ExtractCommand::run(CliContext& context) {
             ++failures;
             context.err << name << ": the password is incorrect, not extracted\n";
         } else if (reason == SkipNoOverwrite) {
+            ++kept;
             context.err << name << ": exists, kept\n";
         }
     };
-    int count = reader.UnZip();
+    int count = 0;
+    reader.OnUnZipComplete = [&](int extracted) { count = extracted; };
+    try {
+        reader.UnZip();
+    } catch (const Error& error) {
+        // A full disk ends the extraction: what was extracted and what was not are said too.
+        context.err << error.what() << "\n";
+        if (selected > 0)
+            context.out << count << (count == 1 ? " entry" : " entries") << " extracted, "
+                        << std::max(selected - count - kept, 0) << " not\n";
+        return ExitFailure;
+    }
     context.out << count << (count == 1 ? " entry" : " entries") << " extracted\n";
     return failures == 0 ? ExitOk : ExitFailure;
 }

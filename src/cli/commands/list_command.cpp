@@ -8,7 +8,8 @@ namespace quorvel::cli {
 
 std::string ListCommand::usage() const {
     return "list ARCHIVE\n"
-           "    One line per entry: name, size, compressed size, method, CRC-32, date-time, \"encrypted\" or \"-\"";
+           "    One line per entry: name, size, compressed size, method, CRC-32, date-time, \"encrypted\" or \"-\";\n"
+           "    exit 1 when entries share their data (a zip bomb construction)";
 }
 
 namespace {
@@ -40,9 +41,12 @@ int ListCommand::run(CliContext& context) {
         char crc[9];
         std::snprintf(crc, sizeof crc, "%08X", e.crc32);
         context.out << e.storedName() << '\t' << e.uncompressedSize << '\t' << e.compressedSize << '\t'
-                    << methodName(e.compressionMethod) << '\t' << crc << '\t'
-                    << formatDateTime(reader.FileDateTime(i)) << '\t' << (e.isEncrypted() ? "encrypted" : "-")
-                    << "\n";
+                    << methodName(e.compressionMethod) << '\t' << crc << '\t' << formatDateTime(reader.FileDateTime(i))
+                    << '\t' << (e.isEncrypted() ? "encrypted" : "-") << "\n";
+    }
+    if (reader.overlappingEntries()) {
+        context.err << reader.overlapMessage() << "; it is listed, but not tested, extracted or changed\n";
+        return ExitFailure;
     }
     return ExitOk;
 }

@@ -1,7 +1,10 @@
 #include "core/backup/pending_archive.h"
 
 #include "core/platform/atomic_file.h"
+#include "core/platform/leftover_files.h"
 #include "core/util/errors.h"
+#include "core/util/strings.h"
+#include "core/zip/zip_output.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -35,11 +38,17 @@ bool nameIsFree(const std::string& path) {
     return ::lstat(path.c_str(), &st) != 0 && errno == ENOENT;
 }
 
+// The folder part with its "/", empty for a bare name.
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 } // namespace
 
 std::string unusedHiddenName(const std::string& finalPath) {
     const std::size_t slash = finalPath.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : finalPath.substr(0, slash + 1);
+    const std::string folder = folderOf(finalPath);
     const std::string name = slash == std::string::npos ? finalPath : finalPath.substr(slash + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = folder + "." + name + "." + randomTag() + std::string(PartSuffix);
@@ -59,9 +68,22 @@ bool isPendingArchiveName(const std::string& name) {
                                            name.begin() + static_cast<std::ptrdiff_t>(dot + 1 + TagLength), tagChar);
 }
 
-PendingArchive::PendingArchive(std::string finalPath, Mode mode)
-    : m_finalPath(std::move(finalPath)), m_writePath(mode == Hidden ? unusedHiddenName(m_finalPath) : m_finalPath),
-      m_mode(mode) {}
+PendingArchive::PendingArchive(std::string finalPath, Mode mode) : m_finalPath(std::move(finalPath)), m_mode(mode) {
+    if (mode == Hidden)
+        removeArchiveLeftovers(folderOf(m_finalPath));
+    m_writePath = mode == Hidden ? unusedHiddenName(m_finalPath) : m_finalPath;
+}
+
+// Pending archives of killed runs, and the hidden copies that killed updates of archives in this
+// folder made on their way in from another file system.
+int removeArchiveLeftovers(const std::string& folder) {
+    return removeLeftovers(
+        folder.empty() ? std::string(".") : folder,
+        [](const std::string& name) {
+            return isPendingArchiveName(name) || toLowerAscii(replacedTargetOf(name)).ends_with(".zip");
+        },
+        ArchiveMagic);
+}
 
 PendingArchive::~PendingArchive() {
     if (m_mode == Hidden && !m_completed)

@@ -13,6 +13,10 @@ namespace quorvel {
 //
 // Archives spanned over removable disks cannot be renamed across disks: in direct mode the
 // writer writes the final name itself and removes it when it fails.
+//
+// The writer holds its lock on the hidden file until the file has its final name, so a run that
+// is killed leaves a file nobody holds: the next hidden pending archive in that folder removes
+// such leftovers (see removeArchiveLeftovers).
 class PendingArchive {
 public:
     enum Mode { Hidden, Direct };
@@ -44,5 +48,10 @@ std::string unusedHiddenName(const std::string& finalPath);
 // Whether a file name (without folder) has the form of those hidden names: what a killed run
 // leaves behind, which is never worth backing up.
 bool isPendingArchiveName(const std::string& name);
+
+// Removes from `folder` what killed runs and killed updates of its archives left: hidden pending
+// archives and hidden copies of archives that no live writer holds (removeLeftovers). Returns how
+// many were removed.
+int removeArchiveLeftovers(const std::string& folder);
 
 } // namespace quorvel

@@ -1,7 +1,10 @@
 #include "core/platform/atomic_file.h"
 
+#include "core/platform/leftover_files.h"
+#include "core/platform/unique_fd.h"
 #include "core/util/errors.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,28 +19,17 @@ namespace quorvel {
 
 namespace {
 
-std::string reason() { return std::strerror(errno); }
+std::string reason() {
+    return std::strerror(errno);
+}
 
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string quoted(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
 
 std::filesystem::path folderOf(const std::filesystem::path& path) {
     return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 bool isSameFile(const struct stat& source, const std::filesystem::path& destination) {
     struct stat target {};
@@ -47,11 +39,24 @@ bool isSameFile(const struct stat& source, const std::filesystem::path& destinat
 
 } // namespace
 
+std::string replacedTargetOf(const std::string& name) {
+    constexpr std::size_t Tail = 7; // "." and the six characters mkstemp puts in place of "XXXXXX"
+    if (name.size() < Tail + 2 || name.front() != '.' || name[name.size() - Tail] != '.')
+        return {};
+    for (std::size_t i = name.size() - Tail + 1; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i])))
+            return {};
+    return name.substr(1, name.size() - Tail - 1);
+}
+
 AtomicReplacement::AtomicReplacement(std::filesystem::path target) : m_target(std::move(target)) {
-    m_tempPath = (folderOf(m_target) / ("." + m_target.filename().string() + ".XXXXXX")).string();
-    m_fd = ::mkstemp(m_tempPath.data());
+    const std::string name = m_target.filename().string();
+    removeLeftovers(folderOf(m_target), [&name](const std::string& entry) { return replacedTargetOf(entry) == name; });
+    m_tempPath = (folderOf(m_target) / ("." + name + ".XXXXXX")).string();
+    m_fd = ::mkostemp(m_tempPath.data(), O_CLOEXEC);
     if (m_fd < 0)
         throw IoError("Cannot write " + quoted(m_target) + ": " + reason());
+    takeWriterLock(m_fd); // a name just made is nobody else's: only where locks work does it count
 }
 
 AtomicReplacement::~AtomicReplacement() {
@@ -76,27 +81,22 @@ void AtomicReplacement::write(const char* data, std::size_t size) {
 void AtomicReplacement::commit() {
     if (::fsync(m_fd) != 0)
         throw IoError("Cannot write " + quoted(m_target) + ": " + reason());
-    if (::close(std::exchange(m_fd, -1)) != 0)
-        throw IoError("Cannot write " + quoted(m_target) + ": " + reason());
+    // Renamed while still open, so its lock keeps it from being taken for a leftover until then.
     if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0)
         throw IoError("Cannot replace " + quoted(m_target) + ": " + reason());
     m_committed = true;
+    ::close(std::exchange(m_fd, -1)); // the data is on the disk: nothing is left to fail
     syncFolder(folderOf(m_target));
 }
 
 void writeFileAtomically(const std::filesystem::path& target, std::string_view contents) {
-    AtomicReplacement file(target);
-    mode_t mode = 0600;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    ::fchmod(file.fd(), mode);
+    AtomicReplacement file(target); // private, as mkstemp creates it, even where the old file was not
     file.write(contents.data(), contents.size());
     file.commit();
 }
 
 void copyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& destination) {
-    Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    UniqueFd from(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat info {};
     if (from.get() < 0 || ::fstat(from.get(), &info) != 0)
         throw IoError("Cannot read " + quoted(source) + ": " + reason());

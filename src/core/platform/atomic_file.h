@@ -10,7 +10,9 @@ namespace quorvel {
 // A new version of a file, written under a hidden temporary name beside it and renamed over it
 // only when complete and flushed to the disk. Whatever happens before commit() — a crash, a
 // full disk, an exception — the target still holds its complete old content, and the
-// temporary file is removed when the object goes away.
+// temporary file is removed when the object goes away. The temporary file is locked while it
+// is written (see leftover_files.h); what killed writes of the same target left is removed
+// when the next one begins.
 class AtomicReplacement {
 public:
     explicit AtomicReplacement(std::filesystem::path target);
@@ -33,8 +35,13 @@ private:
     bool m_committed = false;
 };
 
+// The name of the file that an AtomicReplacement's temporary file named `name` stands in for
+// (".NAME.XXXXXX" stands for NAME); empty when `name` is no such temporary name.
+std::string replacedTargetOf(const std::string& name);
+
 // Replaces `target` with `contents` through an AtomicReplacement.
-// A new file gets mode 0600 (our data files hold passwords); an existing file keeps its mode.
+// The file gets mode 0600 (our data files hold passwords), also where an older one was readable
+// by others.
 // Throws IoError naming the path on failure; the old file is then untouched.
 void writeFileAtomically(const std::filesystem::path& target, std::string_view contents);
 

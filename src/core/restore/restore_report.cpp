@@ -22,6 +22,7 @@ void RestoreTally::failed(int index, std::string name, std::string reason) {
 
 void RestoreTally::notFound(std::string name) {
     m_failures.push_back({std::move(name), "not found in the archive"});
+    ++m_notFound;
 }
 
 std::optional<std::uint64_t> archiveSizeKb(const std::string& path) {
@@ -62,6 +63,20 @@ std::string restoreSucceededLogInformation(int count, std::string_view zipName, 
 std::string restoreFailedLogInformation(std::string_view zipName, std::optional<std::uint64_t> sizeKb,
                                         std::string_view reason) {
     return restoreLogInformation(zipName, sizeKb) + ": " + std::string(reason);
+}
+
+std::string withFilesLeftOut(std::string_view reason, int leftOut) {
+    std::string text(reason);
+    if (leftOut > 0)
+        text += "; " + std::to_string(leftOut) + " files not restored";
+    return text;
+}
+
+std::string restoreEndedMessage(std::string_view error, int restored, int leftOut) {
+    std::string text(error);
+    if (leftOut > 0)
+        text += "\r" + std::to_string(restored) + " files restored, " + std::to_string(leftOut) + " files not restored";
+    return text;
 }
 
 std::string failuresSummary(const std::vector<EntryFailure>& failures) {

@@ -32,11 +32,13 @@ public:
 
     const std::vector<EntryFailure>& failures() const { return m_failures; }
     int keptCount() const { return m_kept; }
+    int notFoundCount() const { return m_notFound; }
 
 private:
     std::set<int> m_failedIndexes;
     std::vector<EntryFailure> m_failures;
     int m_kept = 0;
+    int m_notFound = 0;
 };
 
 // The size of an archive in whole kilobytes, or nothing when it cannot be read.
@@ -56,6 +58,11 @@ std::string restoreSucceededLogInformation(int count, std::string_view zipName, 
 // A failed restore's information: the above followed by ": " and the reason.
 std::string restoreFailedLogInformation(std::string_view zipName, std::optional<std::uint64_t> sizeKb,
                                         std::string_view reason);
+// A reason followed by "; " + n + " files not restored" when n is not 0.
+std::string withFilesLeftOut(std::string_view reason, int leftOut);
+// The message of a restore that an error ended: the error, then how many files were restored and
+// how many not (when any were left out).
+std::string restoreEndedMessage(std::string_view error, int restored, int leftOut);
 // The reason of an incomplete restore in one line: the number left out and the first of them.
 std::string failuresSummary(const std::vector<EntryFailure>& failures);
 

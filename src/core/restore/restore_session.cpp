@@ -7,6 +7,7 @@
 #include "core/util/strings.h"
 #include "core/zip/name_selection.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <unordered_set>
 
@@ -30,10 +31,11 @@ std::string fileNamePart(const std::string& path) {
 } // namespace
 
 struct RestoreSession::Run {
-    std::vector<std::string> requested; // the names asked for; empty for the whole archive
-    bool exactNames = false;            // each requested name selects the entry stored under it alone
+    std::vector<std::string> requested;    // the names asked for; empty for the whole archive
+    bool exactNames = false;               // each requested name selects the entry stored under it alone
     std::unordered_set<std::string> exact; // the requested names, when they are exact
     RestoreTally tally;
+    int selected = 0; // entries the reader set out to restore
     int count = 0;
     bool badPassword = false; // the failed-restore mark
 };
@@ -53,11 +55,16 @@ void RestoreSession::attachEvents() {
     m_reader.OnGetNextDisk = [this](int number, std::string& fileName) {
         askForNextDisk(m_services.prompts, m_services.progress, number, fileName);
     };
-    m_reader.OnStartUnZipInfo = [this](int, std::uint64_t, bool&) { noteUnmatchedNames(); };
+    m_reader.OnStartUnZipInfo = [this](int count, std::uint64_t, bool&) {
+        if (m_run)
+            m_run->selected = count;
+        noteUnmatchedNames();
+    };
     m_reader.OnStartUnZip = [this, &progress](int index, std::string& name, bool& skip) {
         // The reader selects by mask and ignores letter case; a listed name stands for itself.
         if (m_run && m_run->exactNames && !isRequestedExactly(m_reader.Entry(index).storedName())) {
             skip = true;
+            --m_run->selected;
             return;
         }
         progress.setProgressFileName(fileNamePart(name));
@@ -98,13 +105,11 @@ void RestoreSession::attachEvents() {
 void RestoreSession::noteUnmatchedNames() {
     if (!m_run || m_run->requested.empty())
         return;
+    // A folder entry is in the archive also when no folders are re-created (the reader then has
+    // nothing to do for it): a row naming it is found.
     std::vector<std::string> candidates;
-    for (int i = 0; i < m_reader.Count(); ++i) {
-        const TZipHeaderInfo& entry = m_reader.Entry(i);
-        if (entry.isFolder() && !m_reader.RecreateDirs)
-            continue; // the reader passes folder entries over then
-        candidates.push_back(entry.storedName());
-    }
+    for (int i = 0; i < m_reader.Count(); ++i)
+        candidates.push_back(m_reader.Entry(i).storedName());
     if (!m_run->exactNames) {
         for (const std::string& name : NameSelection(m_run->requested).unmatched(candidates))
             m_run->tally.notFound(name);
@@ -167,6 +172,7 @@ RestoreOutcome RestoreSession::restore(const RestoreRequest& request, bool whole
     outcome.restored = run.count;
     outcome.kept = run.tally.keptCount();
     outcome.failures = run.tally.failures();
+    outcome.leftOut = std::max(run.selected - outcome.restored - outcome.kept, 0) + run.tally.notFoundCount();
     outcome.wrongPassword = run.badPassword;
     const bool failed = outcome.wrongPassword || !outcome.error.empty() || !outcome.failures.empty();
     outcome.status = failed ? RestoreStatus::Failed : RestoreStatus::Succeeded;
@@ -220,12 +226,14 @@ void RestoreSession::report(const RestoreRequest& request, const std::string& ar
         log(StatusSucceeds, restoreSucceededLogInformation(outcome.restored, zipName, sizeKb));
     } else if (outcome.wrongPassword) {
         prompts.showTimedMessage(std::string(RestoreFilesFails), MessageKind::Error, 6);
-        log(StatusFails, restoreLogInformation(zipName, sizeKb));
+        log(StatusFails,
+            restoreFailedLogInformation(zipName, sizeKb, withFilesLeftOut(PasswordIncorrect, outcome.leftOut)));
     } else if (!outcome.error.empty()) {
         // Recorded before the error is shown, so the log holds it even while the box waits.
-        log(StatusFails, restoreFailedLogInformation(zipName, sizeKb, outcome.error));
+        log(StatusFails,
+            restoreFailedLogInformation(zipName, sizeKb, withFilesLeftOut(outcome.error, outcome.leftOut)));
         writeOptions(request);
-        prompts.showMessage(outcome.error, MessageKind::Error);
+        prompts.showMessage(restoreEndedMessage(outcome.error, outcome.restored, outcome.leftOut), MessageKind::Error);
         return;
     } else {
         prompts.showTimedMessage(

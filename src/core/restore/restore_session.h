@@ -55,6 +55,7 @@ struct RestoreOutcome {
     int restored = 0; // files (and folders) the reader wrote
     int kept = 0;     // existing files the overwrite mode kept
     std::vector<EntryFailure> failures;
+    int leftOut = 0; // requested files not restored: the failures, and those an error kept from being reached
     bool wrongPassword = false; // the failed-restore mark: the extraction was abandoned
     std::string error;          // the error that ended the extraction, if any
 };
@@ -67,8 +68,10 @@ struct RestoreOutcome {
 // A restore is reported as failed, never as a success, when the password was wrong, when the
 // extraction ended with an error, or when any requested entry was not restored: bad CRC, a file
 // that could not be created, a name refused as unsafe, an unknown compression method, or a
-// requested name that is not in the archive. The report says how many files were left out and
-// why. Files kept because of the overwrite mode are not failures.
+// requested name that is not in the archive, or a second entry of the same name coming to a file
+// this restore already wrote (names restored without their folders). The report says how many
+// files were left out and why; the log entry of every failed restore carries its reason. Files
+// kept because of the overwrite mode are not failures.
 class RestoreSession {
 public:
     explicit RestoreSession(RestoreServices services);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -37,13 +38,15 @@ std::uint16_t levelFlags(int level) {
 EntryEncoder::EntryEncoder(TZipWriter& writer)
     : m_writer(writer), m_block(std::make_unique<unsigned char[]>(BlockSize)), m_random(std::random_device{}()) {}
 
+// A source that fails while it is read is the file's problem, not the archive's: it is told apart
+// from a failing output, which ends the operation.
+struct EntryEncoder::ReadFailure {};
+
 std::size_t EntryEncoder::readBlock(int fd, std::uint64_t offset) {
-    while (true) {
-        ssize_t n = ::pread(fd, m_block.get(), BlockSize, static_cast<off_t>(offset));
-        if (n >= 0)
-            return static_cast<std::size_t>(n);
-        if (errno != EINTR && errno != EAGAIN)
-            throw IoError(systemError("Cannot read", m_path, errno));
+    try {
+        return m_writer.readSourceBlock(fd, offset, m_block.get(), BlockSize, m_path);
+    } catch (const IoError&) {
+        throw ReadFailure{};
     }
 }
 
@@ -67,16 +70,27 @@ void EntryEncoder::reportProgress(std::uint64_t read, std::uint64_t fileSize, st
 bool EntryEncoder::write(ZipOutput& out, int fd, const std::string& path, TZipHeaderInfo& entry, int level,
                          std::uint64_t& doneBytes, std::uint64_t totalBytes) {
     m_path = path;
-    bool zip64 = entry.uncompressedSize >= Zip64Threshold;
+    bool zip64 = false;
     std::uint64_t doneBefore = doneBytes;
-    for (int attemptNo = 0; attemptNo < MaxAttempts; ++attemptNo) {
-        doneBytes = doneBefore;
-        Attempt result = attempt(out, fd, entry, level, zip64, doneBytes, totalBytes);
-        if (result == Attempt::Done)
-            return true;
+    try {
+        for (int attemptNo = 0; attemptNo < MaxAttempts; ++attemptNo) {
+            doneBytes = doneBefore;
+            // Each attempt takes the file as it is now: one that was cut short is read again whole.
+            struct stat st {};
+            if (::fstat(fd, &st) != 0)
+                throw ReadFailure{};
+            entry.uncompressedSize = static_cast<std::uint64_t>(st.st_size);
+            zip64 = zip64 || entry.uncompressedSize >= Zip64Threshold;
+            Attempt result = attempt(out, fd, entry, level, zip64, doneBytes, totalBytes);
+            if (result == Attempt::Done)
+                return true;
+            out.truncate(entry.relativeOffset);
+            if (result == Attempt::NeedsZip64)
+                zip64 = true;
+        }
+    } catch (const ReadFailure&) {
+        // Nothing of the entry stays: the archive goes on from where the entry began.
         out.truncate(entry.relativeOffset);
-        if (result == Attempt::NeedsZip64)
-            zip64 = true;
     }
     doneBytes = doneBefore;
     bool retry = false;
@@ -140,8 +154,8 @@ EntryEncoder::Attempt EntryEncoder::attempt(ZipOutput& out, int fd, TZipHeaderIn
         reportProgress(0, 0, doneBytes, totalBytes);
     if (level > 0)
         m_deflate.compress(nullptr, 0, true, emit);
-    if (encrypt && crc != expectedCrc)
-        return Attempt::Changed;
+    if ((encrypt && crc != expectedCrc) || read < fileSize)
+        return Attempt::Changed; // changed or cut short while it was read: not a copy of any one state
     entry.crc32 = crc;
     entry.uncompressedSize = read;
     entry.compressedSize = compressed;

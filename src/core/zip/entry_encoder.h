@@ -29,6 +29,7 @@ public:
 
 private:
     enum class Attempt { Done, Changed, NeedsZip64 };
+    struct ReadFailure;
     Attempt attempt(ZipOutput& out, int fd, TZipHeaderInfo& entry, int level, bool zip64, std::uint64_t& doneBytes,
                     std::uint64_t totalBytes);
     std::size_t readBlock(int fd, std::uint64_t offset);

@@ -6,6 +6,7 @@
 #include "core/zip/zip_format.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
@@ -74,6 +75,12 @@ bool ExtractTarget::mayReplace(const OverwriteRules& rules, std::string& error) 
         return false;
     }
     m_exists = true;
+    if (m_destination.wroteEarlier(st)) {
+        // Equal names from different folders, restored without their folders, meet here: the one
+        // written first stays, and each later one is reported lost rather than counted twice.
+        error = "Not restored: " + m_shown + " was written from another entry of the same name";
+        return false;
+    }
     if (S_ISLNK(st.st_mode)) {
         error = "Refusing to replace the symbolic link " + m_shown;
         return false;
@@ -141,7 +148,7 @@ void ExtractTarget::write(const unsigned char* data, std::size_t size) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            throw ECantWriteUCF();
+            throw ECantWriteUCF(m_shown, std::strerror(n < 0 ? errno : ENOSPC));
         data += n;
         size -= static_cast<std::size_t>(n);
     }
@@ -168,8 +175,9 @@ bool ExtractTarget::commit(bool retainAttributes, bool flush, const TZipHeaderIn
     times[0].tv_nsec = UTIME_NOW;
     times[1].tv_sec = toTimeT(fromDosDateTime(entry.modifiedDateTime));
     times[1].tv_nsec = 0;
+    struct stat written {};
     bool ok = ::fchmod(m_file.get(), mode) == 0 && ::futimens(m_file.get(), times) == 0 &&
-              (!flush || ::fsync(m_file.get()) == 0);
+              (!flush || ::fsync(m_file.get()) == 0) && ::fstat(m_file.get(), &written) == 0;
     int closeResult = ::close(m_file.release());
     bool moved = m_tempName == m_name || ::renameat(m_folder, m_tempName.c_str(), m_folder, m_name.c_str()) == 0;
     if (!ok || closeResult != 0 || !moved) {
@@ -178,6 +186,7 @@ bool ExtractTarget::commit(bool retainAttributes, bool flush, const TZipHeaderIn
         return false;
     }
     m_tempName.clear();
+    m_destination.noteWritten(written);
     return true;
 }
 

@@ -40,10 +40,11 @@ public:
         const std::function<void(bool&, int, std::string&)>* onPrompt = nullptr;
     };
     // Whether an existing destination may be replaced; false with `error` empty means "keep it".
+    // A file that this extraction wrote is never replaced: `error` says so.
     bool mayReplace(const OverwriteRules& rules, std::string& error);
 
     bool create(std::string& error);
-    // Raises ECantWriteUCF on a short write.
+    // Raises ECantWriteUCF naming the file and the system's reason on a short write.
     void write(const unsigned char* data, std::size_t size);
     void discard() noexcept;
     // Sets permissions and time and moves the file into place.

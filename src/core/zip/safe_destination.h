@@ -2,8 +2,11 @@
 
 #include "core/zip/archive_file.h"
 
+#include <set>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace quorvel {
@@ -29,12 +32,19 @@ public:
     // Permission bits of a new file when the archive gives none (0666 less the umask).
     unsigned defaultFileMode() const { return m_defaultFileMode; }
 
+    // The files this extraction wrote, by identity, so that two entries that come to one file
+    // (equal names restored without their folders) are noticed whatever the names' letter case
+    // means to the file system.
+    void noteWritten(const struct stat& file) { m_written.emplace(file.st_dev, file.st_ino); }
+    bool wroteEarlier(const struct stat& file) const { return m_written.count({file.st_dev, file.st_ino}) != 0; }
+
 private:
     unsigned m_defaultFileMode = 0644;
     UniqueFd m_base;
     std::string m_baseName;
     std::vector<std::string> m_cachedPath;
     UniqueFd m_cached;
+    std::set<std::pair<dev_t, ino_t>> m_written;
 };
 
 } // namespace quorvel

@@ -295,4 +295,27 @@ void completeFromCentral(TSortedZip& rebuilt, const TSortedZip& central) {
     }
 }
 
+std::uint64_t minimalEndOf(const TZipHeaderInfo& entry) {
+    std::uint64_t span = LocalHeaderSize + std::min<std::uint64_t>(entry.compressedSize, UINT64_MAX - LocalHeaderSize);
+    return entry.relativeOffset > UINT64_MAX - span ? UINT64_MAX : entry.relativeOffset + span;
+}
+
+// One pass over the entries in physical order: only a neighbour can begin inside an entry's bytes
+// without the entry before it doing so too.
+std::optional<std::pair<std::size_t, std::size_t>>
+findOverlap(const TSortedZip& physical, std::uint64_t entriesEnd,
+            const std::function<bool(const TZipHeaderInfo&)>& hasHeader) {
+    for (std::size_t i = 1; i < physical.size(); ++i) {
+        const TZipHeaderInfo& before = physical[i - 1];
+        const TZipHeaderInfo& entry = physical[i];
+        if (before.diskNumberStart != entry.diskNumberStart || entry.relativeOffset >= minimalEndOf(before))
+            continue; // offsets count from the start of each disk
+        if (minimalEndOf(before) > entriesEnd)
+            continue; // a size that runs past the entries: that entry is refused when it is read
+        if (hasHeader(before) && hasHeader(entry))
+            return std::make_pair(i - 1, i);
+    }
+    return std::nullopt;
+}
+
 } // namespace quorvel::zipdirectory

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace quorvel::zipdirectory {
 
@@ -29,6 +30,21 @@ bool readCentralDirectory(const ByteSource& file, std::uint64_t start, const TEn
 // was cut off); false when no whole entry was found. `tick` is called every 10240 bytes scanned.
 bool rebuildFromLocalHeaders(const ArchiveFile& file, std::uint64_t start, bool oemConvert, TSortedZip& out,
                              const std::function<void()>& tick);
+
+// Where an entry's bytes end at the least: its offset, the fixed local header and its compressed
+// data (names and extra fields are left out, as a local name may differ from the directory's in an
+// archive that is otherwise sound).
+std::uint64_t minimalEndOf(const TZipHeaderInfo& entry);
+
+// The first two entries (indexes into `physical`, which is in physical order) whose bytes overlap:
+// two records of one local header, or an entry whose data reaches over the next one's header. Only
+// entries that can be extracted count: `hasHeader` says whether a local header really lies at an
+// entry's offset (asked only of entries under suspicion, so a sound archive costs no reads), and
+// an entry whose data would reach past `entriesEnd` (the directory's start) is damaged and left to
+// fail on its own.
+std::optional<std::pair<std::size_t, std::size_t>>
+findOverlap(const TSortedZip& physical, std::uint64_t entriesEnd,
+            const std::function<bool(const TZipHeaderInfo&)>& hasHeader);
 
 // Replaces rebuilt entries by the central records that describe the same local header.
 void completeFromCentral(TSortedZip& rebuilt, const TSortedZip& central);

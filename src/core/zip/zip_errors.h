@@ -13,6 +13,15 @@ public:
     explicit EBadZipFile(const std::string& message) : Error(message) {}
 };
 
+// Two entries share bytes of the archive (one directory record's data holds another entry, or
+// two records name the same data): the construction of zip bombs, refused as a whole.
+class EOverlappingEntries : public EBadZipFile {
+public:
+    EOverlappingEntries(const std::string& zipName, const std::string& first, const std::string& second)
+        : EBadZipFile("The archive " + zipName + " is refused: the data of its entries '" + first + "' and '" + second +
+                      "' overlap, as in a zip bomb") {}
+};
+
 // The end record is missing: the last disk of a set may be needed.
 class EIncompleteZip : public Error {
 public:
@@ -47,6 +56,9 @@ public:
 class ECantWriteUCF : public Error {
 public:
     ECantWriteUCF() : Error("Cant write uncompressed file") {}
+    // Names the file and the system's reason (a full disk, a quota, a failing device).
+    ECantWriteUCF(const std::string& path, const std::string& reason)
+        : Error("Cant write uncompressed file " + path + ": " + reason) {}
 };
 
 // An indexed property was read with an index outside 0..Count-1.

@@ -78,6 +78,7 @@ int TZipReader::UnZip() {
     };
     try {
         ensureLoaded();
+        refuseOverlapping();
         KeepZipOpen = true;
         std::vector<std::size_t> selected;
         std::uint64_t totalBytes = 0;
@@ -165,6 +166,10 @@ bool TZipReader::extractEntry(ExtractJob& job) {
         failEntry(job, "The entry lies on another disk of a spanned set");
         return true;
     }
+    if (std::string damaged = damagedSpan(e); !damaged.empty()) {
+        failEntry(job, damaged); // it would read into other entries or the directory
+        return true;
+    }
     std::unique_ptr<SpannedSource> spanned;
     EntryDecoder decoder(sourceFor(e, spanned), e, *job.buffers);
     if (!decoder.locate()) {
@@ -249,6 +254,7 @@ bool TZipReader::extractEntry(ExtractJob& job) {
 
 TEntryCheck TZipReader::testEntry(int index) {
     ensureLoaded();
+    refuseOverlapping();
     const TZipHeaderInfo& e = Entry(index);
     TEntryCheck check;
     if (e.isFolder()) {
@@ -259,6 +265,9 @@ TEntryCheck TZipReader::testEntry(int index) {
         check.message = "Unknown Compression Method";
         return check;
     }
+    check.message = damagedSpan(e);
+    if (!check.message.empty())
+        return check;
     DecodeBuffers buffers;
     std::unique_ptr<SpannedSource> spanned;
     EntryDecoder decoder(sourceFor(e, spanned), e, buffers);

@@ -1,8 +1,11 @@
 #include "core/zip/zip_output.h"
 
+#include "core/platform/leftover_files.h"
 #include "core/util/errors.h"
 #include "core/zip/zip_errors.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -23,9 +26,15 @@ constexpr std::size_t OutputBufferSize = 1024 * 1024;
 } // namespace
 
 FileZipOutput::FileZipOutput(const std::string& path) : m_path(path), m_shown(path) {
-    m_fd = UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    // Archives hold copies of private files: only their owner may read them.
+    m_fd = UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
     if (!m_fd)
         throw IoError(systemError("Cannot create", path, errno));
+    // Locked before it is emptied: a file that another writer is at work on is left to it.
+    if (takeWriterLock(m_fd.get()) == WriterLock::HeldByOther)
+        throw IoError("Cannot create " + path + ": another program is writing it");
+    if (::ftruncate(m_fd.get(), 0) != 0)
+        throwWriteError(path, errno);
     m_buffer.reserve(OutputBufferSize);
 }
 
@@ -34,7 +43,7 @@ FileZipOutput::FileZipOutput(UniqueFd fd, std::string shownName) : m_shown(std::
 }
 
 std::unique_ptr<FileZipOutput> FileZipOutput::anonymous(const std::string& folder) {
-    std::string path = folder + (folder.ends_with('/') ? "" : "/") + "XQZXXXXXX";
+    std::string path = folder + (folder.ends_with('/') ? "" : "/") + std::string(UpdateTemporaryPrefix) + "XXXXXX";
     UniqueFd fd(::mkostemp(path.data(), O_CLOEXEC));
     if (!fd)
         throw IoError(systemError("Cannot create a temporary file in", folder, errno));
@@ -84,8 +93,8 @@ void FileZipOutput::finish() {
     flush();
     if (::fsync(m_fd.get()) != 0)
         throwWriteError(m_shown, errno);
-    if (::close(m_fd.release()) != 0)
-        throwWriteError(m_shown, errno);
+    // The file stays open, and locked, until this object goes: its owner may still have to move
+    // it into place.
     m_done = true;
 }
 
@@ -120,6 +129,12 @@ void FileZipOutput::writeAt(std::uint64_t offset, const char* data, std::size_t 
         offset += static_cast<std::uint64_t>(n);
         size -= static_cast<std::size_t>(n);
     }
+}
+
+bool isUpdateTemporaryName(const std::string& name) {
+    return name.size() == UpdateTemporaryPrefix.size() + 6 && name.starts_with(UpdateTemporaryPrefix) &&
+           std::all_of(name.begin() + static_cast<std::ptrdiff_t>(UpdateTemporaryPrefix.size()), name.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }
 
 std::unique_ptr<ZipOutput> openFileOutput(const std::string& path) {

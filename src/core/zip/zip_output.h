@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvel {
@@ -27,13 +28,14 @@ public:
     virtual void truncate(std::uint64_t offset) = 0;
     // The next `size` bytes form one record that must not be split across pieces.
     virtual void keepTogether(std::size_t size) { (void)size; }
-    // Flushes, makes the archive durable and closes it.
+    // Flushes and makes the archive durable; nothing more is written.
     virtual void finish() = 0;
     // Closes and deletes what was written (the operation failed).
     virtual void discard() noexcept = 0;
 };
 
-// One file written through a 1 MiB buffer.
+// One file written through a 1 MiB buffer. The file is locked as its writer's (see
+// leftover_files.h) from its creation until this object goes, also after finish().
 class FileZipOutput final : public ZipOutput {
 public:
     // Creates the file, or truncates an existing one.
@@ -65,6 +67,14 @@ private:
     std::uint64_t m_flushed = 0;
     bool m_done = false;
 };
+
+// Temporary archives of updates and the data staged while spanning get names the file system
+// makes from this prefix.
+inline constexpr std::string_view UpdateTemporaryPrefix = "XQZ";
+// The first bytes of every archive we write (a local header, or the end record of an empty one).
+inline constexpr std::string_view ArchiveMagic = "PK";
+// Whether a file name is one of those temporary names: the prefix and six letters or digits.
+bool isUpdateTemporaryName(const std::string& name);
 
 // A new archive file (an existing file of that name is replaced), buffered, synced by finish().
 std::unique_ptr<ZipOutput> openFileOutput(const std::string& path);

@@ -6,6 +6,7 @@
 #include "core/zip/zip_directory.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <numeric>
 
@@ -49,8 +50,19 @@ void TZipReader::forgetArchive() {
     m_endCentral = TEndCentral{};
     m_archiveMultiMode = mmNone;
     m_loaded = false;
+    m_overlap.reset();
+    m_entriesEnd = UINT64_MAX;
     m_orderValid = false;
     m_stamp = Stamp{};
+}
+
+std::string TZipReader::overlapMessage() const {
+    return m_overlap ? EOverlappingEntries(m_zipName, m_overlap->first, m_overlap->second).what() : std::string();
+}
+
+void TZipReader::refuseOverlapping() const {
+    if (m_overlap)
+        throw EOverlappingEntries(m_zipName, m_overlap->first, m_overlap->second);
 }
 
 ArchiveFile& TZipReader::openArchive() {
@@ -137,6 +149,8 @@ void TZipReader::readDirectoryOnce() {
     m_disks.reset();
     m_archiveMultiMode = mmNone;
     m_directory.clear();
+    m_overlap.reset();
+    m_entriesEnd = UINT64_MAX;
     m_orderValid = false;
     m_loaded = false;
     ArchiveFile& file = openArchive();
@@ -169,6 +183,7 @@ void TZipReader::readDirectoryOnce() {
         if (!rebuildFromLocalHeaders(file, exe ? 14000 : 0, OEMConvert, m_directory, tick))
             throw EBadZipFile();
         m_endCentral = TEndCentral{};
+        m_entriesEnd = file.size();
     } else if (end->thisDisk != 0) {
         m_endCentral = *end;
         readSpannedDirectory(*end, sideFile != nullptr);
@@ -184,13 +199,35 @@ void TZipReader::readDirectoryOnce() {
             if (!rebuildFromLocalHeaders(file, 0, OEMConvert, m_directory, tick))
                 throw EBadZipFile();
             completeFromCentral(m_directory, central);
+            m_entriesEnd = file.size();
         } else {
             m_directory = std::move(central);
+            m_entriesEnd = sideFile ? file.size() : start;
         }
     }
     m_directory.sort(ByNone);
+    checkOverlap(file);
     m_loaded = true;
     releaseArchive();
+}
+
+void TZipReader::checkOverlap(const ArchiveFile& file) {
+    // The disks of a spanned set are not asked for here: their entries are taken as they claim.
+    auto hasHeader = [&](const TZipHeaderInfo& entry) {
+        unsigned char sig[4];
+        return m_disks || (file.readExactAt(entry.relativeOffset, sig, sizeof sig) &&
+                           std::memcmp(sig, "PK\x03\x04", sizeof sig) == 0);
+    };
+    if (auto pair = zipdirectory::findOverlap(m_directory, m_entriesEnd, hasHeader))
+        m_overlap = {m_directory[pair->first].storedName(), m_directory[pair->second].storedName()};
+}
+
+std::string TZipReader::damagedSpan(const TZipHeaderInfo& entry) const {
+    // Data that would run past the end of the file ends the operation as a premature end instead.
+    std::uint64_t end = zipdirectory::minimalEndOf(entry);
+    if (m_disks || end <= m_entriesEnd || end > m_stamp.size)
+        return {};
+    return "Not a valid zip file: its data runs past the entries";
 }
 
 // A set of several disks: removable media are read disk by disk, anything else as numbered pieces.

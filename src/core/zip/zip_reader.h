@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorvel {
@@ -122,11 +124,18 @@ public:
     const TEndCentral& endCentral() const { return m_endCentral; }
     TMultiMode archiveMultiMode() const { return m_archiveMultiMode; }
     bool isLoaded() const { return m_loaded; }
+    // The loaded archive has entries whose data overlap (a zip bomb construction): it can be
+    // listed, but extracting, testing and updating it raise EOverlappingEntries.
+    bool overlappingEntries() const { return m_overlap.has_value(); }
+    // What EOverlappingEntries says of the loaded archive (empty when its entries do not overlap).
+    std::string overlapMessage() const;
 
 protected:
     // Loads the directory when none is loaded or the archive file changed since it was read.
     void ensureLoaded();
     void forgetArchive();
+    // Raises EOverlappingEntries when the loaded archive's entries overlap.
+    void refuseOverlapping() const;
     ArchiveFile& openArchive();
     void releaseArchive();
     void serviceMessages();
@@ -147,7 +156,9 @@ protected:
     TEndCentral m_endCentral;
     TMultiMode m_archiveMultiMode = mmNone;
     bool m_loaded = false;
-    std::unique_ptr<DiskSet> m_disks; // the disks of a spanned set that was read
+    std::optional<std::pair<std::string, std::string>> m_overlap; // stored names of two entries
+    std::uint64_t m_entriesEnd = UINT64_MAX; // where entry data ends: the directory's start, when known
+    std::unique_ptr<DiskSet> m_disks;        // the disks of a spanned set that was read
 
 private:
     struct Stamp {
@@ -156,6 +167,9 @@ private:
         bool operator==(const Stamp&) const = default;
     };
     void readDirectoryOnce();
+    void checkOverlap(const ArchiveFile& file);
+    // The message of an entry whose data would run past the entries (empty when it does not).
+    std::string damagedSpan(const TZipHeaderInfo& entry) const;
     void readSpannedDirectory(const TEndCentral& end, bool fromSideFile);
     void useDiskSet(const TEndCentral& end, std::uint32_t currentDisk, bool zipNameIsLast);
     bool archiveChanged() const;

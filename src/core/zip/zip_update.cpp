@@ -4,6 +4,7 @@
 #include "core/zip/zip_writer.h"
 
 #include "core/platform/atomic_file.h"
+#include "core/platform/leftover_files.h"
 #include "core/util/strings.h"
 #include "core/zip/archive_file.h"
 #include "core/zip/entry_copier.h"
@@ -66,6 +67,7 @@ void TZipWriter::loadExisting(const std::optional<std::string>& newComment) {
     ReadZip();
     if (!m_loaded)
         throw EIncompleteZip(); // without a directory the file is not ours to replace
+    refuseOverlapping();        // its kept entries would be copied out of the shared bytes
     if (m_archiveMultiMode != mmNone)
         throw Error("Cannot change " + m_zipName + ": it is one disk of an archive that spans several disks");
     if (newComment)
@@ -224,7 +226,8 @@ std::vector<bool> TZipWriter::planDeletion(int& count) {
 void TZipWriter::rebuildArchive(const std::function<void(ZipOutput&, EntryCopier&)>& body,
                                 const EntryCopier::Progress& progress) {
     std::string folder = temporaryFolder();
-    std::string temporary = (std::filesystem::path(folder) / "XQZXXXXXX").string();
+    removeUpdateLeftovers(folder);
+    std::string temporary = (std::filesystem::path(folder) / (std::string(UpdateTemporaryPrefix) + "XXXXXX")).string();
     UniqueFd created(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!created)
         throw IoError(systemError("Cannot create a temporary file in", folder, errno));
@@ -280,6 +283,17 @@ void TZipWriter::moveIntoPlace(const std::string& temporary) {
         throw IoError(text + " (" + error.what() + "); the archive is unchanged");
     }
     ::unlink(temporary.c_str());
+}
+
+// What updates that were killed left: temporary archives in the temporary folder and hidden
+// copies beside this archive (an update across file systems copies it there first).
+void TZipWriter::removeUpdateLeftovers(const std::string& temporaryFolder) const {
+    removeLeftovers(temporaryFolder, isUpdateTemporaryName, ArchiveMagic);
+    std::filesystem::path archive(m_zipName);
+    const std::string name = archive.filename().string();
+    removeLeftovers(
+        archive.has_parent_path() ? archive.parent_path() : std::filesystem::path("."),
+        [&name](const std::string& entry) { return replacedTargetOf(entry) == name; }, ArchiveMagic);
 }
 
 } // namespace quorvel

@@ -73,9 +73,25 @@ std::unique_ptr<ZipOutput> TZipWriter::openOutput(const std::string& path) {
     return openFileOutput(path);
 }
 
+std::size_t TZipWriter::readSourceBlock(int fd, std::uint64_t offset, unsigned char* buffer, std::size_t size,
+                                        const std::string& path) {
+    while (true) {
+        ssize_t n = ::pread(fd, buffer, size, static_cast<off_t>(offset));
+        if (n >= 0)
+            return static_cast<std::size_t>(n);
+        if (errno != EINTR && errno != EAGAIN)
+            throw IoError(systemError("Cannot read", path, errno));
+    }
+}
+
 std::string TZipWriter::storedNameOf(const std::string& original) const {
     bool folderEntry = !original.empty() && original.back() == '/';
-    std::string path = std::filesystem::path(original).lexically_normal().string();
+    std::filesystem::path normal = std::filesystem::path(original).lexically_normal();
+    // A name stored with ".." would climb out of the folder it is restored into, so restore refuses
+    // it: a path that leaves the current folder is stored as the place it names.
+    if (normal.is_relative() && !normal.empty() && *normal.begin() == "..")
+        normal = std::filesystem::absolute(normal).lexically_normal();
+    std::string path = normal.string();
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     std::size_t slash = path.rfind('/');
@@ -105,6 +121,11 @@ void TZipWriter::reportTotal(std::uint64_t done, std::uint64_t total) {
 }
 
 int TZipWriter::Zip() {
+    // A new archive stays open, and locked, until the completion handler has put it in its place.
+    struct ReleaseFinished {
+        std::unique_ptr<ZipOutput>& output;
+        ~ReleaseFinished() { output.reset(); }
+    } releaseFinished{m_finishedOutput};
     RunScope scope(*this);
     std::optional<std::string> newComment = pendingComment();
     std::string comment = m_endCentral.comment;
@@ -156,6 +177,7 @@ int TZipWriter::writeNewArchive(std::uint64_t& totalBytes) {
     int count = writeEntries(*out, job);
     writeDirectoryAndEnd(*out);
     out->finish();
+    m_finishedOutput = std::move(out);
     syncFolder(std::filesystem::absolute(m_zipName).parent_path());
     releaseWritten();
     ReadZip();

@@ -99,6 +99,10 @@ protected:
     // rename, or across file systems a copy beside the archive that is renamed over it; raises
     // on failure and leaves the archive as it was. Tests substitute a failing one.
     virtual void placeArchive(const std::string& temporary, const std::filesystem::path& target);
+    // Reads up to `size` bytes of a source file at `offset`, fewer only at its end; raises IoError
+    // naming `path` when reading fails. Tests substitute a disk that fails part-way.
+    virtual std::size_t readSourceBlock(int fd, std::uint64_t offset, unsigned char* buffer, std::size_t size,
+                                        const std::string& path);
 
 private:
     friend class EntryEncoder;
@@ -136,6 +140,7 @@ private:
     void rebuildArchive(const std::function<void(ZipOutput&, EntryCopier&)>& body,
                         const std::function<void(std::uint64_t copied)>& progress);
     void moveIntoPlace(const std::string& temporary);
+    void removeUpdateLeftovers(const std::string& temporaryFolder) const;
 
     // zip_span.cpp: archives in pieces
     int writeSpannedArchive(std::uint64_t& totalBytes);
@@ -151,6 +156,7 @@ private:
     std::unordered_set<std::string> m_freshenNames; // stored names of the archive (zaFreshen)
     bool m_freshenOnly = false;                     // zaFreshen: only files already in the archive count
     std::unique_ptr<FileZipOutput> m_stage;         // spanning: each entry is staged here first
+    std::unique_ptr<ZipOutput> m_finishedOutput;    // a new archive, held until Zip returns
     int m_lastTotalPercent = -1;
 };
 

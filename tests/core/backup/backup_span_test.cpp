@@ -161,7 +161,7 @@ TEST_F(SpannedBackup, CancelWhileRestoringEndsTheRestoreWithTheReadersError) {
     const RestoreOutcome restored = restoreTheBackup();
     EXPECT_EQ(restored.status, RestoreStatus::Failed);
     EXPECT_EQ(restored.error, "User canceled loading new disk.");
-    EXPECT_EQ(user.shown.back(), "User canceled loading new disk.");
+    EXPECT_EQ(user.shown.back(), "User canceled loading new disk.\r0 files restored, 4 files not restored");
     EXPECT_EQ(newestLog()[LogColumnStatus], "Fails");
     EXPECT_EQ(progress.events, (Strings{"disable", "strip", "arrow", "hourglass", "no strip", "enable"}));
 }

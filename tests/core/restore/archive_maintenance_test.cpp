@@ -11,15 +11,6 @@ using namespace quorvel::test;
 
 namespace {
 
-// The names in a folder, hidden ones included: a temporary copy must not be left behind.
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 using Names = std::vector<std::string>;
 
 class ArchiveMaintenance : public ::testing::Test {

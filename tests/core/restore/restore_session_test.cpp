@@ -205,7 +205,8 @@ TEST_F(RestoreFixture, ABlankPasswordFieldReusesTheEarlierPasswordAndAWrongOneFa
     EXPECT_EQ(prompts.messages[1].seconds, 6);
     const LogRow newest = logEntries().at(0);
     EXPECT_EQ(newest[LogColumnStatus], "Fails");
-    EXPECT_EQ(newest[LogColumnInformation], zip.string() + "  " + kbOf(zip));
+    EXPECT_EQ(newest[LogColumnInformation],
+              zip.string() + "  " + kbOf(zip) + ": The password is incorrect; 2 files not restored");
     EXPECT_EQ(progress.calls.back(), "idle");
 
     // The mark is cleared: the right password succeeds again.

@@ -2,6 +2,7 @@
 // outside the destination folder, lies about sizes and checksums are caught, and damaged
 // archives end with the documented errors instead of hanging or crashing.
 #include "core/zip/zip_reader.h"
+#include "core/zip/zip_writer.h"
 
 #include "zip_test_helpers.h"
 
@@ -209,4 +210,82 @@ TEST_F(HostileFixture, RebuildSurvivesSizesThatWrapAround) {
     EXPECT_NO_THROW(reader.UnZip()); // only entries whose data lies in the file were kept
     for (const std::string& path : everythingWritten())
         EXPECT_EQ(path.rfind("dest", 0), 0u) << path;
+}
+
+namespace {
+
+// Two directory records for the bytes of one entry.
+std::string sharedBytesArchive(const std::string& data) {
+    ArchiveBuilder b;
+    b.addDeflated("a.txt", data);
+    TZipHeaderInfo alias = b.last();
+    alias.fileName = "b.txt";
+    return b.addRecordOnly(alias).build();
+}
+
+// An entry whose stored data is the next entry, local header and all ("quoted" overlap).
+std::string quotedArchive(const std::string& data) {
+    TZipHeaderInfo inner = ArchiveBuilder::entryFor("inner.txt", data, 0);
+    inner.relativeOffset = zipformat::LocalHeaderSize + std::string("outer.bin").size();
+    ArchiveBuilder b;
+    b.addStored("outer.bin", zipformat::encodeLocalHeader(inner, false) + data);
+    return b.addRecordOnly(inner).build();
+}
+
+} // namespace
+
+// Entries that share their bytes make a small archive expand into far more than it holds: the
+// construction of non-recursive zip bombs. Such an archive is listed (so the user sees what it
+// is) but refused before anything is extracted, tested or copied into an update.
+TEST_F(HostileFixture, OverlappingEntriesAreRefusedBeforeAnythingIsWritten) {
+    const std::string data = compressibleText(20000, 7);
+    for (const std::string& bytes : {sharedBytesArchive(data), quotedArchive(data)}) {
+        writeFile(archive, bytes);
+        reader.setZipName((dir / "other.zip").string());
+        reader.setZipName(archive);
+        reader.ReadZip();
+        EXPECT_EQ(reader.Count(), 2);
+        EXPECT_TRUE(reader.overlappingEntries());
+        reader.setDestDir(dest.string());
+        try {
+            reader.UnZip();
+            ADD_FAILURE() << "extracted";
+        } catch (const EBadZipFile& e) {
+            EXPECT_NE(std::string(e.what()).find("overlap"), std::string::npos) << e.what();
+        }
+        EXPECT_THROW(reader.testEntry(0), EBadZipFile);
+        EXPECT_TRUE(fs::is_empty(dest));
+
+        TZipWriter writer;
+        writer.setZipName(archive);
+        writer.FilesList = {archive}; // anything: the archive is refused before files are read
+        EXPECT_THROW(writer.Zip(), EBadZipFile);
+        writer.FilesList = {"a.txt"};
+        EXPECT_THROW(writer.DeleteEntries(), EBadZipFile);
+        EXPECT_EQ(readFile(archive), bytes);
+    }
+}
+
+// A size damaged so that the entry would reach over the next one and into the directory is no
+// bomb: that entry alone fails, so nothing of it is read from the bytes of others.
+TEST_F(HostileFixture, ASizeRunningPastTheEntriesFailsThatEntryAlone) {
+    TZipHeaderInfo a = ArchiveBuilder::entryFor("a.txt", "aaa", 0);
+    a.compressedSize = a.uncompressedSize = 90; // past b.txt and into the directory
+    std::string bytes = ArchiveBuilder().addRaw(a, "aaa").addStored("b.txt", "bb").build();
+    ASSERT_GT(bytes.size(), 30u + 5u + 90u);
+    EXPECT_EQ(extract(bytes), 1);
+    EXPECT_FALSE(reader.overlappingEntries());
+    EXPECT_EQ(errors, std::vector<std::string>{"Not a valid zip file: its data runs past the entries"});
+    EXPECT_EQ(readFile(dest / "b.txt"), "bb");
+    EXPECT_FALSE(fs::exists(dest / "a.txt"));
+}
+
+// A large file that compresses well is what backups are made of: a high ratio alone is no bomb.
+TEST_F(HostileFixture, AnHonestlyLargeEntryIsExtracted) {
+    ArchiveBuilder b;
+    b.addDeflated("zeros.bin", std::string(16 << 20, '\0'));
+    b.addStored("next.txt", "after it");
+    EXPECT_EQ(extract(b.build()), 2);
+    EXPECT_FALSE(reader.overlappingEntries());
+    EXPECT_EQ(fs::file_size(dest / "zeros.bin"), 16u << 20);
 }

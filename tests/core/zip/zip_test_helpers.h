@@ -34,6 +34,12 @@ public:
         e.compressedSize = packed.size();
         return addRaw(e, packed);
     }
+    // A directory record alone, pointing wherever `entry.relativeOffset` says.
+    ArchiveBuilder& addRecordOnly(const TZipHeaderInfo& entry) {
+        m_entries.push_back(entry);
+        return *this;
+    }
+    const TZipHeaderInfo& last() const { return m_entries.back(); }
     // `declaredCount` puts another entry count into the end record (and leaves out the Zip64 one).
     std::string build(const std::string& comment = {}, std::optional<std::uint64_t> declaredCount = {}) {
         TEndCentral end;

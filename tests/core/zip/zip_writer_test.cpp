@@ -4,6 +4,7 @@
 #include "zip_test_helpers.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 
 using namespace quorvel;
@@ -94,6 +95,32 @@ TEST_F(WriterFixture, StoredNamesFollowThePathOptions) {
     EXPECT_EQ(writer.storedNameOf((src / "sub/../sub/./c.txt").string()), "sub/c.txt");
     writer.StorePaths = false;
     EXPECT_EQ(writer.storedNameOf((src / "sub/").string() + "/"), "sub/");
+}
+
+// "../a.txt" typed in a subfolder names a file like any other: it is stored under its real folder,
+// so that the archive restores with its paths, never with a ".." that restore has to refuse.
+TEST_F(WriterFixture, RelativePathsAreResolvedBeforeTheyAreStored) {
+    struct InFolder {
+        fs::path before = fs::current_path();
+        explicit InFolder(const fs::path& folder) { fs::current_path(folder); }
+        ~InFolder() { fs::current_path(before); }
+    };
+    std::optional<InFolder> inSub(std::in_place, src / "sub");
+    TZipWriter writer;
+    writer.setZipName(archive);
+    writer.StorePaths = true;
+    EXPECT_EQ(writer.storedNameOf("../a.txt"), (src / "a.txt").string().substr(1));
+    EXPECT_EQ(writer.storedNameOf("c.txt"), "c.txt"); // below the current folder: kept relative
+    writer.FilesList = {"../a.txt", "../*.bin", "c.txt"};
+    EXPECT_EQ(writer.Zip(), 3);
+    inSub.reset();
+    for (int i = 0; i < writer.Count(); ++i)
+        EXPECT_EQ(writer.Entry(i).storedName().find(".."), std::string::npos) << writer.Entry(i).storedName();
+    writer.setDestDir((dir / "x").string());
+    writer.RecreateDirs = true;
+    writer.DoAll = true;
+    EXPECT_EQ(writer.UnZip(), 3);
+    EXPECT_EQ(readFile(dir / "x" / src.relative_path() / "a.txt"), readFile(src / "a.txt"));
 }
 
 TEST_F(WriterFixture, DuplicatesExclusionsAndTheArchiveItself) {
