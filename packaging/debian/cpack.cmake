@@ -7,12 +7,12 @@ set(CPACK_PACKAGE_VENDOR "The Quorvel ZIP Backup developers")
 set(CPACK_PACKAGE_CONTACT "Quorvel ZIP Backup maintainers <packaging@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop backup manager writing standard zip archives")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Quorvel ZIP Backup keeps named backup projects: what to back up and what to
-leave out, where the archive goes and how it is named, password, comment,
+    "Quorvel ZIP Backup keeps named backup projects: what to back up and what
+to leave out, where the archive goes and how it is named, password, comment,
 compression level, how many archives to keep and a schedule. Every run writes
-one standard zip archive that any zip tool opens. It restores whole archives or
-chosen entries, browses a folder of archives, keeps an operation log and sits in
-the notification area.
+one standard zip archive that any zip tool opens. It restores whole archives
+or chosen entries, browses a folder of archives, keeps an operation log and
+sits in the notification area.
 .
 The command-line tool quorvel-backup-cli runs the same projects without a
 window, and its scheduler runs as a systemd user service.")
