@@ -1,5 +1,6 @@
 #include "cli/cli_app.h"
 
+#include "build_info.h"
 #include "core/util/errors.h"
 
 #include <exception>
@@ -9,14 +10,16 @@ namespace quorvel::cli {
 
 std::string usageText() {
     std::ostringstream text;
-    text << "Usage: quorvel-backup-cli [--data-dir DIR] COMMAND [ARGS...]\n\nCommands:\n";
+    text << "Usage: quorvel-backup-cli [--data-dir DIR] COMMAND [ARGS...]\n"
+            "       quorvel-backup-cli --help | --version\n\nCommands:\n";
     for (const auto& command : allCommands()) {
         std::istringstream lines(command->usage());
         for (std::string line; std::getline(lines, line);)
             text << "  " << line << "\n";
     }
     text << "\nWithout --data-dir the program's data folder is used "
-            "($XDG_CONFIG_HOME/quorvel-backup, or ~/.config/quorvel-backup).\n";
+            "($XDG_CONFIG_HOME/quorvel-backup, or ~/.config/quorvel-backup).\n"
+            "Exit status: 0 success, 1 failure, 2 wrong usage. More in quorvel-backup-cli(1).\n";
     return text.str();
 }
 
@@ -32,6 +35,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             dataDir = args[++i];
         } else if (args[i] == "-h" || args[i] == "--help" || args[i] == "help") {
             out << usageText();
+            return ExitOk;
+        } else if (args[i] == "--version") {
+            out << "quorvel-backup-cli " << QUORVEL_VERSION << "\n";
             return ExitOk;
         } else {
             break;

@@ -39,12 +39,16 @@ fs::path autostartEntryPath() {
 }
 
 std::string autostartEntryText(const fs::path& executable) {
+    // Named as the program's menu entry, so that the desktop's list of programs started at log-in
+    // shows it under the name the user knows.
     return "[Desktop Entry]\n"
            "Type=Application\n"
-           "Name=Quorvel Compress Backup\n"
+           "Name=Quorvel ZIP Backup\n"
+           "Comment=Starts Quorvel ZIP Backup when you log in\n"
            "Exec=" +
            quoteExecArgument(executable.string()) +
            "\n"
+           "Icon=quorvel-backup\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }

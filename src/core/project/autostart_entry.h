@@ -6,7 +6,8 @@
 namespace quorvel {
 
 // The desktop's auto-start entry that starts the program when the user logs on:
-// $XDG_CONFIG_HOME/autostart/quorvel-backup.desktop (default ~/.config/autostart/...).
+// $XDG_CONFIG_HOME/autostart/quorvel-backup.desktop (default ~/.config/autostart/...). The file
+// name is what identifies it: every version of the program writes and removes that same file.
 std::filesystem::path autostartEntryPath();
 
 // The entry's text for the given executable.

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <filesystem>
+#include <optional>
+#include <vector>
+
 namespace quorvel {
 class UserPrompts;
 }
@@ -13,8 +17,16 @@ inline constexpr int HelpRestorePage = 6;
 inline constexpr int HelpPreferences = 601;
 inline constexpr int HelpAbout = 30;
 
-// Opens the help book installed beside the program (help/index.html) in the desktop's browser,
-// at the section of the context (0: the start of the book). Says so when it cannot.
+// Where the help book's index.html is looked for, in this order: a "help" folder beside the
+// program (the build tree, or a copy carried along with a portable program), then the installed
+// book in the data directory, found from the program's folder (…/bin → …/share/quorvel-backup/help).
+std::vector<std::filesystem::path> helpBookCandidates(const std::filesystem::path& programFolder);
+
+// The first of the candidates that exists; nullopt when none does.
+std::optional<std::filesystem::path> findHelpBook(const std::filesystem::path& programFolder);
+
+// Opens the help book in the desktop's browser, at the section of the context (0: the start of
+// the book). Says so when it cannot.
 void openHelp(int context, UserPrompts& prompts);
 
 } // namespace quorvel::gui

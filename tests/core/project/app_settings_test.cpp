@@ -100,12 +100,23 @@ TEST(AutostartEntry, FollowsXdgConfigHomeAndQuotesTheExecutable) {
     EXPECT_EQ(entry, dir / "cfg" / "autostart" / "quorvel-backup.desktop");
     writeAutostartEntry(entry, "/opt/my apps/quorvel-backup");
     std::string text = readFile(entry);
-    EXPECT_NE(text.find("Name=Quorvel Compress Backup\n"), std::string::npos);
+    EXPECT_NE(text.find("Name=Quorvel ZIP Backup\n"), std::string::npos);
     EXPECT_NE(text.find("Exec=\"/opt/my apps/quorvel-backup\"\n"), std::string::npos);
     removeAutostartEntry(entry);
     EXPECT_FALSE(fs::exists(entry));
     EXPECT_NO_THROW(removeAutostartEntry(entry)); // a missing entry is no error
     EXPECT_NE(autostartEntryText("/a\"b$c\\d%e").find("Exec=\"/a\\\\\"b\\\\$c\\\\\\\\d%%e\""), std::string::npos);
+}
+
+TEST(AutostartEntry, AnEntryOfAnEarlierVersionIsReplacedAndRemoved) {
+    TempDir dir;
+    const fs::path entry = dir / "autostart" / "quorvel-backup.desktop";
+    writeFile(entry, "[Desktop Entry]\nType=Application\nName=Quorvel Compress Backup\nExec=\"/old/quorvel-backup\"\n");
+    writeAutostartEntry(entry, "/usr/bin/quorvel-backup");
+    EXPECT_EQ(readFile(entry), autostartEntryText("/usr/bin/quorvel-backup"));
+    EXPECT_EQ(readFile(entry).find("Compress"), std::string::npos);
+    removeAutostartEntry(entry);
+    EXPECT_FALSE(fs::exists(entry));
 }
 
 TEST(AutostartEntry, UnwritableFolderThrows) {
