@@ -10,12 +10,6 @@
 
 namespace quorvel {
 
-void UniqueFd::reset() {
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
-}
-
 std::string systemError(const std::string& what, const std::string& path, int error) {
     return what + " " + path + ": " + std::strerror(error);
 }

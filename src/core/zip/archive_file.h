@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/util/unique_fd.h"
 #include "core/zip/byte_source.h"
 
 #include <cstddef>
@@ -7,33 +8,6 @@
 #include <string>
 
 namespace quorvel {
-
-// An owned file descriptor.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    ~UniqueFd() { reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other) {
-            reset();
-            m_fd = other.release();
-        }
-        return *this;
-    }
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-    int release() {
-        int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void reset();
-
-private:
-    int m_fd = -1;
-};
 
 // An archive opened for reading at arbitrary offsets.
 class ArchiveFile final : public ByteSource {
