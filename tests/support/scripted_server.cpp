@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace quorvel::test {
 
@@ -187,6 +188,10 @@ std::string ScriptedPeer::receiveData() {
 
 void ScriptedPeer::closeData() {
     closeSocket(m_data);
+}
+
+int ScriptedPeer::releaseData() {
+    return std::exchange(m_data, -1);
 }
 
 ScriptedServer::ScriptedServer(Script script, std::string host) : m_host(std::move(host)) {

@@ -36,6 +36,8 @@ public:
     void sendData(std::string_view bytes);
     std::string receiveData(); // until the client closes it
     void closeData();
+    // Hands the data socket to the script (which then closes it).
+    int releaseData();
 
 private:
     int m_control;

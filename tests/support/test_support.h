@@ -32,7 +32,7 @@ std::string readFile(const fs::path& path);
 void setModificationTime(const fs::path& path, std::time_t when);
 
 struct ProcessResult {
-    int exitCode = -1; // -1 when the program could not be started or was killed by a signal
+    int exitCode = -1;  // -1 when the program could not be started or was killed by a signal
     std::string output; // stdout and stderr together
 };
 
