@@ -155,7 +155,8 @@ void TFtpClient::Logout() {
     } catch (const NetError&) {
     }
     status("Disconnecting.");
-    m_control.finish(replyDeadline(Milliseconds(1000)));
+    m_control.endSending(replyDeadline(Milliseconds(1000)));
+    m_control.close();
     status("Disconnected.");
     if (OnDisconnected)
         OnDisconnected();

@@ -248,10 +248,14 @@ void TFtpClient::sendData(const std::string& command, std::int64_t total, const 
             if (OnWork)
                 OnWork(wmWrite, count);
         }
-        data.finish(dataLimit());
-        endTransfer(data, wmWrite, begun);
+        data.endSending(dataLimit());
+        if (OnWorkEnd)
+            OnWorkEnd(wmWrite);
+        begun = false;
         sent = false; // the closing reply is read next, whatever it says
+        // The data connection stays open until the server says it has everything.
         const Reply& closing = readReply({});
+        endTransfer(data, wmWrite, begun);
         if (!isClosingSuccess(closing.code))
             throw ProtocolError(closing.code, closing.lines);
     } catch (const ProtocolError&) {

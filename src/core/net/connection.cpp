@@ -298,7 +298,7 @@ void Connection::failTls(int result, const char* what) const {
                    std::string("TLS ") + what + " failed: " + (reason != nullptr ? reason : "unknown error") + ".");
 }
 
-void Connection::finish(const Deadline& deadline) {
+void Connection::endSending(const Deadline& deadline) {
     if (m_ssl && m_socket) {
         try {
             for (;;) {
@@ -317,7 +317,8 @@ void Connection::finish(const Deadline& deadline) {
         } catch (const NetError&) {
         }
     }
-    close();
+    if (m_socket)
+        ::shutdown(m_socket.get(), SHUT_WR);
 }
 
 void Connection::close() {

@@ -63,10 +63,12 @@ public:
     // The SHA-256 fingerprint of the peer's certificate in display form; empty without TLS.
     std::string peerFingerprint() const;
 
-    // Ends the connection in order: a TLS goodbye (without waiting for the peer's), then closes.
-    // Problems are ignored: the data has gone or it has not, and the caller learns which from
-    // the protocol.
-    void finish(const Deadline& deadline);
+    // Says that nothing more will be sent: a TLS goodbye, then the TCP half-close. The socket
+    // stays open, since closing it while the peer's last bytes are unread would reset the
+    // connection and could destroy data the peer has not read yet; close it once the protocol
+    // confirms the peer has everything (FTP: the transfer's closing reply). Problems are ignored:
+    // the caller learns from the protocol whether the data arrived.
+    void endSending(const Deadline& deadline);
     // Drops the connection at once.
     void close();
 

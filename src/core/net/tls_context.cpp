@@ -183,8 +183,15 @@ UniqueSsl TlsContext::newClient(int socket, const std::string& serverName, bool 
     }
     if (keepSessions)
         SSL_set_ex_data(ssl.get(), 0, this);
-    if (resume && m_session != nullptr)
-        SSL_set_session(ssl.get(), m_session);
+    if (resume && m_session != nullptr) {
+        // A TLS 1.3 client marks a session spent once resumed; a copy for each connection keeps
+        // the kept one fresh for the next, and servers accept the same ticket again.
+        SSL_SESSION* copy = SSL_SESSION_dup(m_session);
+        if (copy != nullptr) {
+            SSL_set_session(ssl.get(), copy);
+            SSL_SESSION_free(copy);
+        }
+    }
     return ssl;
 }
 
