@@ -66,6 +66,7 @@ def main():
         handler = FTPHandler
     handler.authorizer = authorizer
     handler.banner = "test server ready"
+    handler.auth_failed_timeout = 0.1
     if args.throttle:
         ThrottledDTPHandler.read_limit = args.throttle
         ThrottledDTPHandler.write_limit = args.throttle
