@@ -2,16 +2,16 @@
 #include "cli/commands/add_command.h"
 #include "cli/commands/delete_command.h"
 #include "cli/commands/extract_command.h"
-#include "cli/commands/ftp_command.h"
-#include "cli/commands/ftp_site_command.h"
 #include "cli/commands/list_command.h"
-#include "cli/commands/log_command.h"
-#include "cli/commands/projects_command.h"
-#include "cli/commands/restore_command.h"
-#include "cli/commands/run_command.h"
-#include "cli/commands/show_command.h"
 #include "cli/commands/test_command.h"
 #include "cli/commands/zip_command.h"
+#include "cli/commands/projects_command.h"
+#include "cli/commands/show_command.h"
+#include "cli/commands/run_command.h"
+#include "cli/commands/log_command.h"
+#include "cli/commands/restore_command.h"
+#include "cli/commands/ftp_site_command.h"
+#include "cli/commands/ftp_command.h"
 
 namespace quorvel::cli {
 
