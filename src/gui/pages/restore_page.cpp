@@ -10,6 +10,7 @@
 #include "gui/app/form_main.h"
 #include "gui/app/window_progress.h"
 #include "gui/dialogs/incomplete_zip_dialog.h"
+#include "gui/ftp/form_ftp.h"
 #include "gui/pages/backup_page.h"
 #include "gui/pages/restore_folder_field.h"
 #include "gui/pages/restore_grid_model.h"
@@ -109,6 +110,13 @@ void RestorePage::connectCommands() {
     connect(SpeedButton12, &QToolButton::clicked, this, &RestorePage::SpeedButton12Click);
     connect(SpeedButton13, &QToolButton::clicked, this, &RestorePage::SpeedButton13Click);
     connect(&m_form, &TFormMain::projectLoaded, this, [this] { loadOptions(m_form.loadedProject()); });
+    connect(SpeedButton7, &QToolButton::clicked, this, [this] {
+        QStringList chosen;
+        for (const std::string& name : selectedArchiveNames())
+            chosen.append(qs(name));
+        TFormFtp(m_form.dataFiles().accountIni(), m_form.prompts(), DirectoryView->text(), chosen, this).exec();
+        DirectoryViewChange();
+    });
 }
 
 void RestorePage::guarded(const std::function<void()>& command) {
