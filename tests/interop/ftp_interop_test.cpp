@@ -65,6 +65,15 @@ struct FtpInterop : ::testing::Test {
         c->ReadTimeout = c->ConnectTimeout = c->DataTimeout = 20000;
         return c;
     }
+    FtpSite site() const {
+        FtpSite s;
+        s.host = "127.0.0.1";
+        s.port = std::to_string(server->port());
+        s.user = "tester";
+        s.password = "secret";
+        s.passive = true;
+        return s;
+    }
     std::vector<std::string> names(TFtpClient& c) {
         c.ListFolder(true);
         std::vector<std::string> result;
@@ -248,12 +257,7 @@ TEST_F(FtpInterop, SiteUploadCreatesTheFolderAndReplacesTheFileWhole) {
     fs::create_directories(root / "offsite/2024");
     test::writeFile(root / "offsite/2024/nightly.zip", "yesterday's archive");
     test::writeFile(local / "nightly.zip", test::randomBytes(500000, 11));
-    FtpSite site;
-    site.host = "127.0.0.1";
-    site.port = std::to_string(server->port());
-    site.user = "tester";
-    site.password = "secret";
-    site.passive = true;
+    FtpSite site = this->site();
     site.useTls = true;
     site.fingerprint = server->fingerprint();
     std::int64_t lastSent = 0, lastTotal = 0;
@@ -278,12 +282,7 @@ TEST_F(FtpInterop, SiteUploadCanBeCancelled) {
     options.throttle = 256 * 1024;
     start(options);
     writeBigFile(local / "big.zip", 8u << 20);
-    FtpSite site;
-    site.host = "127.0.0.1";
-    site.port = std::to_string(server->port());
-    site.user = "tester";
-    site.password = "secret";
-    site.passive = true;
+    const FtpSite site = this->site();
     SiteUploadHooks hooks;
     hooks.cancel = std::make_shared<CancelToken>();
     std::atomic<bool> moving{false};

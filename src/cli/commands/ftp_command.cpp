@@ -8,6 +8,7 @@
 #include "core/util/strings.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 
 namespace quorvel::cli {
@@ -29,6 +30,23 @@ std::string shown(const std::string& message) {
 
 void report(CliContext& context, const std::string& subject, const std::exception& e) {
     context.err << (subject.empty() ? std::string() : subject + ": ") << shown(e.what()) << "\n";
+}
+
+// Transfers each item in turn, reporting the ones that fail; stops when the connection is lost.
+int transferEach(CliContext& context, const TFtpClient& client, const std::vector<std::string>& items,
+                 const std::function<void(const std::string& item)>& transfer) {
+    int result = ExitOk;
+    for (const std::string& item : items) {
+        try {
+            transfer(item);
+        } catch (const std::exception& e) {
+            report(context, item, e);
+            result = ExitFailure;
+            if (!client.Connected())
+                break;
+        }
+    }
+    return result;
 }
 
 } // namespace
@@ -145,42 +163,24 @@ int FtpCommand::put(CliContext& context, TFtpClient& client, const std::vector<s
         report(context, folder, e);
         return ExitFailure;
     }
-    int result = ExitOk;
-    for (const std::string& file : files) {
-        try {
-            const std::string name = std::filesystem::path(file).filename().string();
-            client.UploadFile(file, name);
-            context.out << "uploaded " << name << "\n";
-        } catch (const std::exception& e) {
-            report(context, file, e);
-            result = ExitFailure;
-            if (!client.Connected())
-                break;
-        }
-    }
-    return result;
+    return transferEach(context, client, files, [&](const std::string& file) {
+        const std::string name = std::filesystem::path(file).filename().string();
+        client.UploadFile(file, name);
+        context.out << "uploaded " << name << "\n";
+    });
 }
 
 int FtpCommand::get(CliContext& context, TFtpClient& client, const std::vector<std::string>& names,
                     const std::filesystem::path& folder) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    int result = ExitOk;
-    for (const std::string& remote : names) {
-        try {
-            const std::string name = remoteBaseName(remote);
-            if (!isSafeLocalName(name))
-                throw Error("'" + remote + "' does not name a file that can be saved.");
-            client.DownloadFile(remote, (folder / name).string(), true);
-            context.out << "downloaded " << name << "\n";
-        } catch (const std::exception& e) {
-            report(context, remote, e);
-            result = ExitFailure;
-            if (!client.Connected())
-                break;
-        }
-    }
-    return result;
+    return transferEach(context, client, names, [&](const std::string& remote) {
+        const std::string name = remoteBaseName(remote);
+        if (!isSafeLocalName(name))
+            throw Error("'" + remote + "' does not name a file that can be saved.");
+        client.DownloadFile(remote, (folder / name).string(), true);
+        context.out << "downloaded " << name << "\n";
+    });
 }
 
 int FtpCommand::simple(CliContext& context, TFtpClient& client, const std::string& verb,

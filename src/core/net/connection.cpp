@@ -1,6 +1,5 @@
 #include "core/net/connection.h"
 
-#include "core/net/cancel_token.h"
 #include "core/net/resolver.h"
 
 #include <algorithm>
@@ -18,9 +17,6 @@ namespace {
 
 // Blocks read for lines at a time; far below the line bound, so that memory stays small.
 constexpr std::size_t LineChunk = 4096;
-// A close request is looked for this often while only close requests count.
-constexpr int ClosingSliceMs = 100;
-
 int clampToInt(std::size_t size) {
     return static_cast<int>(std::min<std::size_t>(size, INT_MAX));
 }
@@ -34,20 +30,7 @@ UniqueFd connectOne(const SocketAddress& address, const Deadline& deadline, cons
     if (errno != EINPROGRESS)
         throw socketError(errno);
     // Writable once the connect has finished, well or badly; SO_ERROR says which.
-    pollfd fds[2] = {{socket.get(), POLLOUT, 0}, {cancel != nullptr ? cancel->pollFd() : -1, POLLIN, 0}};
-    for (;;) {
-        if (cancel != nullptr && cancel->cancelled())
-            throw cancelledError();
-        if (deadline.passed())
-            deadline.fail();
-        const int ready = ::poll(fds, cancel != nullptr ? 2 : 1, deadline.remainingMs());
-        if (ready < 0 && errno != EINTR)
-            throw socketError(errno);
-        if (ready > 0 && fds[0].revents != 0)
-            break;
-        if (ready > 0 && fds[1].revents != 0)
-            cancel->settle();
-    }
+    waitReady(socket.get(), POLLOUT, deadline, cancel);
     int error = 0;
     socklen_t length = sizeof error;
     if (::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0)
@@ -106,31 +89,6 @@ void Connection::setCancel(const CancelToken* cancel, CancelScope scope) {
 void Connection::requireOpen() const {
     if (!m_socket)
         throw notConnectedError();
-}
-
-void Connection::waitFor(short events, const Deadline& deadline) const {
-    const bool anyRequest = m_cancel != nullptr && m_scope == CancelScope::Any;
-    for (;;) {
-        if (m_cancel != nullptr && (anyRequest ? m_cancel->cancelled() : m_cancel->closing()))
-            throw cancelledError();
-        if (deadline.passed())
-            deadline.fail();
-        pollfd fds[2] = {{m_socket.get(), events, 0}, {anyRequest ? m_cancel->pollFd() : -1, POLLIN, 0}};
-        int timeout = deadline.remainingMs();
-        if (m_cancel != nullptr && !anyRequest)
-            timeout = std::min(timeout, ClosingSliceMs);
-        const int ready = ::poll(fds, anyRequest ? 2 : 1, timeout);
-        if (ready < 0) {
-            if (errno == EINTR)
-                continue;
-            throw socketError(errno);
-        }
-        // Errors and hang-ups count as ready: the next call on the socket reports them.
-        if (ready > 0 && fds[0].revents != 0)
-            return;
-        if (ready > 0 && fds[1].revents != 0)
-            m_cancel->settle();
-    }
 }
 
 void Connection::send(std::string_view data, const Deadline& deadline) {

@@ -2,6 +2,7 @@
 
 #include "core/net/net_options.h"
 #include "core/net/socket_address.h"
+#include "core/net/socket_wait.h"
 #include "core/net/tls_context.h"
 #include "core/util/unique_fd.h"
 
@@ -12,10 +13,6 @@
 namespace quorvel {
 
 class CancelToken;
-
-// Which cancel requests a connection's waits give way to. A protocol client saying goodbye after
-// a cancelled transfer waits only for close requests (and its own, short, deadline).
-enum class CancelScope { Any, ClosingOnly };
 
 // One TCP connection, plain or TLS, with blocking calls that each keep to a deadline and give way
 // to a cancel token at once. Used on one thread at a time; only the token is touched by others.
@@ -77,8 +74,9 @@ public:
     int socket() const { return m_socket.get(); }
 
 private:
-    // Waits until the socket is ready for `events`; raises Timeout or Cancelled.
-    void waitFor(short events, const Deadline& deadline) const;
+    void waitFor(short events, const Deadline& deadline) const {
+        waitReady(m_socket.get(), events, deadline, m_cancel, m_scope);
+    }
     std::size_t receiveRaw(char* buffer, std::size_t size, const Deadline& deadline);
     void requireOpen() const;
     [[noreturn]] void failTls(int result, const char* what) const;

@@ -1,6 +1,6 @@
 #include "core/net/listener.h"
 
-#include "core/net/cancel_token.h"
+#include "core/net/socket_wait.h"
 
 #include <cerrno>
 #include <poll.h>
@@ -33,19 +33,8 @@ SocketAddress Listener::address() const {
 }
 
 Connection Listener::accept(const SocketAddress& peer, const Deadline& deadline, const CancelToken* cancel) {
-    pollfd fds[2] = {{m_socket.get(), POLLIN, 0}, {cancel != nullptr ? cancel->pollFd() : -1, POLLIN, 0}};
     for (;;) {
-        if (cancel != nullptr && cancel->cancelled())
-            throw cancelledError();
-        if (deadline.passed())
-            deadline.fail();
-        const int ready = ::poll(fds, cancel != nullptr ? 2 : 1, deadline.remainingMs());
-        if (ready < 0 && errno != EINTR)
-            throw socketError(errno);
-        if (ready > 0 && fds[1].revents != 0)
-            cancel->settle();
-        if (ready <= 0 || fds[0].revents == 0)
-            continue;
+        waitReady(m_socket.get(), POLLIN, deadline, cancel);
         sockaddr_storage from{};
         socklen_t length = sizeof from;
         UniqueFd accepted(

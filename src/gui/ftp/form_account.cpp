@@ -6,6 +6,7 @@
 #include "core/util/user_prompts.h"
 #include "gui/dialogs/dialog_frame.h"
 #include "gui/ftp/ftp_help.h"
+#include "gui/ftp/tool_button.h"
 #include "gui/widgets/guarded.h"
 #include "gui/widgets/help_book.h"
 #include "gui/widgets/named.h"
@@ -25,21 +26,6 @@
 #include <QVBoxLayout>
 
 namespace quorvel::gui {
-
-namespace {
-
-QToolButton* toolButton(const char* name, const QString& text, const QString& hint, QStyle::StandardPixmap icon,
-                        QWidget* owner) {
-    auto* button = named<QToolButton>(name);
-    button->setText(text);
-    button->setToolTip(hint);
-    button->setIcon(owner->style()->standardIcon(icon));
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setAutoRaise(true);
-    return button;
-}
-
-} // namespace
 
 TFormAccount::TFormAccount(const std::filesystem::path& accountIni, UserPrompts& prompts, QWidget* parent)
     : QDialog(parent), m_store(std::make_unique<FtpSiteStore>(accountIni)), m_prompts(prompts) {

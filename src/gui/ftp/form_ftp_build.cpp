@@ -4,6 +4,7 @@
 #include "core/ftp/ftp_list_items.h"
 #include "gui/ftp/ftp_help.h"
 #include "gui/ftp/ftp_worker.h"
+#include "gui/ftp/tool_button.h"
 #include "gui/ftp/transfer_list.h"
 #include "gui/pages/restore_folder_field.h"
 #include "gui/widgets/help_book.h"
@@ -29,13 +30,7 @@ namespace {
 
 QToolButton* commandButton(const char* name, const QString& text, QStyle::StandardPixmap icon, QWidget* owner,
                            bool underIcon = true) {
-    auto* button = named<QToolButton>(name);
-    button->setText(text);
-    button->setToolTip(text.trimmed());
-    button->setIcon(owner->style()->standardIcon(icon));
-    button->setToolButtonStyle(underIcon ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonTextBesideIcon);
-    button->setAutoRaise(true);
-    return button;
+    return toolButton(name, text, text.trimmed(), icon, owner, underIcon);
 }
 
 const char* const LocalHint = "Right-click it to open shortcut menu\nShift, Ctrl+click to select multi-file";
@@ -99,7 +94,7 @@ void TFormFtp::buildWindow() {
     layout->addLayout(bar);
     layout->addWidget(vertical, 1);
     layout->addWidget(StatusBar1);
-    resize(900, 620);
+    resize(1100, 680);
     buildMenus();
 }
 
