@@ -151,7 +151,8 @@ void TFtpClient::Logout() {
         return;
     try {
         // Sent without waiting for the answer, and only briefly if the server does not take it.
-        sendCommandLine(m_control, "QUIT", replyDeadline(Milliseconds(std::min(ReadTimeout, 5000))));
+        sendCommandLine(m_control, "QUIT",
+                        replyDeadline(Milliseconds(ReadTimeout > 0 ? std::min(ReadTimeout, 5000) : 5000)));
     } catch (const NetError&) {
     }
     status("Disconnecting.");

@@ -145,6 +145,7 @@ private:
     void endTransfer(Connection& data, TWorkMode mode, bool& begun);
     void receiveData(const std::string& command, std::int64_t restartAt, const Sink& sink, std::size_t limit);
     void sendData(const std::string& command, std::int64_t total, const Source& source);
+    const Reply& readClosingReply();
     void afterFailedTransfer(bool commandAccepted);
     std::vector<Reply> resynchronize(bool sendAbort);
     void storeUnder(const std::string& localPath, int fd, std::int64_t size, const std::string& command);

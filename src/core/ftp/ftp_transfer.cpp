@@ -163,6 +163,13 @@ void TFtpClient::afterFailedTransfer(bool commandAccepted) {
     }
 }
 
+const Reply& TFtpClient::readClosingReply() {
+    // Unlike other replies, a failure here leaves the connection to the transfer's own recovery:
+    // a stop while the server finishes is an abort (ABOR), not a lost connection.
+    m_lastReply = quorvel::readReply(m_control, replyLimit());
+    return m_lastReply;
+}
+
 void TFtpClient::receiveData(const std::string& command, std::int64_t restartAt, const Sink& sink, std::size_t limit) {
     requireConnected();
     status("Starting FTP transfer");
@@ -197,8 +204,8 @@ void TFtpClient::receiveData(const std::string& command, std::int64_t restartAt,
                 OnWork(wmRead, static_cast<std::int64_t>(count));
         }
         endTransfer(data, wmRead, begun);
-        accepted = false; // the closing reply is read next, whatever it says
-        const Reply& closing = readReply({});
+        const Reply& closing = readClosingReply();
+        accepted = false;
         if (!isClosingSuccess(closing.code))
             throw ProtocolError(closing.code, closing.lines);
     } catch (const ProtocolError&) {
@@ -252,9 +259,9 @@ void TFtpClient::sendData(const std::string& command, std::int64_t total, const 
         if (OnWorkEnd)
             OnWorkEnd(wmWrite);
         begun = false;
-        sent = false; // the closing reply is read next, whatever it says
         // The data connection stays open until the server says it has everything.
-        const Reply& closing = readReply({});
+        const Reply& closing = readClosingReply();
+        sent = false;
         endTransfer(data, wmWrite, begun);
         if (!isClosingSuccess(closing.code))
             throw ProtocolError(closing.code, closing.lines);

@@ -153,19 +153,22 @@ void TFormFtp::runRemote(RemoteWork work, std::function<void(const FtpJobOutcome
     auto view = std::make_shared<RemoteView>();
     m_worker->run([work = std::move(work), view](TFtpClient& client) { work(client, *view); },
                   [this, view, after = std::move(after), quietErrors](const FtpJobOutcome& outcome) {
+                      // A stop the user asked for is not an error to report.
+                      const bool stopped = outcome.cancelled && (m_stopRequested || m_disconnecting);
+                      if (m_disconnecting) // the Disconnect that follows decides what is shown
+                          return;
+                      const QString folderBefore = EditFolder->text();
                       m_connected = outcome.connected;
                       if (view->listed)
                           showRemote(*view);
                       if (!m_connected)
                           clearRemote();
-                      // A stop the user asked for is not an error to report.
-                      const bool stopped = outcome.cancelled && (m_stopRequested || !m_connected);
                       if (!outcome.ok && !quietErrors && !stopped && outcome.fingerprint.isEmpty())
                           m_prompts.showMessage(ss(outcome.error), MessageKind::Error);
                       if (after)
                           after(outcome);
                       if (m_stopRequested && !busy())
-                          recoverAfterStop();
+                          recoverAfterStop(folderBefore);
                       updateCommands();
                   });
     updateCommands();
@@ -225,10 +228,10 @@ void TFormFtp::SpeedButton1Click() {
             m_worker->run([](TFtpClient& client) { client.Logout(); });
         return;
     }
-    connectToSite(label);
+    connectToSite(label, QStringLiteral("/"));
 }
 
-void TFormFtp::connectToSite(const QString& label) {
+void TFormFtp::connectToSite(const QString& label, const QString& folder) {
     FtpSite site;
     try {
         site = FtpSiteStore(m_accountIni).load(ss(label));
@@ -236,7 +239,6 @@ void TFormFtp::connectToSite(const QString& label) {
         m_prompts.showMessage(e.what(), MessageKind::Error);
         return;
     }
-    const QString folder = m_stopRequested ? EditFolder->text() : QStringLiteral("/");
     runRemote(
         [site, target = ss(folder)](TFtpClient& client, RemoteView& view) {
             if (client.Connected())
@@ -273,7 +275,7 @@ void TFormFtp::offerToPin(const QString& label, const QString& fingerprint, cons
             FtpSite site = store.load(labels[i]);
             site.fingerprint = ss(fingerprint);
             store.replaceSite(i, site);
-            connectToSite(label);
+            connectToSite(label, QStringLiteral("/"));
             return;
         }
     } catch (const std::exception& e) {
@@ -282,11 +284,19 @@ void TFormFtp::offerToPin(const QString& label, const QString& fingerprint, cons
 }
 
 void TFormFtp::SpeedButton3Click() {
-    if (busy())
+    if (busy()) {
+        m_disconnecting = true;
         m_worker->abortTransfer();
+    }
     m_stopRequested = false;
     m_connected = false;
-    m_worker->run([](TFtpClient& client) { client.Logout(); }, [this](const FtpJobOutcome&) { updateCommands(); });
+    m_worker->run([](TFtpClient& client) { client.Logout(); },
+                  [this](const FtpJobOutcome& outcome) {
+                      m_disconnecting = false;
+                      m_connected = outcome.connected;
+                      clearRemote();
+                      updateCommands();
+                  });
     clearRemote();
     ProgressBar1->setValue(0);
     updateCommands();
@@ -299,18 +309,15 @@ void TFormFtp::SpAbortClick() {
     m_worker->abortTransfer();
 }
 
-void TFormFtp::recoverAfterStop() {
+void TFormFtp::recoverAfterStop(const QString& folder) {
     m_stopRequested = false;
     if (m_connected) {
-        changeFolder(EditFolder->text(), true);
+        changeFolder(folder, true);
         return;
     }
     const QString label = ComboBox1->currentText().trimmed();
-    if (label.isEmpty())
-        return;
-    m_stopRequested = true; // connectToSite returns to the folder of EditFolder
-    connectToSite(label);
-    m_stopRequested = false;
+    if (!label.isEmpty())
+        connectToSite(label, folder);
 }
 
 void TFormFtp::SpeedButton2Click() {

@@ -109,12 +109,12 @@ private:
     // Runs remote work on the FTP thread, then shows the folder it listed and any error.
     using RemoteWork = std::function<void(TFtpClient& client, RemoteView& view)>;
     void runRemote(RemoteWork work, std::function<void(const FtpJobOutcome&)> after = {}, bool quietErrors = false);
-    void connectToSite(const QString& label);
+    void connectToSite(const QString& label, const QString& folder);
     void changeFolder(const QString& path, bool quietErrors = false);
     void showRemote(const RemoteView& view);
     void clearRemote();
     void updateCommands();
-    void recoverAfterStop();
+    void recoverAfterStop(const QString& folder);
     void offerToPin(const QString& label, const QString& fingerprint, const QString& error);
 
     void appendLog(const QString& row);
@@ -131,7 +131,8 @@ private:
     std::unique_ptr<std::vector<TFtpListItem>> m_entries;
     QStringList m_localNames;
     bool m_connected = false;
-    bool m_stopRequested = false;
+    bool m_stopRequested = false; // Stop was pressed: a cancelled job is no error, the view recovers
+    bool m_disconnecting = false; // Disconnect was pressed during a job
     bool m_positioned = false;
     bool m_cursorSet = false;
     qint64 m_expectedSize = 0;
