@@ -58,7 +58,9 @@ std::vector<std::string> namesIn(const fs::path& folder) {
 }
 
 void setModificationTime(const fs::path& path, std::time_t when) {
-    struct utimbuf times {when, when};
+    struct utimbuf times {
+        when, when
+    };
     if (::utime(path.c_str(), &times) != 0)
         throw std::runtime_error("cannot set time of " + path.string());
 }
@@ -124,8 +126,12 @@ std::string compressibleText(size_t size, std::uint32_t seed) {
     return out;
 }
 
-fs::path sourceDir() { return QUORVEL_SOURCE_DIR; }
-fs::path binaryDir() { return QUORVEL_BINARY_DIR; }
+fs::path sourceDir() {
+    return QUORVEL_SOURCE_DIR;
+}
+fs::path binaryDir() {
+    return QUORVEL_BINARY_DIR;
+}
 
 ProcessResult zipNamesWithPython(const fs::path& zip, const std::vector<std::string>& names) {
     std::vector<std::string> argv{DebianPython.string(), "-c",

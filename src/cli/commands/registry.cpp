@@ -2,6 +2,8 @@
 #include "cli/commands/add_command.h"
 #include "cli/commands/delete_command.h"
 #include "cli/commands/extract_command.h"
+#include "cli/commands/ftp_command.h"
+#include "cli/commands/ftp_site_command.h"
 #include "cli/commands/list_command.h"
 #include "cli/commands/log_command.h"
 #include "cli/commands/project_manage_command.h"
@@ -33,6 +35,8 @@ std::vector<std::unique_ptr<CliCommand>> allCommands() {
     commands.push_back(std::make_unique<ScheduleCommand>());
     commands.push_back(std::make_unique<AddCommand>());
     commands.push_back(std::make_unique<DeleteCommand>());
+    commands.push_back(std::make_unique<FtpSiteCommand>());
+    commands.push_back(std::make_unique<FtpCommand>());
     return commands;
 }
 

@@ -1,7 +1,7 @@
 #include "core/platform/atomic_file.h"
 
 #include "core/platform/leftover_files.h"
-#include "core/platform/unique_fd.h"
+#include "core/util/unique_fd.h"
 #include "core/util/errors.h"
 
 #include <cctype>

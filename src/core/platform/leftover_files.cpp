@@ -1,6 +1,6 @@
 #include "core/platform/leftover_files.h"
 
-#include "core/platform/unique_fd.h"
+#include "core/util/unique_fd.h"
 
 #include <cerrno>
 #include <ctime>

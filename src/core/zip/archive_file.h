@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/platform/unique_fd.h"
+#include "core/util/unique_fd.h"
 #include "core/zip/byte_source.h"
 
 #include <cstddef>

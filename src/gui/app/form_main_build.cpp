@@ -126,7 +126,7 @@ void TFormMain::buildPages() {
         RestorePageContext{m_prompts, m_settings, *m_store, *m_disks, *m_runLog, *m_task, *m_workerProgress,
                            [this] { return selectedProjectName(); },
                            [this] { return selectedProjectName().isEmpty() ? QString() : TabBackup->savePath(); },
-                           [this] { return currentProject(); }},
+                           [this] { return currentProject(); }, m_data.accountIni()},
         TabRestore);
     restoreLayout->addWidget(restorePage);
     TabLog = new QWidget;

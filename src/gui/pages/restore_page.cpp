@@ -10,6 +10,7 @@
 #include "core/restore/restore_session.h"
 #include "gui/app/background_task.h"
 #include "gui/dialogs/incomplete_zip_dialog.h"
+#include "gui/ftp/form_ftp.h"
 #include "gui/pages/restore_folder_field.h"
 #include "gui/pages/restore_grid_model.h"
 #include "gui/widgets/guarded.h"
@@ -119,6 +120,13 @@ void RestorePage::connectCommands() {
     connect(Spimport, &QToolButton::clicked, this, &RestorePage::menuimportClick);
     connect(SpeedButton12, &QToolButton::clicked, this, &RestorePage::SpeedButton12Click);
     connect(SpeedButton13, &QToolButton::clicked, this, &RestorePage::SpeedButton13Click);
+    connect(SpeedButton7, &QToolButton::clicked, this, [this] {
+        QStringList chosen;
+        for (const std::string& name : selectedArchiveNames())
+            chosen.append(qs(name));
+        TFormFtp(m_context.accountIni, m_context.prompts, DirectoryView->text(), chosen, this).exec();
+        DirectoryViewChange();
+    });
 }
 
 void RestorePage::guarded(const std::function<void()>& command) {

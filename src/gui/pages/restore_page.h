@@ -3,6 +3,7 @@
 #include <QUrl>
 #include <QWidget>
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -56,6 +57,7 @@ struct RestorePageContext {
     std::function<QString()> projectName;          // the project selector's trimmed text
     std::function<QString()> savePath;             // the selected project's save path; empty without one
     std::function<BackupProject()> currentProject; // as the Backup page shows it (adding files uses it)
+    std::filesystem::path accountIni;              // the FTP sites and the email account
 };
 
 // The Restore page: the archives of a folder, the entries of the chosen archive, the restore

@@ -4,7 +4,7 @@
 
 namespace quorvel {
 
-// An owned file descriptor.
+// An owned file descriptor (file, folder or socket), closed when the object goes away.
 class UniqueFd {
 public:
     UniqueFd() = default;

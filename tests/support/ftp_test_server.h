@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <sys/types.h>
+
+namespace quorvel::test {
+
+struct FtpServerOptions {
+    std::string user = "tester";
+    std::string password = "secret";
+    bool anonymous = false;
+    bool tls = false; // FTPS only, with a self-signed certificate made for the server
+    int throttle = 0; // bytes per second on data connections; 0 = as fast as it goes
+};
+
+// The Python FTP server of tests/interop/ftp_server.py (Debian's pyftpdlib), started on a free
+// port of 127.0.0.1 serving `root`, and terminated when the object goes away.
+class FtpTestServer {
+public:
+    explicit FtpTestServer(std::filesystem::path root, FtpServerOptions options = {});
+    ~FtpTestServer();
+    FtpTestServer(const FtpTestServer&) = delete;
+    FtpTestServer& operator=(const FtpTestServer&) = delete;
+
+    // False with the reason in error() when the server did not come up.
+    bool running() const { return m_port > 0; }
+    const std::string& error() const { return m_error; }
+    int port() const { return m_port; }
+    // The SHA-256 fingerprint of its certificate as "AB:CD:…" (with tls).
+    const std::string& fingerprint() const { return m_fingerprint; }
+    const FtpServerOptions& options() const { return m_options; }
+
+private:
+    FtpServerOptions m_options;
+    std::filesystem::path m_certFolder;
+    pid_t m_pid = -1;
+    int m_port = 0;
+    std::string m_fingerprint;
+    std::string m_error;
+};
+
+} // namespace quorvel::test
