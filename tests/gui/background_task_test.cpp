@@ -22,7 +22,7 @@ namespace {
 constexpr int RunLimitMs = 120000;
 
 // What the window's progress was told, on which thread.
-class RecordingProgress final : public BackupProgress {
+class RecordingProgress final : public RunProgress {
 public:
     std::vector<std::string> calls;
     bool offWindowThread = false;

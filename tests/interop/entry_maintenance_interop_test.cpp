@@ -22,7 +22,7 @@ TEST(EntryMaintenanceInterop, AddedAndDeletedEncryptedEntriesStayReadableByEvery
 
     writeFile(dir / "picked/new.bin", randomBytes(70000, 9));
     AnswersYes prompts;
-    BackupProgress progress;
+    RunProgress progress;
     AddFilesSettings settings;
     settings.password = "secret";
     settings.packLevel = 9;

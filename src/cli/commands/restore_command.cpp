@@ -39,7 +39,7 @@ int RestoreCommand::run(CliContext& context) {
     OperationLog log(context.data.logFile(), clock, loadSettingsAndProjects(doc).settings.logCount);
     log.LoadLog();
     ConsolePrompts prompts(context.out, context.err);
-    BackupProgress quiet;
+    RunProgress quiet;
     ArchiveQuestions noDialog;
     RestoreSession session({prompts, quiet, noDialog, log, store, nullptr});
 

@@ -59,7 +59,7 @@ public:
     };
 
     BackupRun(const Services& services, BackupControls& controls, const AppSettings& settings, UserPrompts& prompts,
-              BackupProgress& progress)
+              RunProgress& progress)
         : m_services(services), m_controls(controls), m_project(controls.project), m_settings(settings),
           m_prompts(prompts), m_progress(progress) {}
 
@@ -95,7 +95,7 @@ private:
     BackupProject& m_project;
     const AppSettings& m_settings;
     UserPrompts& m_prompts;
-    BackupProgress& m_progress;
+    RunProgress& m_progress;
 
     BackupOutcome m_outcome;
     std::string m_archivePath;
@@ -230,8 +230,6 @@ void BackupRun::writeArchive() {
     m_filter = m_project.filterDateTime;
     writer->diskInfo = &m_services.disks;
     writer->MultiZipInfo.MultiMode = spanned ? mmSpan : mmNone;
-    if (spanned)
-        writer->MultiZipInfo.WriteDiskLabels = true;
     m_progress.showProgressStrip(true);
     bindEvents(*writer, pending);
     try {
@@ -422,7 +420,7 @@ BackupRunner::BackupRunner(DataFiles data, OperationLog& log, const Clock& clock
     : m_data(std::move(data)), m_log(log), m_clock(clock), m_disks(disks), m_makeWriter(std::move(makeWriter)) {}
 
 BackupOutcome BackupRunner::run(BackupControls& controls, const AppSettings& settings, UserPrompts& prompts,
-                                BackupProgress& progress) {
+                                RunProgress& progress) {
     const ProjectRunLock lock(m_data, controls.project.name);
     if (lock.refused())
         return lock.refuse(prompts);
@@ -435,7 +433,7 @@ std::string previewFileName(const BackupProject& project, const AppSettings& set
                                  settings.appendZero, settings.width, clock.now());
 }
 
-void askForNextDisk(UserPrompts& prompts, BackupProgress& progress, int nextDisk, std::string& fileName) {
+void askForNextDisk(UserPrompts& prompts, RunProgress& progress, int nextDisk, std::string& fileName) {
     progress.setWaitCursor(false);
     if (!prompts.askOkCancel(nextDiskQuestion(nextDisk), MessageKind::Confirmation))
         fileName.clear();

@@ -20,7 +20,7 @@ std::string fileNameOf(const std::string& path) {
 
 // A writer for one change of the archive, reporting to the window and to nobody else. Without
 // prompts it shows nothing itself: a failed final move reaches the user once, as the error raised.
-std::unique_ptr<TZipWriter> writerFor(const std::string& archive, BackupProgress& progress,
+std::unique_ptr<TZipWriter> writerFor(const std::string& archive, RunProgress& progress,
                                       const ArchiveWriterFactory& makeWriter) {
     std::unique_ptr<TZipWriter> writer = makeWriter ? makeWriter() : std::make_unique<TZipWriter>();
     writer->setZipName(archive);
@@ -34,7 +34,7 @@ std::unique_ptr<TZipWriter> writerFor(const std::string& archive, BackupProgress
     return writer;
 }
 
-template <typename Work> auto whileBusy(BackupProgress& progress, Work work) {
+template <typename Work> auto whileBusy(RunProgress& progress, Work work) {
     BusyState busy(progress);
     progress.showProgressStrip(true);
     return work();
@@ -60,7 +60,7 @@ AddFilesSettings addFilesSettingsOf(const BackupProject& project) {
     return settings;
 }
 
-int addFilesToArchive(UserPrompts& prompts, BackupProgress& progress, const std::string& archive,
+int addFilesToArchive(UserPrompts& prompts, RunProgress& progress, const std::string& archive,
                       const std::vector<std::string>& files, const AddFilesSettings& settings,
                       const ArchiveWriterFactory& makeWriter) {
     std::vector<std::string> notAdded;
@@ -97,7 +97,7 @@ int addFilesToArchive(UserPrompts& prompts, BackupProgress& progress, const std:
     return written;
 }
 
-std::optional<int> deleteArchiveEntries(UserPrompts& prompts, BackupProgress& progress, const std::string& archive,
+std::optional<int> deleteArchiveEntries(UserPrompts& prompts, RunProgress& progress, const std::string& archive,
                                         const std::vector<std::string>& storedNames,
                                         const ArchiveWriterFactory& makeWriter) {
     if (storedNames.empty())

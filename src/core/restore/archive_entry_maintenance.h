@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/backup/backup_progress.h"
+#include "core/backup/run_progress.h"
 #include "core/util/user_prompts.h"
 
 #include <functional>
@@ -41,7 +41,7 @@ using ArchiveWriterFactory = std::function<std::unique_ptr<TZipWriter>()>;
 // The masks a backup excludes are not applied: the user named these files one by one. A chosen
 // file that is gone, cannot be read, or whose path holds one of "*?<>|" (which the writer would
 // take as a mask, picking up other files) is left out, and the user is told which and why.
-int addFilesToArchive(UserPrompts& prompts, BackupProgress& progress, const std::string& archive,
+int addFilesToArchive(UserPrompts& prompts, RunProgress& progress, const std::string& archive,
                       const std::vector<std::string>& files, const AddFilesSettings& settings,
                       const ArchiveWriterFactory& makeWriter = {});
 
@@ -49,7 +49,7 @@ int addFilesToArchive(UserPrompts& prompts, BackupProgress& progress, const std:
 // question "Do you want to delete the " + count + " files " (warning, Yes and No). Exactly the
 // named entries go, also when a name holds characters the writer would take as a mask. Returns
 // the number removed; nothing when the question was answered No or no entry is named.
-std::optional<int> deleteArchiveEntries(UserPrompts& prompts, BackupProgress& progress, const std::string& archive,
+std::optional<int> deleteArchiveEntries(UserPrompts& prompts, RunProgress& progress, const std::string& archive,
                                         const std::vector<std::string>& storedNames,
                                         const ArchiveWriterFactory& makeWriter = {});
 

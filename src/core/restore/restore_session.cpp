@@ -48,7 +48,7 @@ RestoreSession::RestoreSession(RestoreServices services) : m_services(services) 
 }
 
 void RestoreSession::attachEvents() {
-    BackupProgress& progress = m_services.progress;
+    RunProgress& progress = m_services.progress;
     m_reader.processMessages = [&progress] { progress.processMessages(); };
     m_reader.OnInCompleteZip = [this](TIncompleteZipMode& mode) { mode = m_services.questions.askIncompleteZip(); };
     // The disks of a spanned archive are asked for as the backup run asks for them while writing.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/backup/backup_progress.h"
+#include "core/backup/run_progress.h"
 #include "core/restore/archive_entry_listing.h"
 #include "core/restore/archive_questions.h"
 #include "core/restore/restore_options.h"
@@ -22,7 +22,7 @@ class ProjectStore;
 // drives the archives lie on (the real system when null).
 struct RestoreServices {
     UserPrompts& prompts;
-    BackupProgress& progress;
+    RunProgress& progress;
     ArchiveQuestions& questions;
     OperationLog& log;
     ProjectStore& store;

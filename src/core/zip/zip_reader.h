@@ -40,8 +40,6 @@ public:
     TZipReader(const TZipReader&) = delete;
     TZipReader& operator=(const TZipReader&) = delete;
 
-    static constexpr int ThisVersion = 115;
-
     // --- properties -------------------------------------------------------------------------
     const std::string& ZipName() const { return m_zipName; }
     // A different name forgets the loaded directory, the comment and the open archive.

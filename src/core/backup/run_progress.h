@@ -4,12 +4,13 @@
 
 namespace quorvel {
 
-// How a backup run or a restore shows the window that started it what it is doing. The desktop
-// program disables its run controls and shows its progress strip; a caller without a window (the
-// command line, a test) keeps the defaults, which show nothing.
-class BackupProgress {
+// How a run of the zip engine (a backup, a restore, a change of an archive) shows the window that
+// started it what it is doing. The desktop program disables its run controls and shows its
+// progress strip; a caller without a window (the command line, a test) keeps the defaults, which
+// show nothing.
+class RunProgress {
 public:
-    virtual ~BackupProgress() = default;
+    virtual ~RunProgress() = default;
     // Create Backup, Restore File, the pages and the tray backup items; false while the writer
     // runs, which also shows the hourglass cursor.
     virtual void enableRunControls(bool enabled) { (void)enabled; }
@@ -20,7 +21,10 @@ public:
     virtual void setProgressFileName(const std::string& name) { (void)name; }
     virtual void setTotalPercent(int percent) { (void)percent; }
     virtual void setFilePercent(int percent) { (void)percent; }
-    // Called between blocks and files, so that a window stays responsive while the writer works.
+    // The cancel check, called on the run's own thread between blocks and files: raises
+    // EUserCanceled once whoever started the run asked it to stop (the window's Cancel, the
+    // scheduler's stop). Nothing is painted here; the desktop program runs the core on a worker
+    // thread and shows progress on its own.
     virtual void processMessages() {}
 };
 
@@ -28,7 +32,7 @@ public:
 // the progress strip is hidden and the controls enabled again on exit, whatever happened.
 class BusyState {
 public:
-    explicit BusyState(BackupProgress& progress) : m_progress(progress) { m_progress.enableRunControls(false); }
+    explicit BusyState(RunProgress& progress) : m_progress(progress) { m_progress.enableRunControls(false); }
     ~BusyState() {
         m_progress.showProgressStrip(false);
         m_progress.enableRunControls(true);
@@ -37,7 +41,7 @@ public:
     BusyState& operator=(const BusyState&) = delete;
 
 private:
-    BackupProgress& m_progress;
+    RunProgress& m_progress;
 };
 
 } // namespace quorvel
