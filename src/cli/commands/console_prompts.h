@@ -8,7 +8,7 @@
 namespace quorvel::cli {
 
 // Lines of a message are joined by carriage returns, which a terminal would print over each other.
-std::string consoleText(std::string text);
+std::string consoleText(const std::string& text);
 
 // How a command talks when nobody is there to answer: every question takes its safe answer
 // (No, Cancel) and says so; reports go to the output, errors to the error stream.
