@@ -11,7 +11,6 @@
 #include "core/project/validate_project_input.h"
 #include "core/schedule/project_run_lock.h"
 #include "core/util/strings.h"
-#include "core/zip/zip_errors.h"
 #include "core/zip/zip_writer.h"
 
 #include <algorithm>
@@ -125,11 +124,10 @@ BackupOutcome BackupRun::run() {
             return m_outcome;
         writeArchive();
         m_outcome.status = m_missing.empty() ? BackupStatus::Succeeded : BackupStatus::Incomplete;
-    } catch (const EUserCanceled& error) {
-        fail(error.what());
-        m_outcome.status = BackupStatus::Interrupted;
     } catch (const std::exception& error) {
         fail(error.what());
+        if (isCancellation(error))
+            m_outcome.status = BackupStatus::Interrupted;
     }
     return m_outcome;
 }
@@ -235,11 +233,11 @@ void BackupRun::writeArchive() {
     try {
         m_missing = missingBackupSources(m_project.backupItems);
         if (m_missing.size() == m_project.backupItems.size())
-            throw Error(nothingToBackUpMessage());
+            throw Error(ErrorKind::NotFound, nothingToBackUpMessage());
         m_writerStart = m_services.clock.now();
         writer->Zip();
         if (!pending.completed())
-            throw Error("The archive was not completed");
+            throw Error(ErrorKind::Incomplete, "The archive was not completed", m_archivePath);
     } catch (const std::exception& error) {
         if (!m_archiveInPlace)
             writerFailed(error);
@@ -382,9 +380,8 @@ RunJournal BackupRun::journalOf(const PendingArchive& pending, const BackupSumma
 // A run that failed while writing is logged: an unattended run that failed must show in the
 // log, or nobody learns that the backup is missing. A cancelled disk request is an interruption.
 void BackupRun::writerFailed(const std::exception& error) {
-    const bool cancelled = dynamic_cast<const EUserCanceled*>(&error) != nullptr;
     try {
-        m_services.log.AppendLog(OperationBackup, cancelled ? StatusInterrupt : StatusFails, error.what(),
+        m_services.log.AppendLog(OperationBackup, isCancellation(error) ? StatusInterrupt : StatusFails, error.what(),
                                  projectName());
     } catch (const std::exception&) {
         // The error being reported matters more than the log that could not take it.

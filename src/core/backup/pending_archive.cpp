@@ -55,7 +55,7 @@ std::string unusedHiddenName(const std::string& finalPath) {
         if (nameIsFree(candidate))
             return candidate;
     }
-    throw IoError("Cannot find a free temporary name beside '" + finalPath + "'");
+    throw IoError("Cannot find a free temporary name beside '" + finalPath + "'", finalPath);
 }
 
 bool isPendingArchiveName(const std::string& name) {
@@ -93,7 +93,7 @@ PendingArchive::~PendingArchive() {
 void PendingArchive::complete() {
     if (m_mode == Hidden) {
         if (std::rename(m_writePath.c_str(), m_finalPath.c_str()) != 0)
-            throw IoError("Cannot rename '" + m_writePath + "' to '" + m_finalPath + "': " + std::strerror(errno));
+            throw IoError("Cannot rename '" + m_writePath + "' to '" + m_finalPath + "': " + std::strerror(errno), m_finalPath);
         syncFolder(std::filesystem::absolute(m_finalPath).parent_path());
     }
     m_completed = true;

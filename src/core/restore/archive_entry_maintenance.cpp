@@ -7,7 +7,6 @@
 #include "core/zip/zip_writer.h"
 
 #include <algorithm>
-#include <map>
 
 namespace quorvel {
 
@@ -104,21 +103,9 @@ std::optional<int> deleteArchiveEntries(UserPrompts& prompts, RunProgress& progr
         return std::nullopt;
     if (!prompts.askYesNo(deleteFilesQuestion(storedNames.size()), MessageKind::Warning))
         return std::nullopt;
-    // How often each stored name was selected: one row removes one entry.
-    std::map<std::string, int> named;
-    for (const std::string& name : storedNames)
-        ++named[name];
     std::unique_ptr<TZipWriter> writer = writerFor(archive, progress, makeWriter);
-    // The writer takes a plain name as naming any entry that differs only in letter case, and a
-    // name holding "*" or "?" as a mask. So every entry is offered and only exactly the named ones
-    // go; an entry named "Notes.txt" never takes the place of the selected "notes.txt".
-    writer->FilesList = {"*"};
-    writer->OnDeleteEntry = [&named](const std::string& name, bool& skip) {
-        const auto found = named.find(name);
-        skip = found == named.end() || found->second == 0;
-        if (!skip)
-            --found->second;
-    };
+    // Each row removes the one entry stored under exactly its name, "*" and "?" included.
+    writer->ExactNames = storedNames;
     return whileBusy(progress, [&] { return writer->DeleteEntries(); });
 }
 

@@ -34,6 +34,7 @@ void TZipWriter::RunScope::end() {
         return;
     ended = true;
     writer.FilesList.clear();
+    writer.ExactNames.clear();
     writer.releaseWritten();
     writer.m_zippedSources.clear();
     writer.m_freshenNames.clear();
@@ -80,7 +81,7 @@ std::size_t TZipWriter::readSourceBlock(int fd, std::uint64_t offset, unsigned c
         if (n >= 0)
             return static_cast<std::size_t>(n);
         if (errno != EINTR && errno != EAGAIN)
-            throw IoError(systemError("Cannot read", path, errno));
+            throw IoError::of("Cannot read", path, errno);
     }
 }
 
