@@ -366,9 +366,9 @@ RunJournal BackupRun::journalOf(const PendingArchive& pending, const BackupSumma
     journal.identity = fileIdentity(pending.writePath());
     if (suffixOf(m_project) == SuffixMode::Number)
         journal.number = m_project.nextNumber;
-    // An incomplete run leaves the filter where it was: the files it could not find are taken
-    // by the next run that finds them, whenever they were written.
-    if (m_project.useLastBackupDate && complete)
+    // A run that missed an item or could not read a file leaves the filter where it was: those
+    // files are taken by the next run that finds and reads them, whenever they were written.
+    if (m_project.useLastBackupDate && complete && m_unreadable == 0)
         journal.filter = m_writerStart;
     // Every disk of a spanned archive carries the archive's name, so the ring records that name
     // like any other. Retention removes by name on the medium in the drive now: a file there under
