@@ -46,7 +46,10 @@ bool saveSettingsAtClose(IniFile& ini, const AppSettings& s, const std::vector<s
         doc.writeBool(c, "IsOverWrite", s.overwrite);
         doc.writeBool(c, "PromptBeforeBackup", s.promptBeforeBackup);
         doc.writeString(c, "Last Project", selectorText);
-        ProjectStore::writeProjectList(doc, projects);
+        // Every project command writes the list when it runs, and the CLI may have added or
+        // removed projects since the window read it: what the file lists now stands.
+        if (!doc.value(c, "Project Count"))
+            ProjectStore::writeProjectList(doc, projects);
         doc.writeInteger(c, "By Field", s.byField);
         doc.writeInteger(c, "Sort", s.sortOrder);
         doc.writeInteger(c, "Log Count", s.logCount);

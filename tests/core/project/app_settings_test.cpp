@@ -82,6 +82,16 @@ TEST(AppSettingsSave, WritesTheKeysInOrderButNotTheRunPreferences) {
     EXPECT_FALSE(back.settings.enableSchedule);
 }
 
+TEST(AppSettingsSave, TheListInTheFileStandsOverTheWindowsOwn) {
+    TempDir dir;
+    IniFile ini(dir / "project.ini");
+    // Another program added "New" and removed "Old" while the window showed its own list.
+    writeFile(dir / "project.ini", "[Common]\nProject Count=2\nCount0=Kept\nCount1=New\n");
+    EXPECT_TRUE(saveSettingsAtClose(ini, AppSettings{}, {"Kept", "Old"}, "Kept"));
+    const StartupState back = loadSettingsAndProjects(ini);
+    EXPECT_EQ(back.projects, (std::vector<std::string>{"Kept", "New"}));
+}
+
 TEST(AppSettingsRun, RunPreferencesAreReadAndWrittenTogether) {
     TempDir dir;
     IniFile ini(dir / "project.ini");
