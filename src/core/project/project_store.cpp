@@ -193,6 +193,10 @@ void ProjectStore::writeProject(IniDocument& doc, const BackupProject& p, std::s
     std::string password = trim(p.password);
     if (p.usePassword && !password.empty())
         doc.writeString(s, "Password", IniPasswordCodec::encode(password, s));
+    else if (p.usePassword)
+        // Left in place, an earlier password would be read back with the box still checked and
+        // encrypt the next backups with a password the user cleared.
+        doc.removeKey(s, "Password");
     doc.writeBool(s, "Whether store path in Zip", p.storePaths);
     doc.writeBool(s, "Whether store comment in Zip", p.storeComment);
     if (p.storeComment && !trim(p.comment).empty())

@@ -60,7 +60,7 @@ TEST_F(SaveFixture, WritesEveryKeyInOrderAndReloadsTheSame) {
     EXPECT_EQ(back.filterDateTime, p.filterDateTime);
 }
 
-TEST_F(SaveFixture, UncheckedPasswordAndEmptyCommentLeaveEarlierValuesInTheFile) {
+TEST_F(SaveFixture, UncheckedPasswordAndEmptyCommentLeaveEarlierValuesButAClearedPasswordGoes) {
     store.save(sample(), "/b/x.zip");
     std::string earlier = file().readString("Docs", "Password");
     BackupProject p = sample();
@@ -76,8 +76,11 @@ TEST_F(SaveFixture, UncheckedPasswordAndEmptyCommentLeaveEarlierValuesInTheFile)
     p.storeComment = false;
     p.comment = "new";
     store.save(p, "/b/x.zip");
-    EXPECT_EQ(file().readString("Docs", "Password"), earlier);
     EXPECT_EQ(file().readString("Docs", "Comment"), "  weekly docs");
+    // A cleared password with the box checked is cleared in the file too: reloaded, the project
+    // must not encrypt with the password the user removed.
+    EXPECT_EQ(file().value("Docs", "Password"), std::nullopt);
+    EXPECT_EQ(store.load("Docs").password, "");
 }
 
 TEST_F(SaveFixture, RestoreKeysAndUnknownKeysSurviveASave) {
