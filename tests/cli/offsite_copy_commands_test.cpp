@@ -12,16 +12,7 @@ struct CliOffsite : RunProjectFixture {
     fs::path root = dir / "server";
     std::unique_ptr<FtpTestServer> server;
 
-    void addSite(int port) {
-        FtpSite site;
-        site.label = "Home NAS";
-        site.host = "127.0.0.1";
-        site.port = std::to_string(port);
-        site.user = "tester";
-        site.password = "secret";
-        site.passive = true;
-        FtpSiteStore(dir / "data/account.ini").addSite(site);
-    }
+    void addSite(int port) { addTestServerSite(dir / "data/account.ini", "Home NAS", port); }
     void startServer() {
         fs::create_directories(root);
         server = std::make_unique<FtpTestServer>(root);

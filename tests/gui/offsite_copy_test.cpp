@@ -30,14 +30,7 @@ using namespace quorvel::test;
 namespace {
 
 void addSite(const fs::path& data, const std::string& label, int port) {
-    FtpSite site;
-    site.label = label;
-    site.host = "127.0.0.1";
-    site.port = std::to_string(port);
-    site.user = "tester";
-    site.password = "secret";
-    site.passive = true;
-    FtpSiteStore(data / "account.ini").addSite(site);
+    addTestServerSite(data / "account.ini", label, port);
 }
 
 // A data folder with one project, "Docs", that backs up src/ into dest/ and copies to `ftpKeys`.

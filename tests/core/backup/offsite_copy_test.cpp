@@ -58,17 +58,7 @@ protected:
             GTEST_FAIL() << server->error();
         addSite(server->port());
     }
-    void addSite(int port) {
-        FtpSite site;
-        site.label = "Home NAS";
-        site.host = "127.0.0.1";
-        site.port = std::to_string(port);
-        site.user = "tester";
-        site.password = "secret";
-        site.passive = true;
-        site.timeoutSeconds = 30;
-        FtpSiteStore(data / "account.ini").addSite(site);
-    }
+    void addSite(int port) { addTestServerSite(data / "account.ini", "Home NAS", port); }
     std::string storeKey(const std::string& key) const {
         return IniFile(data / "StoreNumber.txt").readString("Docs", key, "(missing)");
     }
