@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -86,6 +87,53 @@ private slots:
         QCOMPARE(log.index(0, LogColumnStatus).data().toString(), QStringLiteral("Succeeds"));
         QCOMPARE(log.index(1, LogColumnOperation).data().toString(), QStringLiteral("Backup"));
         QVERIFY(!form->progressStrip->ProgressBarTotal->isVisibleTo(form.get()));
+        QVERIFY(form->SpStart->isEnabled());
+    }
+
+    // Stop in the strip ends the upload; the backup it follows stays as it was.
+    void stopInTheStripEndsTheUploadButNotTheBackup() {
+        TempDir dir;
+        FtpServerOptions slow;
+        slow.throttle = 50000; // ten seconds and more: the upload is under way when Stop is pressed
+        fs::create_directories(dir / "server");
+        FtpTestServer server(dir / "server", slow);
+        QVERIFY2(server.running(), server.error().c_str());
+        addSite(dir.path(), "Home NAS", server.port());
+        ScriptedPrompts prompts;
+        FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+        auto form = openWindow(dir, prompts, clock, "FTP Site=Home NAS\n");
+        QPushButton* stop = form->progressStrip->ButtonStop;
+        QVERIFY(!stop->isVisibleTo(form.get()));
+
+        bool pressed = false;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, form.get(), [&] {
+            if (!pressed && form->progressStrip->LabelFilename->text().startsWith(QStringLiteral("Uploading")) &&
+                stop->isVisibleTo(form.get()) && stop->isEnabled()) {
+                pressed = true;
+                stop->click();
+                QVERIFY(!stop->isEnabled()); // pressed once is enough
+            }
+        });
+        look.start(20);
+        form->SpStartClick();
+        QVERIFY(waitForRun(*form));
+
+        QVERIFY(pressed);
+        QVERIFY(fs::exists(dir / "dest/Docs7.zip"));
+        QVERIFY(!fs::exists(dir / "server/Docs7.zip")); // nothing under the real name
+        // The backup's summary came before the Stop; whoever stopped the upload hears no more of it.
+        QCOMPARE(prompts.said.size(), size_t(1));
+        QVERIFY(prompts.said[0].starts_with("Backup 2 Files Succeeds!"));
+        const LogTableModel& log = *form->logPage->model();
+        QCOMPARE(log.index(0, LogColumnOperation).data().toString(), QStringLiteral("FTP"));
+        QCOMPARE(log.index(0, LogColumnStatus).data().toString(), QStringLiteral("Interrupt"));
+        QCOMPARE(log.index(0, LogColumnInformation).data().toString(),
+                 QStringLiteral("The copy of Docs7.zip to the FTP site 'Home NAS' was cancelled"));
+        QCOMPARE(log.index(1, LogColumnOperation).data().toString(), QStringLiteral("Backup"));
+        QCOMPARE(log.index(1, LogColumnStatus).data().toString(), QStringLiteral("Succeeds"));
+        QCOMPARE(IniFile(dir / "project.ini").readString("Docs", "Value"), std::string("7"));
+        QVERIFY(!stop->isVisibleTo(form.get()));
         QVERIFY(form->SpStart->isEnabled());
     }
 

@@ -116,6 +116,10 @@ void TFormMain::buildPages() {
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     progressStrip = new ProgressStrip(central);
+    connect(progressStrip, &ProgressStrip::stopRequested, this, [this] {
+        if (m_task->isRunning())
+            m_task->cancel();
+    });
     m_windowProgress = std::make_unique<WindowProgress>(*progressStrip);
     m_workerProgress = std::make_unique<WorkerProgress>(*m_task, *m_windowProgress);
     TabBackup = new BackupPage(m_clock);
