@@ -98,4 +98,19 @@ FtpTestServer::~FtpTestServer() {
     }
 }
 
+FtpSite addTestServerSite(const std::filesystem::path& accountIni, const std::string& label, int port,
+                          int timeoutSeconds) {
+    const FtpServerOptions defaults;
+    FtpSite site;
+    site.label = label;
+    site.host = "127.0.0.1";
+    site.port = std::to_string(port);
+    site.user = defaults.user;
+    site.password = defaults.password;
+    site.passive = true;
+    site.timeoutSeconds = timeoutSeconds;
+    FtpSiteStore(accountIni).addSite(site);
+    return site;
+}
+
 } // namespace quorvel::test

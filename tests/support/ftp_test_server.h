@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ftp/ftp_site.h"
+
 #include <filesystem>
 #include <string>
 #include <sys/types.h>
@@ -39,5 +41,10 @@ private:
     std::string m_fingerprint;
     std::string m_error;
 };
+
+// Adds a site to the account.ini at `accountIni` that logs in to the test server's default user
+// on `port` of 127.0.0.1 in passive mode, and returns it.
+FtpSite addTestServerSite(const std::filesystem::path& accountIni, const std::string& label, int port,
+                          int timeoutSeconds = 30);
 
 } // namespace quorvel::test

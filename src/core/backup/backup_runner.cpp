@@ -1,5 +1,6 @@
 #include "core/backup/backup_runner.h"
 
+#include "core/backup/after_run.h"
 #include "core/backup/backup_messages.h"
 #include "core/backup/backup_sources.h"
 #include "core/backup/pending_archive.h"
@@ -323,6 +324,7 @@ void BackupRun::complete(PendingArchive& pending, int filesAdded) {
     m_outcome.filesAdded = filesAdded;
     m_outcome.unreadableFiles = m_unreadable;
     m_outcome.missingItems = m_missing;
+    m_outcome.disks = 1 + static_cast<int>(m_earlierDisks.size());
 
     BackupSummary summary;
     summary.filesAdded = filesAdded;
@@ -426,8 +428,14 @@ BackupOutcome BackupRunner::run(BackupControls& controls, const AppSettings& set
     const ProjectRunLock lock(m_data, controls.project.name);
     if (lock.refused())
         return lock.refuse(prompts);
+    const LogRow newestBefore = m_log.row(1);
     const BackupRun::Services services{m_data, m_log, m_clock, m_disks, m_makeWriter, m_stepObserver};
-    return BackupRun(services, controls, settings, prompts, progress).run();
+    const BackupOutcome outcome = BackupRun(services, controls, settings, prompts, progress).run();
+    // Still under the project's lock: no other run can remove the archive while it is sent.
+    const std::optional<LogRow> runLog =
+        entryAppendedSince(m_log, newestBefore, OperationBackup, controls.project.name);
+    runAfterRunActions({outcome, controls.project, m_data, m_clock, runLog, prompts, progress}, m_log);
+    return outcome;
 }
 
 std::string previewFileName(const BackupProject& project, const AppSettings& settings, const Clock& clock) {

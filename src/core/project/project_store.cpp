@@ -161,6 +161,9 @@ BackupProject ProjectStore::fromDocument(const IniDocument& doc, std::string_vie
     p.restoreToOrigPath = doc.readBool(s, "Restore to orig path", true);
     int overwrite = doc.readInteger(s, "Overwrite Mode", RestoreOverwriteNever);
     p.overwriteMode = (overwrite >= 0 && overwrite <= 4) ? std::optional(overwrite) : std::nullopt;
+
+    p.ftpSite = trim(doc.readString(s, FtpSiteKey));
+    p.ftpFolder = trim(doc.readString(s, FtpFolderKey));
     return p;
 }
 
@@ -210,6 +213,15 @@ void ProjectStore::writeProject(IniDocument& doc, const BackupProject& p, std::s
     doc.writeBool(s, "isUseNew", p.onlyNewer);
     doc.writeBool(s, "isUseToday", p.useLastBackupDate);
     doc.writeString(s, "NewDateTime", formatDateTime(p.filterDateTime));
+    // Written only when set, so that a project without an off-site copy keeps its section as the
+    // earlier versions of the program wrote it.
+    for (const auto& [key, value] :
+         {std::pair{FtpSiteKey, trim(p.ftpSite)}, std::pair{FtpFolderKey, trim(p.ftpFolder)}}) {
+        if (value.empty())
+            doc.removeKey(s, key);
+        else
+            doc.writeString(s, key, value);
+    }
 }
 
 std::vector<std::string> ProjectStore::projectList() const {

@@ -202,7 +202,8 @@ void TFormMain::SpSaveClick() {
             return;
         BackupProject project = currentProject();
         std::string fileName = ss(TabBackup->EditFilename->text());
-        if (auto message = ValidateProjectInput(project, fileName)) {
+        if (auto message = ValidateProjectInput(project, fileName);
+            message || (message = offsiteCopyProblem(project, m_data.accountIni()))) {
             m_prompts.showMessage(*message, MessageKind::Error);
             return;
         }

@@ -11,6 +11,7 @@
 #include "gui/pages/restore_page.h"
 #include "gui/resources/app_icons.h"
 #include "gui/widgets/project_selector.h"
+#include "gui/widgets/qt_text.h"
 
 #include <QAction>
 #include <QLabel>
@@ -115,9 +116,14 @@ void TFormMain::buildPages() {
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     progressStrip = new ProgressStrip(central);
+    connect(progressStrip, &ProgressStrip::stopRequested, this, [this] {
+        if (m_task->isRunning())
+            m_task->cancel();
+    });
     m_windowProgress = std::make_unique<WindowProgress>(*progressStrip);
     m_workerProgress = std::make_unique<WorkerProgress>(*m_task, *m_windowProgress);
     TabBackup = new BackupPage(m_clock);
+    TabBackup->setSiteSource(qs(m_data.accountIni().string()));
     TabRestore = new QWidget;
     TabRestore->setObjectName(QStringLiteral("TabRestore"));
     auto* restoreLayout = new QVBoxLayout(TabRestore);

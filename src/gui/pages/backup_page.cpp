@@ -56,6 +56,7 @@ BackupPage::BackupPage(const Clock& clock, QWidget* parent) : QWidget(parent), m
     auto* right = new QVBoxLayout;
     right->addWidget(buildOptions());
     right->addWidget(buildSchedule());
+    right->addWidget(buildFtp());
     right->addStretch(1);
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 3);
@@ -69,6 +70,7 @@ BackupPage::BackupPage(const Clock& clock, QWidget* parent) : QWidget(parent), m
     applyCommentRule();
     applyDateFilterRule();
     applyScheduleRule(false);
+    applyFtpRule();
     setGroupsEnabled(false);
     EditFilename->clear(); // no project yet: nothing to preview
 }
@@ -215,6 +217,23 @@ QWidget* BackupPage::buildSchedule() {
     return GroupSche;
 }
 
+QWidget* BackupPage::buildFtp() {
+    GroupFtp = named<QGroupBox>("GroupFtp", tr("Off-site Copy"));
+    cbFtpSite = named<QComboBox>("cbFtpSite");
+    cbFtpSite->addItem(tr("(none)"), QString());
+    cbFtpSite->setToolTip(tr("After each backup the archive is also uploaded to this FTP site"));
+    EditFtpFolder = named<QLineEdit>("EditFtpFolder");
+    EditFtpFolder->setPlaceholderText(tr("the login folder"));
+
+    auto* form = new QGridLayout(GroupFtp);
+    form->addWidget(new QLabel(tr("Upload to FTP site:")), 0, 0);
+    form->addWidget(cbFtpSite, 0, 1);
+    form->addWidget(new QLabel(tr("Remote folder:")), 1, 0);
+    form->addWidget(EditFtpFolder, 1, 1);
+    form->setColumnStretch(1, 1);
+    return GroupFtp;
+}
+
 // Shown while there is no project: a new user is led to the one command that helps.
 QWidget* BackupPage::buildNoProjectPrompt() {
     PanelNoProject = named<QFrame>("PanelNoProject");
@@ -240,10 +259,12 @@ void BackupPage::showNoProjectPrompt(bool show) {
 }
 
 void BackupPage::setGroupsEnabled(bool enabled) {
-    for (QGroupBox* group : {GroupSource, GroupDes, GroupOption, GroupSche})
+    for (QGroupBox* group : {GroupSource, GroupDes, GroupOption, GroupSche, GroupFtp})
         group->setEnabled(enabled);
-    if (enabled)
+    if (enabled) {
+        refreshFtpSites();
         m_editStart = settingsText();
+    }
 }
 
 } // namespace quorvel::gui

@@ -1,0 +1,113 @@
+#include "core/backup/offsite_copy.h"
+
+#include "core/ftp/ftp_site.h"
+#include "core/ftp/ftp_site_upload.h"
+#include "core/net/cancel_token.h"
+#include "core/util/strings.h"
+#include "core/zip/zip_errors.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <future>
+
+namespace quorvel {
+
+namespace {
+
+// How often the waiting thread shows the progress and asks whether to stop.
+constexpr std::chrono::milliseconds WatchInterval{100};
+
+int percentOf(std::int64_t done, std::int64_t total) {
+    return total > 0 ? static_cast<int>(std::clamp<std::int64_t>(done * 100 / total, 0, 100)) : 0;
+}
+
+// The upload runs on a thread of its own while this thread shows its progress and asks the
+// caller's processMessages() whether to stop, so that a cancel works also while the client waits
+// for a silent server and no progress comes to ask from; the token then wakes the client's wait at
+// once. `progress` is only ever called on this thread, as its users expect.
+void uploadWatched(const FtpSite& site, const std::string& archive, const std::string& folder,
+                   BackupProgress& progress) {
+    const auto cancel = std::make_shared<CancelToken>();
+    std::atomic<std::int64_t> sent{0};
+    std::atomic<std::int64_t> total{0};
+    SiteUploadHooks hooks;
+    hooks.cancel = cancel;
+    hooks.progress = [&sent, &total](std::int64_t count, std::int64_t size) {
+        total = size;
+        sent = count;
+    };
+    std::future<void> upload = std::async(
+        std::launch::async, [&site, &archive, &folder, &hooks] { uploadFileToSite(site, archive, folder, hooks); });
+    bool cancelled = false;
+    try {
+        int shown = 0;
+        while (upload.wait_for(WatchInterval) != std::future_status::ready) {
+            if (const int percent = percentOf(sent, total); percent != shown) {
+                progress.setTotalPercent(percent);
+                progress.setFilePercent(percent);
+                shown = percent;
+            }
+            if (cancelled)
+                continue;
+            try {
+                progress.processMessages();
+            } catch (const EUserCanceled&) {
+                cancelled = true;
+                cancel->cancel(); // the client aborts the transfer and says goodbye
+            }
+        }
+    } catch (...) {
+        cancel->close();
+        upload.wait(); // it uses this frame's objects
+        throw;
+    }
+    try {
+        upload.get();
+    } catch (const std::exception& error) {
+        if (cancelled)
+            throw EUserCanceled(error.what());
+        throw;
+    }
+    // A cancel that came as the last bytes were confirmed is too late: the copy is complete.
+}
+
+} // namespace
+
+std::string remotePathIn(const std::string& folder, const std::string& name) {
+    if (folder.empty())
+        return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+std::optional<std::string> sendOffsiteCopy(const AfterRunContext& run) {
+    const std::string label = trim(run.project.ftpSite);
+    const BackupStatus status = run.outcome.status;
+    if (label.empty() || (status != BackupStatus::Succeeded && status != BackupStatus::Incomplete))
+        return std::nullopt;
+    const std::string& archive = run.outcome.archivePath;
+    const std::string name = std::filesystem::path(archive).filename().string();
+    const std::string folder = trim(run.project.ftpFolder);
+    const std::string toSite = " to the FTP site '" + label + "'";
+    try {
+        if (run.outcome.disks > 1)
+            throw Error("it spans " + std::to_string(run.outcome.disks) +
+                        " removable disks, and only an archive in one file can be copied");
+        const std::optional<FtpSite> site = FtpSiteStore(run.data.accountIni()).find(label);
+        if (!site)
+            throw Error("the site does not exist in Site Settings any more");
+        run.progress.processMessages(); // a cancel that came during the summary
+        const BusyState busy(run.progress);
+        run.progress.showProgressStrip(true);
+        run.progress.setProgressFileName("Uploading " + name + toSite + "...");
+        uploadWatched(*site, archive, folder, run.progress);
+    } catch (const EUserCanceled&) {
+        throw EUserCanceled("The copy of " + name + toSite + " was cancelled");
+    } catch (const std::exception& error) {
+        throw Error(name + " was not copied" + toSite + ": " + error.what());
+    }
+    return name + " copied" + toSite + " as " + remotePathIn(folder, name);
+}
+
+} // namespace quorvel
