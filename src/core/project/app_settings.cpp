@@ -28,6 +28,7 @@ StartupState loadSettingsAndProjects(const IniDocument& doc) {
     s.overwrite = doc.readBool(c, "IsOverWrite", false);
     s.logCount = std::clamp(doc.readInteger(c, "Log Count", 50), MinLogCount, MaxLogCount);
     s.enableSchedule = doc.readBool(c, "Enable schedule", true);
+    s.failureReportTo = doc.readString(c, "Failure Report To");
     return state;
 }
 
@@ -65,6 +66,10 @@ void writeRunPreferences(IniFile& ini, const RunPreferences& preferences) {
         doc.writeBool(CommonSection, "Auto Run", preferences.autoRun);
         doc.writeBool(CommonSection, "Is Minimized", preferences.isMinimized);
     });
+}
+
+void writeFailureReportTo(IniFile& ini, std::string_view recipients) {
+    ini.writeString(CommonSection, "Failure Report To", recipients);
 }
 
 } // namespace quorvel

@@ -1,0 +1,130 @@
+#include "core/mail/failure_report.h"
+
+#include "core/backup/operation_log.h"
+#include "core/mail/email_account.h"
+#include "core/mail/mail_message.h"
+#include "core/mail/smtp_client.h"
+#include "core/project/app_settings.h"
+#include "core/util/strings.h"
+
+namespace quorvel {
+
+namespace {
+
+// Missing items named in a report at most; the log has them all.
+constexpr std::size_t MaxListedItems = 20;
+
+// The text on one line, for the log.
+std::string oneLine(std::string_view text) {
+    std::string line;
+    for (const char c : text)
+        line += c == '\r' || c == '\n' ? ' ' : c;
+    while (line.find("  ") != std::string::npos)
+        line.erase(line.find("  "), 1);
+    return trim(line);
+}
+
+// What happened, as the subject ends and the "Outcome" line says it.
+std::pair<std::string, std::string> describe(const BackupOutcome& outcome) {
+    switch (outcome.status) {
+    case BackupStatus::Interrupted:
+        return {"was interrupted", "Interrupted; no archive was made"};
+    case BackupStatus::Incomplete:
+        return {"is incomplete", "Fails: items to back up were missing"};
+    case BackupStatus::Succeeded:
+        return {"left files out", "Succeeds, but " + std::to_string(outcome.unreadableFiles) +
+                                      " file(s) could not be read and are not in the archive"};
+    case BackupStatus::Invalid:
+        return {"failed", "Fails: the project's settings were refused; nothing was backed up"};
+    default:
+        break;
+    }
+    return {"failed", "Fails"};
+}
+
+TMailMessage reportMessage(const EmailAccount& account, const AppSettings& settings, std::string_view project,
+                           const BackupOutcome& outcome, std::string_view logLine, const Clock& clock) {
+    const auto [headline, outcomeText] = describe(outcome);
+    TMailMessage message;
+    message.From = TEmailAddressItem::parse(trim(account.senderEmail));
+    message.Recipients = parseAddressList(trim(settings.failureReportTo));
+    message.Subject = "Backup of '" + std::string(project) + "' " + headline;
+    message.Body = {"The backup of '" + std::string(project) + "' " + headline + ".",
+                    "",
+                    "Project: " + std::string(project),
+                    "Time:    " + formatDateTime(clock.now()),
+                    "Outcome: " + outcomeText,
+                    "Log:     " + oneLine(logLine.empty() ? std::string_view(outcome.message) : logLine)};
+    if (!outcome.archivePath.empty())
+        message.Body.push_back("Archive: " + outcome.archivePath);
+    for (std::size_t i = 0; i < outcome.missingItems.size() && i < MaxListedItems; ++i)
+        message.Body.push_back("Missing: " + outcome.missingItems[i]);
+    if (outcome.missingItems.size() > MaxListedItems)
+        message.Body.push_back("Missing: and " + std::to_string(outcome.missingItems.size() - MaxListedItems) +
+                               " more");
+    message.Body.insert(message.Body.end(), {"", "-- ", "Quorvel ZIP Backup"});
+    return message;
+}
+
+} // namespace
+
+bool deservesFailureReport(const BackupOutcome& outcome) {
+    switch (outcome.status) {
+    case BackupStatus::Failed:
+    case BackupStatus::Invalid:
+    case BackupStatus::Interrupted:
+    case BackupStatus::Incomplete:
+        return true;
+    case BackupStatus::Succeeded:
+        return outcome.unreadableFiles > 0;
+    case BackupStatus::Declined:
+    case BackupStatus::Refused:
+        break;
+    }
+    return false;
+}
+
+FailureReportResult sendFailureReport(const DataFiles& data, const AppSettings& settings, std::string_view project,
+                                      const BackupOutcome& outcome, std::string_view logLine, OperationLog& log,
+                                      const Clock& clock, Milliseconds timeout, std::shared_ptr<CancelToken> cancel) {
+    FailureReportResult result;
+    const std::string recipients = trim(settings.failureReportTo);
+    if (recipients.empty() || !deservesFailureReport(outcome))
+        return result;
+    try {
+        const EmailAccount account = loadEmailAccount(data.accountIni());
+        const TMailMessage message = reportMessage(account, settings, project, outcome, logLine, clock);
+        TSmtpClient client;
+        configureClient(client, account);
+        client.ReadTimeout = client.ConnectTimeout = client.DataTimeout = client.DataEndTimeout =
+            static_cast<int>(effectiveTimeout(timeout).count());
+        if (cancel)
+            client.setCancelToken(std::move(cancel));
+        checkMessage(message);
+        client.ConnectAndGreet();
+        try {
+            client.DeliverMessage(message);
+        } catch (...) {
+            client.Logout();
+            throw;
+        }
+        client.Logout();
+        result.kind = FailureReportResult::Sent;
+    } catch (const std::exception& e) {
+        result.kind = FailureReportResult::NotSent;
+        result.reason = oneLine(e.what());
+    }
+    try {
+        if (result.kind == FailureReportResult::Sent)
+            log.AppendLog(OperationEmail, StatusSucceeds, "Failure report sent to " + recipients, project);
+        else
+            log.AppendLog(OperationEmail, StatusFails,
+                          "Failure report to " + recipients + " not sent: " + result.reason, project);
+    } catch (const std::exception&) {
+        // The report's own entry is the last thing it does; a log that cannot be written has
+        // already told the run so.
+    }
+    return result;
+}
+
+} // namespace quorvel

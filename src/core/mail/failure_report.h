@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/backup/backup_runner.h"
+#include "core/net/net_options.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+class CancelToken;
+class Clock;
+class OperationLog;
+struct AppSettings;
+
+// The operation a failure report is logged under.
+inline constexpr std::string_view OperationEmail = "Email";
+
+// Whether a run ended in a way its owner should hear about by mail: it failed (its input check
+// included), was interrupted, left items out, or left out files it could not read.
+bool deservesFailureReport(const BackupOutcome& outcome);
+
+struct FailureReportResult {
+    enum Kind { NotNeeded, Sent, NotSent };
+    Kind kind = NotNeeded;
+    std::string reason; // why it was not sent
+};
+
+// After a backup run: when the run deserves a report and settings.failureReportTo names
+// someone, sends one short mail through the email account of data.accountIni(): the project,
+// the time (the clock's), the outcome and the run's log line (`logLine`: the information of
+// the log entry the run wrote; empty: the outcome's message). Its own outcome is appended to
+// `log` as operation "Email", status "Succeeds" or "Fails" with the reason, for the project.
+// Never raises and never touches the run's outcome: a report that cannot be sent is logged and
+// returned, nothing more. Blocks until the server has answered or a time-out (`timeout` for
+// each wait) has passed; `cancel` stops it from another thread.
+FailureReportResult sendFailureReport(const DataFiles& data, const AppSettings& settings, std::string_view project,
+                                      const BackupOutcome& outcome, std::string_view logLine, OperationLog& log,
+                                      const Clock& clock, Milliseconds timeout = DefaultNetTimeout,
+                                      std::shared_ptr<CancelToken> cancel = nullptr);
+
+} // namespace quorvel
