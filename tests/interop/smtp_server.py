@@ -71,7 +71,7 @@ def describe(envelope):
         "size": len(raw),
         "longest_line": max(len(line) for line in lines),
         "bare_line_feeds": int(raw.count(b"\n") != raw.count(b"\r\n")),
-        "eight_bit": int(any(byte > 127 for byte in raw)),
+        "eight_bit": int(not raw.isascii()),
         "defects": " ".join(type(d).__name__ for part in message.walk() for d in part.defects),
     }
     return {

@@ -14,13 +14,14 @@ namespace {
 // Missing items named in a report at most; the log has them all.
 constexpr std::size_t MaxListedItems = 20;
 
-// The text on one line, for the log.
+// The text on one line, for the log: each line break becomes a blank.
 std::string oneLine(std::string_view text) {
     std::string line;
-    for (const char c : text)
-        line += c == '\r' || c == '\n' ? ' ' : c;
-    while (line.find("  ") != std::string::npos)
-        line.erase(line.find("  "), 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        line += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+    }
     return trim(line);
 }
 
