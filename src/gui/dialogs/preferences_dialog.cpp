@@ -56,7 +56,7 @@ TFormPreferences::TFormPreferences(IniFile& projectIni, std::filesystem::path au
     cbRun->setChecked(run.autoRun);
     cbMini->setChecked(run.isMinimized);
     cbMini->setEnabled(run.autoRun);
-    EditReportTo->setText(qs(m_ini.readString(CommonSection, "Failure Report To")));
+    EditReportTo->setText(qs(loadSettingsAndProjects(m_ini).settings.failureReportTo));
 }
 
 QWidget* TFormPreferences::buildGeneralPage() {
