@@ -2,6 +2,7 @@
 #include "core/backup/backup_run_fixture.h"
 #include "core/mail/email_account.h"
 #include "core/mail/failure_report.h"
+#include "core/mail/mail_error.h"
 #include "support/smtp_test_server.h"
 
 #include <netinet/in.h>
@@ -49,8 +50,8 @@ protected:
         return run();
     }
     FailureReportResult report(const BackupOutcome& outcome) {
-        return sendFailureReport(DataFiles{data}, settings, "Docs", outcome, newestLog()[LogColumnInformation], log,
-                                 clock, std::chrono::seconds(20));
+        return sendFailureReport(DataFiles{data}, settings.failureReportTo, "Docs", outcome,
+                                 newestLog()[LogColumnInformation], log, clock, std::chrono::seconds(20));
     }
 };
 
@@ -77,6 +78,12 @@ TEST_F(FailureReport, AFailedBackupSendsOneReportNamingTheProject) {
     EXPECT_EQ(newestLog()[LogColumnStatus], "Succeeds");
     EXPECT_EQ(newestLog()[LogColumnProject], "Docs");
     EXPECT_EQ(newestLog()[LogColumnInformation], "Failure report sent to owner@example.org");
+
+    // For a caller that logs for itself: the entry's text returned, nothing logged.
+    EXPECT_EQ(mailFailureReport(DataFiles{data}, " owner@example.org ", "Docs", outcome, runLogLine, clock),
+              std::optional<std::string>("Failure report sent to owner@example.org"));
+    EXPECT_EQ(log.count(), entriesBefore + 1);
+    EXPECT_EQ(server->messages().size(), 2u);
 }
 
 TEST_F(FailureReport, ADownMailServerLeavesTheBackupAsItWasAndLogsTheReportAsFailed) {
@@ -92,6 +99,17 @@ TEST_F(FailureReport, ADownMailServerLeavesTheBackupAsItWasAndLogsTheReportAsFai
     EXPECT_EQ(newestLog()[LogColumnStatus], "Fails");
     EXPECT_EQ(newestLog()[LogColumnInformation], "Failure report to owner@example.org not sent: " + result.reason);
     EXPECT_TRUE(server->messages().empty());
+
+    // For a caller that logs for itself: the same text raised, nothing logged.
+    const int entries = log.count();
+    try {
+        mailFailureReport(DataFiles{data}, settings.failureReportTo, "Docs", outcome, "", clock,
+                          std::chrono::seconds(20));
+        ADD_FAILURE() << "no error raised";
+    } catch (const MailError& e) {
+        EXPECT_EQ(e.what(), newestLog()[LogColumnInformation]);
+    }
+    EXPECT_EQ(log.count(), entries);
 }
 
 TEST_F(FailureReport, NothingIsSentAfterAFullSuccessOrWithoutARecipient) {
@@ -99,6 +117,7 @@ TEST_F(FailureReport, NothingIsSentAfterAFullSuccessOrWithoutARecipient) {
     ASSERT_EQ(success.status, BackupStatus::Succeeded) << success.message;
     const int entries = log.count();
     EXPECT_EQ(report(success).kind, FailureReportResult::NotNeeded);
+    EXPECT_EQ(mailFailureReport(DataFiles{data}, settings.failureReportTo, "Docs", success, "", clock), std::nullopt);
     const BackupOutcome incomplete = incompleteRun();
     settings.failureReportTo = "  ";
     EXPECT_EQ(report(incomplete).kind, FailureReportResult::NotNeeded);

@@ -2,9 +2,9 @@
 
 #include "core/backup/operation_log.h"
 #include "core/mail/email_account.h"
+#include "core/mail/mail_error.h"
 #include "core/mail/mail_message.h"
 #include "core/mail/smtp_client.h"
-#include "core/project/app_settings.h"
 #include "core/util/strings.h"
 
 namespace quorvel {
@@ -43,12 +43,12 @@ std::pair<std::string, std::string> describe(const BackupOutcome& outcome) {
     return {"failed", "Fails"};
 }
 
-TMailMessage reportMessage(const EmailAccount& account, const AppSettings& settings, std::string_view project,
+TMailMessage reportMessage(const EmailAccount& account, std::string_view recipients, std::string_view project,
                            const BackupOutcome& outcome, std::string_view logLine, const Clock& clock) {
     const auto [headline, outcomeText] = describe(outcome);
     TMailMessage message;
     message.From = TEmailAddressItem::parse(trim(account.senderEmail));
-    message.Recipients = parseAddressList(trim(settings.failureReportTo));
+    message.Recipients = parseAddressList(recipients);
     message.Subject = "Backup of '" + std::string(project) + "' " + headline;
     message.Body = {"The backup of '" + std::string(project) + "' " + headline + ".",
                     "",
@@ -65,6 +65,37 @@ TMailMessage reportMessage(const EmailAccount& account, const AppSettings& setti
                                " more");
     message.Body.insert(message.Body.end(), {"", "-- ", "Quorvel ZIP Backup"});
     return message;
+}
+
+std::string sentText(const std::string& recipients) {
+    return "Failure report sent to " + recipients;
+}
+
+std::string notSentText(const std::string& recipients, const std::string& reason) {
+    return "Failure report to " + recipients + " not sent: " + reason;
+}
+
+// Sends the report; raises whatever the account, the message or the server raised.
+void deliverReport(const DataFiles& data, const std::string& recipients, std::string_view project,
+                   const BackupOutcome& outcome, std::string_view logLine, const Clock& clock, Milliseconds timeout,
+                   std::shared_ptr<CancelToken> cancel) {
+    const EmailAccount account = loadEmailAccount(data.accountIni());
+    const TMailMessage message = reportMessage(account, recipients, project, outcome, logLine, clock);
+    TSmtpClient client;
+    configureClient(client, account);
+    client.ReadTimeout = client.ConnectTimeout = client.DataTimeout = client.DataEndTimeout =
+        static_cast<int>(effectiveTimeout(timeout).count());
+    if (cancel)
+        client.setCancelToken(std::move(cancel));
+    checkMessage(message);
+    client.ConnectAndGreet();
+    try {
+        client.DeliverMessage(message);
+    } catch (...) {
+        client.Logout();
+        throw;
+    }
+    client.Logout();
 }
 
 } // namespace
@@ -85,31 +116,30 @@ bool deservesFailureReport(const BackupOutcome& outcome) {
     return false;
 }
 
-FailureReportResult sendFailureReport(const DataFiles& data, const AppSettings& settings, std::string_view project,
+std::optional<std::string> mailFailureReport(const DataFiles& data, std::string_view recipientsText,
+                                             std::string_view project, const BackupOutcome& outcome,
+                                             std::string_view logLine, const Clock& clock, Milliseconds timeout,
+                                             std::shared_ptr<CancelToken> cancel) {
+    const std::string recipients = trim(recipientsText);
+    if (recipients.empty() || !deservesFailureReport(outcome))
+        return std::nullopt;
+    try {
+        deliverReport(data, recipients, project, outcome, logLine, clock, timeout, std::move(cancel));
+    } catch (const std::exception& e) {
+        throw MailError(notSentText(recipients, oneLine(e.what())));
+    }
+    return sentText(recipients);
+}
+
+FailureReportResult sendFailureReport(const DataFiles& data, std::string_view recipientsText, std::string_view project,
                                       const BackupOutcome& outcome, std::string_view logLine, OperationLog& log,
                                       const Clock& clock, Milliseconds timeout, std::shared_ptr<CancelToken> cancel) {
     FailureReportResult result;
-    const std::string recipients = trim(settings.failureReportTo);
+    const std::string recipients = trim(recipientsText);
     if (recipients.empty() || !deservesFailureReport(outcome))
         return result;
     try {
-        const EmailAccount account = loadEmailAccount(data.accountIni());
-        const TMailMessage message = reportMessage(account, settings, project, outcome, logLine, clock);
-        TSmtpClient client;
-        configureClient(client, account);
-        client.ReadTimeout = client.ConnectTimeout = client.DataTimeout = client.DataEndTimeout =
-            static_cast<int>(effectiveTimeout(timeout).count());
-        if (cancel)
-            client.setCancelToken(std::move(cancel));
-        checkMessage(message);
-        client.ConnectAndGreet();
-        try {
-            client.DeliverMessage(message);
-        } catch (...) {
-            client.Logout();
-            throw;
-        }
-        client.Logout();
+        deliverReport(data, recipients, project, outcome, logLine, clock, timeout, std::move(cancel));
         result.kind = FailureReportResult::Sent;
     } catch (const std::exception& e) {
         result.kind = FailureReportResult::NotSent;
@@ -117,10 +147,9 @@ FailureReportResult sendFailureReport(const DataFiles& data, const AppSettings& 
     }
     try {
         if (result.kind == FailureReportResult::Sent)
-            log.AppendLog(OperationEmail, StatusSucceeds, "Failure report sent to " + recipients, project);
+            log.AppendLog(OperationEmail, StatusSucceeds, sentText(recipients), project);
         else
-            log.AppendLog(OperationEmail, StatusFails,
-                          "Failure report to " + recipients + " not sent: " + result.reason, project);
+            log.AppendLog(OperationEmail, StatusFails, notSentText(recipients, result.reason), project);
     } catch (const std::exception&) {
         // The report's own entry is the last thing it does; a log that cannot be written has
         // already told the run so.
