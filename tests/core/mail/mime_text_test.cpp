@@ -157,7 +157,7 @@ TEST(QuotedPrintable, PlainTextIsSentAsItIsUnlessItCouldBreakTheMessage) {
 }
 
 TEST(Base64, LineSizesAreKnownWithoutEncoding) {
-    for (const std::size_t size : {0, 1, 2, 3, 56, 57, 58, 114, 1000, 57 * 1024 + 5}) {
+    for (const std::size_t size : {0u, 1u, 2u, 3u, 56u, 57u, 58u, 114u, 1000u, 57u * 1024u + 5u}) {
         std::string out;
         appendBase64Lines(out, std::string(size, 'x'));
         EXPECT_EQ(out.size(), base64LinesSize(size)) << size;
