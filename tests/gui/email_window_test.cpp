@@ -292,6 +292,9 @@ private slots:
         QCOMPARE(qs(settings.failureReportTo), QStringLiteral("me@example.org, you@example.org"));
         TFormPreferences again(ini, dir / "autostart.desktop", "/usr/bin/quorvel-backup", prompts);
         QCOMPARE(again.EditReportTo->text(), QStringLiteral("me@example.org, you@example.org"));
+        again.EditReportTo->setText(QStringLiteral("  "));
+        again.btnApply->click();
+        QVERIFY(readFile(dir / "project.ini").find("Failure Report To") == std::string::npos);
     }
 };
 

@@ -69,7 +69,12 @@ void writeRunPreferences(IniFile& ini, const RunPreferences& preferences) {
 }
 
 void writeFailureReportTo(IniFile& ini, std::string_view recipients) {
-    ini.writeString(CommonSection, "Failure Report To", recipients);
+    // Nobody to tell leaves no key behind, so a project.ini of someone who never asked for
+    // reports stays as it was.
+    if (recipients.empty())
+        ini.deleteKey(CommonSection, "Failure Report To");
+    else
+        ini.writeString(CommonSection, "Failure Report To", recipients);
 }
 
 } // namespace quorvel

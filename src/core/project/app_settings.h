@@ -55,7 +55,8 @@ struct RunPreferences {
 RunPreferences readRunPreferences(const IniFile& ini);
 void writeRunPreferences(IniFile& ini, const RunPreferences& preferences);
 // "Failure Report To" as the preferences dialog writes it, at once, so that runs of other
-// processes (the command line, the scheduler) use it too. Never written at close.
+// processes (the command line, the scheduler) use it too; empty removes the key. Never written
+// at close.
 void writeFailureReportTo(IniFile& ini, std::string_view recipients);
 
 } // namespace quorvel
