@@ -1,11 +1,20 @@
 #include "cli/commands/archive_args.h"
 
 #include "core/util/errors.h"
+#include "core/util/strings.h"
 
 #include <filesystem>
 #include <fstream>
 
 namespace quorvel::cli {
+
+std::string consoleText(const std::string& message) {
+    std::string text;
+    for (const char c : message)
+        if (c != '\r')
+            text += c;
+    return trimRight(text);
+}
 
 std::string readPasswordFile(const std::string& path) {
     const std::string named = "The password file '" + path + "'";

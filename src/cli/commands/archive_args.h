@@ -25,6 +25,10 @@ private:
     std::size_t m_pos = 0;
 };
 
+// A core message for the console: its lines (joined with CR LF, as a server's reply is) ended by
+// LF, and no line end at its end.
+std::string consoleText(const std::string& message);
+
 // The first line of a password file (without its line end); raises IoError when it cannot be read,
 // is a folder or its first line is empty.
 std::string readPasswordFile(const std::string& path);

@@ -19,17 +19,8 @@ namespace {
 const std::map<std::string, std::pair<int, int>> Operands = {{"ls", {0, 1}},    {"put", {1, -1}}, {"get", {1, -1}},
                                                              {"mkdir", {1, 1}}, {"rm", {1, 1}},   {"rename", {2, 2}}};
 
-// Messages join lines with CR LF, and the server's replies end with one.
-std::string shown(const std::string& message) {
-    std::string text;
-    for (const char c : message)
-        if (c != '\r')
-            text += c;
-    return trimRight(text);
-}
-
 void report(CliContext& context, const std::string& subject, const std::exception& e) {
-    context.err << (subject.empty() ? std::string() : subject + ": ") << shown(e.what()) << "\n";
+    context.err << (subject.empty() ? std::string() : subject + ": ") << consoleText(e.what()) << "\n";
 }
 
 // Transfers each item in turn, reporting the ones that fail; stops when the connection is lost.

@@ -28,6 +28,7 @@ StartupState loadSettingsAndProjects(const IniDocument& doc) {
     s.overwrite = doc.readBool(c, "IsOverWrite", false);
     s.logCount = std::clamp(doc.readInteger(c, "Log Count", 50), MinLogCount, MaxLogCount);
     s.enableSchedule = doc.readBool(c, "Enable schedule", true);
+    s.failureReportTo = doc.readString(c, "Failure Report To");
     return state;
 }
 
@@ -68,6 +69,15 @@ void writeRunPreferences(IniFile& ini, const RunPreferences& preferences) {
         doc.writeBool(CommonSection, "Auto Run", preferences.autoRun);
         doc.writeBool(CommonSection, "Is Minimized", preferences.isMinimized);
     });
+}
+
+void writeFailureReportTo(IniFile& ini, std::string_view recipients) {
+    // Nobody to tell leaves no key behind, so a project.ini of someone who never asked for
+    // reports stays as it was.
+    if (recipients.empty())
+        ini.deleteKey(CommonSection, "Failure Report To");
+    else
+        ini.writeString(CommonSection, "Failure Report To", recipients);
 }
 
 } // namespace quorvel

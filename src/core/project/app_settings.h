@@ -24,6 +24,7 @@ struct AppSettings {
     std::string lastProject;         // "Last Project"
     bool autoRun = false;            // "Auto Run"
     bool isMinimized = false;        // "Is Minimized", read only when "Auto Run" is on
+    std::string failureReportTo;     // "Failure Report To": who is mailed when a backup fails
 
     // The window starts minimised only when both are on.
     bool startMinimised() const { return autoRun && isMinimized; }
@@ -53,5 +54,9 @@ struct RunPreferences {
 };
 RunPreferences readRunPreferences(const IniFile& ini);
 void writeRunPreferences(IniFile& ini, const RunPreferences& preferences);
+// "Failure Report To" as the preferences dialog writes it, at once, so that runs of other
+// processes (the command line, the scheduler) use it too; empty removes the key. Never written
+// at close.
+void writeFailureReportTo(IniFile& ini, std::string_view recipients);
 
 } // namespace quorvel

@@ -11,6 +11,7 @@
 #include "gui/app/background_task.h"
 #include "gui/dialogs/incomplete_zip_dialog.h"
 #include "gui/ftp/form_ftp.h"
+#include "gui/mail/form_email.h"
 #include "gui/pages/restore_folder_field.h"
 #include "gui/pages/restore_grid_model.h"
 #include "gui/widgets/guarded.h"
@@ -126,6 +127,15 @@ void RestorePage::connectCommands() {
             chosen.append(qs(name));
         TFormFtp(m_context.accountIni, m_context.prompts, DirectoryView->text(), chosen, this).exec();
         DirectoryViewChange();
+    });
+    connect(SpeedButton8, &QToolButton::clicked, this, [this] {
+        DirectoryView->setText(DirectoryView->text().trimmed());
+        const QString folder = DirectoryView->text();
+        QStringList files;
+        for (const std::string& name : selectedArchiveNames())
+            if (!qs(name).trimmed().isEmpty())
+                files.append(folder + (folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + qs(name));
+        TFormEmail(m_context.accountIni, m_context.prompts, files, this).exec();
     });
 }
 
