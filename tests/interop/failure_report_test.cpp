@@ -1,8 +1,10 @@
 // The report mailed after a backup that failed, against a real SMTP server on 127.0.0.1.
 #include "core/backup/backup_run_fixture.h"
+#include "core/ini/ini_file.h"
 #include "core/mail/email_account.h"
 #include "core/mail/failure_report.h"
 #include "core/mail/mail_error.h"
+#include "core/project/app_settings.h"
 #include "support/smtp_test_server.h"
 
 #include <netinet/in.h>
@@ -132,4 +134,26 @@ TEST_F(FailureReport, NothingIsSentAfterAFullSuccessOrWithoutARecipient) {
     for (const BackupStatus status :
          {BackupStatus::Failed, BackupStatus::Invalid, BackupStatus::Interrupted, BackupStatus::Incomplete})
         EXPECT_TRUE(deservesFailureReport(BackupOutcome{status}));
+}
+
+// Every run reports after itself, whoever started it, once the data folder names a recipient;
+// the report follows the run's own entry and a full success sends nothing.
+TEST_F(FailureReport, ARunMailsItsOwnReportWhenThePreferencesNameSomeone) {
+    IniFile ini(data / "project.ini");
+    writeFailureReportTo(ini, "owner@example.org");
+    const BackupOutcome outcome = incompleteRun();
+    ASSERT_EQ(outcome.status, BackupStatus::Incomplete) << outcome.message;
+    const std::vector<ReceivedMail> mails = server->messages();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails[0].subject, "Backup of 'Docs' is incomplete");
+    EXPECT_NE(mails[0].text.find("Log:     " + log.row(2)[LogColumnInformation] + "\n"), std::string::npos)
+        << mails[0].text;
+    EXPECT_EQ(log.row(2)[LogColumnOperation], "Backup");
+    EXPECT_EQ(newestLog()[LogColumnOperation], "Email");
+    EXPECT_EQ(newestLog()[LogColumnStatus], "Succeeds");
+
+    controls.project.backupItems.pop_back();
+    ASSERT_EQ(run().status, BackupStatus::Succeeded);
+    EXPECT_EQ(server->messages().size(), 1u);
+    EXPECT_EQ(newestLog()[LogColumnOperation], "Backup");
 }

@@ -1,7 +1,9 @@
 #include "core/backup/after_run.h"
 
 #include "core/backup/backup_messages.h"
+#include "core/backup/failure_report_step.h"
 #include "core/backup/offsite_copy.h"
+#include "core/mail/failure_report.h"
 #include "core/zip/zip_errors.h"
 
 namespace quorvel {
@@ -24,6 +26,7 @@ void report(const AfterRunContext& run, OperationLog& log, std::string_view oper
 std::vector<AfterRunAction> afterRunActions() {
     return {
         {OperationFtp, sendOffsiteCopy},
+        {OperationEmail, sendFailureReportAfterRun},
     };
 }
 

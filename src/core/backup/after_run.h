@@ -35,11 +35,11 @@ struct AfterRunContext {
 // whose text is the information of a "Fails" entry, or EUserCanceled ("Interrupt") when the
 // progress asked it to stop. Each outcome is also shown as a timed message.
 struct AfterRunAction {
-    std::string_view operation; // the log's operation: "FTP"
+    std::string_view operation; // the log's operation: "FTP", "Email"
     std::function<std::optional<std::string>(const AfterRunContext&)> perform;
 };
 
-// The actions after every run, in order: the off-site copy.
+// The actions after every run, in order: the off-site copy, then the failure report.
 std::vector<AfterRunAction> afterRunActions();
 
 // Performs the actions in order, logs and shows the outcome of each. Whatever an action does or

@@ -1,5 +1,7 @@
 #include "core/backup/offsite_copy.h"
 
+#include "core/backup/watched_work.h"
+
 #include "core/ftp/ftp_site.h"
 #include "core/ftp/ftp_site_upload.h"
 #include "core/net/cancel_token.h"
@@ -8,69 +10,36 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <filesystem>
-#include <future>
 
 namespace quorvel {
 
 namespace {
 
-// How often the waiting thread shows the progress and asks whether to stop.
-constexpr std::chrono::milliseconds WatchInterval{100};
-
 int percentOf(std::int64_t done, std::int64_t total) {
     return total > 0 ? static_cast<int>(std::clamp<std::int64_t>(done * 100 / total, 0, 100)) : 0;
 }
 
-// The upload runs on a thread of its own while this thread shows its progress and asks the
-// caller's processMessages() whether to stop, so that a cancel works also while the client waits
-// for a silent server and no progress comes to ask from; the token then wakes the client's wait at
-// once. `progress` is only ever called on this thread, as its users expect.
 void uploadWatched(const FtpSite& site, const std::string& archive, const std::string& folder,
                    BackupProgress& progress) {
-    const auto cancel = std::make_shared<CancelToken>();
     std::atomic<std::int64_t> sent{0};
     std::atomic<std::int64_t> total{0};
     SiteUploadHooks hooks;
-    hooks.cancel = cancel;
+    hooks.cancel = std::make_shared<CancelToken>();
     hooks.progress = [&sent, &total](std::int64_t count, std::int64_t size) {
         total = size;
         sent = count;
     };
-    std::future<void> upload = std::async(
-        std::launch::async, [&site, &archive, &folder, &hooks] { uploadFileToSite(site, archive, folder, hooks); });
-    bool cancelled = false;
-    try {
-        int shown = 0;
-        while (upload.wait_for(WatchInterval) != std::future_status::ready) {
+    int shown = 0;
+    runWatched(
+        progress, hooks.cancel, [&site, &archive, &folder, &hooks] { uploadFileToSite(site, archive, folder, hooks); },
+        [&] {
             if (const int percent = percentOf(sent, total); percent != shown) {
                 progress.setTotalPercent(percent);
                 progress.setFilePercent(percent);
                 shown = percent;
             }
-            if (cancelled)
-                continue;
-            try {
-                progress.processMessages();
-            } catch (const EUserCanceled&) {
-                cancelled = true;
-                cancel->cancel(); // the client aborts the transfer and says goodbye
-            }
-        }
-    } catch (...) {
-        cancel->close();
-        upload.wait(); // it uses this frame's objects
-        throw;
-    }
-    try {
-        upload.get();
-    } catch (const std::exception& error) {
-        if (cancelled)
-            throw EUserCanceled(error.what());
-        throw;
-    }
-    // A cancel that came as the last bytes were confirmed is too late: the copy is complete.
+        });
 }
 
 } // namespace
