@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -41,6 +42,9 @@ void TFormMain::connectTray() {
         if (!busy && m_switchUnwritten)
             writeSchedulingSwitch();
     });
+    // The program lives as long as its main window: hidden in the tray, it must not end when a
+    // message window that closed by itself was the last one shown. Closing the main window ends it.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
 }
 
 bool TFormMain::projectHasSchedule(const QString& name) const {
