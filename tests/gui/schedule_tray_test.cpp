@@ -114,7 +114,17 @@ private slots:
         const std::string docsValue = IniFile(w.dir / "project.ini").readString("Docs", "Value", "1");
         QVERIFY(w.form->Timer1->isActive());
         QCOMPARE(w.form->Timer1->interval(), 30000);
-        QVERIFY(w.tickRuns());
+        w.form->Timer1Timer();
+        QVERIFY(w.form->backgroundTask().isRunning());
+        // Busy like a run from the tool bar: nothing else can be started beside it.
+        QVERIFY(!w.form->SpStart->isEnabled());
+        for (QAction* item : w.form->TrayIcon1->backupItems())
+            QVERIFY(!item->isEnabled());
+        w.form->Timer1Timer();
+        w.form->TrayIcon1->backupItems().at(1)->trigger();
+        QVERIFY(waitForRun(*w.form));
+        for (QAction* item : w.form->TrayIcon1->backupItems())
+            QVERIFY(item->isEnabled());
         QCOMPARE(w.archives(), size_t(1));
         QCOMPARE(w.prompts.said.size(), size_t(1));
         QVERIFY(w.prompts.said[0].starts_with("Backup 1 Files Succeeds!"));
@@ -255,7 +265,9 @@ private slots:
 
         w.form->PageControl1->setCurrentWidget(w.form->TabRestore);
         QVERIFY(tray.failureShown());
-        w.form->PageControl1->setCurrentWidget(w.form->TabLog);
+        emit tray.TrayIcon1->messageClicked(); // the notification leads to the log
+        QVERIFY(w.form->isVisible());
+        QCOMPARE(w.form->PageControl1->currentWidget(), w.form->TabLog);
         QVERIFY(!tray.failureShown());
         QCOMPARE(tray.TrayIcon1->toolTip(), QStringLiteral("Quorvel ZIP Backup. Right-click to backup"));
         QCOMPARE(picture(tray.TrayIcon1->icon()), picture(forautoIcon()));
@@ -376,7 +388,13 @@ private slots:
         w.form->showNormal();
         w.form->showMinimized();
         QTRY_VERIFY(!w.form->isVisible());
-        emit w.form->TrayIcon1->openRequested();
+        emit w.form->TrayIcon1->TrayIcon1->activated(QSystemTrayIcon::Trigger); // left click
+        QVERIFY(w.form->isVisible() && !w.form->isMinimized());
+        w.form->showMinimized();
+        QTRY_VERIFY(!w.form->isVisible());
+        emit w.form->TrayIcon1->TrayIcon1->activated(QSystemTrayIcon::Context); // the menu, not the window
+        QVERIFY(!w.form->isVisible());
+        w.form->TrayIcon1->OpenMainWindow1->trigger();
         QVERIFY(w.form->isVisible() && !w.form->isMinimized());
 
         Window started("Auto Run=1\nIs Minimized=1\n");
