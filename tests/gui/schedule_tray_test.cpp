@@ -307,9 +307,16 @@ private slots:
         emit tray.menuBackup->aboutToShow();
         QVERIFY(!items[1]->icon().isNull());
 
+        w.prompts.answers = {false}; // "No": scheduling stays on
+        tray.menuEnDis->trigger();
+        QCOMPARE(w.prompts.said.back(), std::string("Do you want to disable all scheduling?"));
+        QVERIFY(tray.menuEnDis->isChecked() && w.form->spEnable->isChecked());
+        QCOMPARE(tray.menuEnDis->text(), QStringLiteral("Enabled Scheduling"));
+        QCOMPARE(w.form->spEnable->toolTip(), QStringLiteral("Enabled Scheduling"));
         w.prompts.answers = {true};
         tray.menuEnDis->trigger();
         QVERIFY(!tray.menuEnDis->isChecked());
+        QCOMPARE(w.form->spEnable->toolTip(), QStringLiteral("Disabled Scheduling"));
         QCOMPARE(tray.menuEnDis->text(), QStringLiteral("Disabled Scheduling"));
         QCOMPARE(picture(tray.TrayIcon1->icon()), picture(fornormalIcon()));
         QCOMPARE(picture(w.form->windowIcon()), picture(fornormalIcon()));
