@@ -404,6 +404,19 @@ private slots:
         w.form->TrayIcon1->OpenMainWindow1->trigger();
         QVERIFY(w.form->isVisible() && !w.form->isMinimized());
 
+        // The tray's host ends while the window is hidden in it: the window comes back onto the
+        // task bar, minimised, instead of being out of reach.
+        w.form->showMinimized();
+        QTRY_VERIFY(!w.form->isVisible());
+        w.form->checkTrayStillThere();
+        QVERIFY(!w.form->isVisible());
+        tray = false;
+        w.form->checkTrayStillThere();
+        QVERIFY(w.form->isVisible() && w.form->isMinimized());
+        QCoreApplication::processEvents();
+        QVERIFY(w.form->isVisible()); // and the minimise that brought it back does not hide it
+        tray = true;
+
         Window started("Auto Run=1\nIs Minimized=1\n");
         started.form->TrayIcon1->setAvailabilityProbe([] { return true; });
         started.form->showAtStartup();

@@ -302,6 +302,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
         return;
     }
     Timer1->stop();
+    m_trayWatch->stop();
     guarded([this] { FormClose(); });
     TrayIcon1->TrayIcon1->hide();
     event->accept();

@@ -165,6 +165,10 @@ public slots:
     void Timer1Timer();
     // The window was minimised: to the tray, where there is one.
     void ApplicationEvents1Minimize();
+    // Hidden in the tray, the window comes back onto the task bar (minimised) when the desktop's
+    // tray has gone away (its host ended), so that it is never out of reach. Checked every few
+    // seconds while hidden.
+    void checkTrayStillThere();
     // An item of the tray's "Backup Project": that project's backup, as Create Backup runs it.
     void menuBackupItemClick(const QString& name);
     void SpNewClick();
@@ -242,6 +246,7 @@ private:
     bool m_positioned = false;
     bool m_browse = true;
     bool m_busy = false;
+    QTimer* m_trayWatch = nullptr;
     bool m_switchUnwritten = false; // the scheduling switch waits for a run to end to be written
     enum class Closing { No, Asking, WhenRunEnds } m_closing = Closing::No;
 };

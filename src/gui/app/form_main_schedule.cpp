@@ -19,6 +19,10 @@
 
 namespace quorvel::gui {
 
+namespace {
+constexpr int TrayWatchMilliseconds = 5000;
+}
+
 void TFormMain::connectTray() {
     connect(TrayIcon1, &TrayIcon::backupProjectRequested, this, &TFormMain::menuBackupItemClick);
     connect(TrayIcon1, &TrayIcon::notificationClicked, this, [this] {
@@ -38,6 +42,9 @@ void TFormMain::connectTray() {
     TrayIcon1->setScheduleQuery([this](const QString& name) { return projectHasSchedule(name); });
     connect(this, &TFormMain::projectSaved, this, &TFormMain::RebuildSchedule);
     connect(this, &TFormMain::projectListChanged, this, &TFormMain::RebuildSchedule);
+    m_trayWatch = new QTimer(this);
+    m_trayWatch->setInterval(TrayWatchMilliseconds);
+    connect(m_trayWatch, &QTimer::timeout, this, &TFormMain::checkTrayStillThere);
     connect(this, &TFormMain::busyChanged, this, [this](bool busy) {
         if (!busy && m_switchUnwritten)
             writeSchedulingSwitch();
@@ -123,9 +130,22 @@ void TFormMain::ApplicationEvents1Minimize() {
         return;
     // Once the state change has been handled, not in the middle of it.
     QTimer::singleShot(0, this, [this] {
-        if (isMinimized())
-            hide();
+        if (!isMinimized())
+            return;
+        hide();
+        m_trayWatch->start();
     });
+}
+
+void TFormMain::checkTrayStillThere() {
+    if (isVisible()) {
+        m_trayWatch->stop();
+        return;
+    }
+    if (TrayIcon1->available())
+        return;
+    m_trayWatch->stop();
+    showMinimized();
 }
 
 void TFormMain::menuBackupItemClick(const QString& name) {
