@@ -8,6 +8,7 @@
 #include "gui/app/progress_strip.h"
 #include "gui/app/tray_icon.h"
 #include "gui/app/window_progress.h"
+#include "gui/app/window_scheduler.h"
 #include "gui/app/worker_progress.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/pages/backup_page.h"
@@ -29,6 +30,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -47,7 +49,11 @@ TFormMain::TFormMain(DataFiles files, UserPrompts& prompts, const Clock& clock, 
     buildMenu();
     buildPages();
     buildTray();
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    m_scheduler = std::make_unique<WindowScheduler>(*this, *Timer1);
     connectCommands();
+    connectTray();
     resize(1100, 680);
     SetBrowseMode(true);
     guarded([this] { LoadSettingsAndProjects(); });
@@ -177,14 +183,21 @@ BackupProject TFormMain::currentProject() const {
 }
 
 void TFormMain::comboProjectChange() {
+    if (loadSelectedProject())
+        PageControl1->setCurrentWidget(TabBackup);
+}
+
+bool TFormMain::loadSelectedProject() {
     if (comboProject->currentIndex() < 0)
-        return;
-    guarded([this] {
+        return false;
+    bool loaded = false;
+    guarded([&] {
         *m_loaded = m_store->load(ss(selectedProjectName()));
         TabBackup->loadProject(*m_loaded);
-        PageControl1->setCurrentWidget(TabBackup);
         emit projectLoaded();
+        loaded = true;
     });
+    return loaded;
 }
 
 void TFormMain::SpEditClick() {
@@ -218,33 +231,6 @@ void TFormMain::SpSaveClick() {
 void TFormMain::SpCancelClick() {
     SetBrowseMode(true);
     comboProjectChange();
-}
-
-void TFormMain::spEnableClick() {
-    guarded([this] {
-        if (!spEnable->isChecked() &&
-            !m_prompts.askYesNo("Do you want to disable all scheduling?", MessageKind::Warning))
-            spEnable->setChecked(true);
-        m_settings.enableSchedule = spEnable->isChecked();
-        RefreshSchedulingIndicators();
-    });
-}
-
-void TFormMain::menuEnDisClick() {
-    spEnable->setChecked(!spEnable->isChecked());
-    spEnableClick();
-}
-
-void TFormMain::RefreshSchedulingIndicators() {
-    bool on = spEnable->isChecked();
-    QString text = on ? tr("Enabled Scheduling") : tr("Disabled Scheduling");
-    QIcon icon = on ? forautoIcon() : fornormalIcon();
-    spEnable->setToolTip(text);
-    spEnable->setIcon(icon);
-    TrayIcon1->menuEnDis->setText(text);
-    TrayIcon1->TrayIcon1->setIcon(icon);
-    setWindowIcon(icon);
-    QApplication::setWindowIcon(icon);
 }
 
 void TFormMain::menuWebsiteClick() {
@@ -290,6 +276,8 @@ void TFormMain::restoreProgram() {
         show();
     raise();
     activateWindow();
+    if (PageControl1->currentWidget() == TabLog)
+        TrayIcon1->clearFailures(); // what failed is in front of the user now
 }
 
 void TFormMain::showEvent(QShowEvent* event) {
@@ -314,6 +302,8 @@ void TFormMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    Timer1->stop();
+    m_trayWatch->stop();
     guarded([this] { FormClose(); });
     TrayIcon1->TrayIcon1->hide();
     event->accept();

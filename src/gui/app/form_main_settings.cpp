@@ -32,6 +32,7 @@ void TFormMain::LoadSettingsAndProjects() {
     spEnable->setChecked(m_settings.enableSchedule);
     RefreshSchedulingIndicators();
     TabBackup->setNumberFill(m_settings.appendZero, m_settings.width);
+    RebuildSchedule();
     comboProjectChange();
 }
 
