@@ -81,7 +81,7 @@ void TFormMain::connectCommands() {
     connect(menuWebsite, &QAction::triggered, this, &TFormMain::menuWebsiteClick);
     connect(menuHelp, &QAction::triggered, this, &TFormMain::menuHelpClick);
     connect(menuAbout, &QAction::triggered, this, &TFormMain::menuAboutClick);
-    connect(SpeedButton15, &QToolButton::clicked, this, [this] { openHelp(0, m_prompts); });
+    connect(SpeedButton15, &QToolButton::clicked, this, &TFormMain::menuHelpClick);
     connect(TrayIcon1->Help3, &QAction::triggered, this, [this] { openHelp(0, m_prompts); });
     connect(TabBackup->SpSelectDirectory, &QToolButton::clicked, this, &TFormMain::SpSelectDirectoryClick);
     connect(SpRestore, &QToolButton::clicked, restorePage, &RestorePage::SpRestoreClick);
@@ -258,6 +258,8 @@ void TFormMain::menuHelpClick() {
         context = HelpBackupPage;
     else if (PageControl1->currentWidget() == TabRestore)
         context = HelpRestorePage;
+    else if (PageControl1->currentWidget() == TabLog)
+        context = HelpLogPage;
     openHelp(context, m_prompts);
 }
 
