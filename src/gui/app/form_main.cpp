@@ -269,7 +269,8 @@ void TFormMain::menuAboutClick() {
 }
 
 void TFormMain::SpSelectDirectoryClick() {
-    QString folder = QFileDialog::getExistingDirectory(this, tr("Please select directory"));
+    // Starts at the project's destination, not wherever the last file dialog happened to be.
+    QString folder = QFileDialog::getExistingDirectory(this, tr("Please select directory"), TabBackup->savePath());
     if (folder.isEmpty() || selectedProjectName().isEmpty())
         return;
     if (!folder.endsWith(QLatin1Char('/')))
