@@ -49,6 +49,7 @@ TFormMain::TFormMain(DataFiles files, UserPrompts& prompts, const Clock& clock, 
     buildTray();
     connectCommands();
     resize(1100, 680);
+    restoreWindowLayout();
     SetBrowseMode(true);
     guarded([this] { LoadSettingsAndProjects(); });
     guarded([this] {
@@ -296,13 +297,15 @@ void TFormMain::restoreProgram() {
 
 void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (m_positioned || screen() == nullptr)
-        return;
-    m_positioned = true;
-    QRect area = screen()->geometry();
-    QSize size = frameGeometry().size();
-    move(area.left() + (area.width() - size.width()) / 2,
-         std::max(area.top(), area.top() + (area.height() - size.height()) / 2 - 14));
+    if (!m_positioned && screen() != nullptr) {
+        m_positioned = true;
+        QRect area = screen()->geometry();
+        QSize size = frameGeometry().size();
+        move(area.left() + (area.width() - size.width()) / 2,
+             std::max(area.top(), area.top() + (area.height() - size.height()) / 2 - 14));
+    }
+    if (!m_shownLayout)
+        m_shownLayout = currentLayout();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
@@ -317,6 +320,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
         return;
     }
     guarded([this] { FormClose(); });
+    saveWindowLayout();
     TrayIcon1->TrayIcon1->hide();
     event->accept();
     // Closing the main window ends the program, also when it sat hidden in the notification area
