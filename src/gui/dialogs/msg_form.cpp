@@ -138,7 +138,9 @@ void TMsgForm::showCountdown() {
 }
 
 void TMsgForm::updateCountdown() {
-    const int left = std::max(0, (m_timer->remainingTime() + 999) / 1000);
+    // A coarse timer may report a little more time left than its interval: never count above it.
+    const int remaining = std::min(m_timer->remainingTime(), m_timer->interval());
+    const int left = std::max(0, (remaining + 999) / 1000);
     Countdown->setText(left == 1 ? tr("This window closes by itself in 1 second.")
                                  : tr("This window closes by itself in %1 seconds.").arg(left));
 }
