@@ -21,6 +21,9 @@ StartupState loadSettingsAndProjects(const IniDocument& doc) {
     int byField = doc.readInteger(c, "By Field", 2);
     s.byField = (byField == 0 || byField == 1) ? byField : 2;
     s.sortOrder = doc.readInteger(c, "Sort", 0) == 1 ? 1 : 0;
+    const int entriesByField = doc.readInteger(c, "Entries By Field", -1);
+    s.entriesByField = entriesByField >= 0 && entriesByField <= 3 ? entriesByField : -1;
+    s.entriesSortOrder = doc.readInteger(c, "Entries Sort", 0) == 1 ? 1 : 0;
     s.autoRun = doc.readBool(c, "Auto Run", false);
     s.isMinimized = s.autoRun && doc.readBool(c, "Is Minimized", false);
     s.appendZero = doc.readBool(c, "Is Append 0", false);
@@ -53,6 +56,10 @@ bool saveSettingsAtClose(IniFile& ini, const AppSettings& s, const std::vector<s
             ProjectStore::writeProjectList(doc, projects);
         doc.writeInteger(c, "By Field", s.byField);
         doc.writeInteger(c, "Sort", s.sortOrder);
+        if (s.entriesByField >= 0) {
+            doc.writeInteger(c, "Entries By Field", s.entriesByField);
+            doc.writeInteger(c, "Entries Sort", s.entriesSortOrder);
+        }
         doc.writeInteger(c, "Log Count", s.logCount);
         doc.writeBool(c, "Enable schedule", s.enableSchedule);
     });

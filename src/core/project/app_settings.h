@@ -21,6 +21,11 @@ struct AppSettings {
     bool enableSchedule = true;      // "Enable schedule"
     int byField = 2;                 // "By Field": 0 name, 1 size, 2 date
     int sortOrder = 0;               // "Sort": 0 ascending, 1 descending
+    // The entries list's column heading clicked last: "Entries By Field" 0 name, 1 size, 2 path,
+    // 3 date, -1 none (the reader's order); "Entries Sort" 0 ascending, 1 descending. Written
+    // only once a heading has been clicked.
+    int entriesByField = -1;
+    int entriesSortOrder = 0;
     std::string lastProject;         // "Last Project"
     bool autoRun = false;            // "Auto Run"
     bool isMinimized = false;        // "Is Minimized", read only when "Auto Run" is on

@@ -102,7 +102,8 @@ std::optional<int> deleteArchiveEntries(UserPrompts& prompts, BackupProgress& pr
                                         const ArchiveWriterFactory& makeWriter) {
     if (storedNames.empty())
         return std::nullopt;
-    if (!prompts.askYesNo(deleteFilesQuestion(storedNames.size()), MessageKind::Warning))
+    if (!prompts.askYesNo(deleteFilesQuestion(storedNames.size(), "from the archive '" + archive + "'", storedNames),
+                          MessageKind::Warning))
         return std::nullopt;
     // How often each stored name was selected: one row removes one entry.
     std::map<std::string, int> named;

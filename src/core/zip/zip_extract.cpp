@@ -22,6 +22,7 @@ struct ExtractJob {
     DecodeBuffers* buffers = nullptr;
     ExtractTarget* target = nullptr;
     int* count = nullptr;
+    std::optional<bool> overwriteForAll; // "Yes to all" or "No to all" of the overwrite question
 };
 
 namespace {
@@ -189,7 +190,8 @@ bool TZipReader::extractEntry(ExtractJob& job) {
         }
     }
     ExtractTarget::OverwriteRules rules{OverwriteMode, ReplaceReadOnly, e.modifiedDateTime,   e.storedName(),
-                                        job.index,     prompts,         &OnPromptForOverwrite};
+                                        job.index,     prompts,         &OnPromptForOverwrite, &job.overwriteForAll,
+                                        e.uncompressedSize};
     if (!target.mayReplace(rules, error)) {
         if (error.empty())
             skipEntry(SkipNoOverwrite, fname, job.index);

@@ -55,6 +55,7 @@ TFormMain::TFormMain(DataFiles files, UserPrompts& prompts, const Clock& clock, 
     connectCommands();
     connectTray();
     resize(1100, 680);
+    restoreWindowLayout();
     SetBrowseMode(true);
     guarded([this] { LoadSettingsAndProjects(); });
     guarded([this] {
@@ -87,7 +88,7 @@ void TFormMain::connectCommands() {
     connect(menuWebsite, &QAction::triggered, this, &TFormMain::menuWebsiteClick);
     connect(menuHelp, &QAction::triggered, this, &TFormMain::menuHelpClick);
     connect(menuAbout, &QAction::triggered, this, &TFormMain::menuAboutClick);
-    connect(SpeedButton15, &QToolButton::clicked, this, [this] { openHelp(0, m_prompts); });
+    connect(SpeedButton15, &QToolButton::clicked, this, &TFormMain::menuHelpClick);
     connect(TrayIcon1->Help3, &QAction::triggered, this, [this] { openHelp(0, m_prompts); });
     connect(TabBackup->SpSelectDirectory, &QToolButton::clicked, this, &TFormMain::SpSelectDirectoryClick);
     connect(SpRestore, &QToolButton::clicked, restorePage, &RestorePage::SpRestoreClick);
@@ -245,6 +246,8 @@ void TFormMain::menuHelpClick() {
         context = HelpBackupPage;
     else if (PageControl1->currentWidget() == TabRestore)
         context = HelpRestorePage;
+    else if (PageControl1->currentWidget() == TabLog)
+        context = HelpLogPage;
     openHelp(context, m_prompts);
 }
 
@@ -254,7 +257,8 @@ void TFormMain::menuAboutClick() {
 }
 
 void TFormMain::SpSelectDirectoryClick() {
-    QString folder = QFileDialog::getExistingDirectory(this, tr("Please select directory"));
+    // Starts at the project's destination, not wherever the last file dialog happened to be.
+    QString folder = QFileDialog::getExistingDirectory(this, tr("Please select directory"), TabBackup->savePath());
     if (folder.isEmpty() || selectedProjectName().isEmpty())
         return;
     if (!folder.endsWith(QLatin1Char('/')))
@@ -282,13 +286,15 @@ void TFormMain::restoreProgram() {
 
 void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (m_positioned || screen() == nullptr)
-        return;
-    m_positioned = true;
-    QRect area = screen()->geometry();
-    QSize size = frameGeometry().size();
-    move(area.left() + (area.width() - size.width()) / 2,
-         std::max(area.top(), area.top() + (area.height() - size.height()) / 2 - 14));
+    if (!m_positioned && screen() != nullptr) {
+        m_positioned = true;
+        QRect area = screen()->geometry();
+        QSize size = frameGeometry().size();
+        move(area.left() + (area.width() - size.width()) / 2,
+             std::max(area.top(), area.top() + (area.height() - size.height()) / 2 - 14));
+    }
+    if (!m_shownLayout)
+        m_shownLayout = currentLayout();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
@@ -305,6 +311,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     Timer1->stop();
     m_trayWatch->stop();
     guarded([this] { FormClose(); });
+    saveWindowLayout();
     TrayIcon1->TrayIcon1->hide();
     event->accept();
     // Closing the main window ends the program, also when it sat hidden in the notification area

@@ -3,6 +3,7 @@
 #include "core/platform/data_folder.h"
 #include "core/project/app_settings.h"
 #include "core/util/user_prompts.h"
+#include "gui/widgets/window_layout.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -226,6 +227,11 @@ private:
     void reloadProjectList(const QString& select);
     std::optional<QString> nameCommand(const QString& caption, const QString& text, bool rename);
     void showNamedProject(int position);
+    // The window's size, place and list widths from window.ini, and back there at close when
+    // the user changed them (window.ini is not touched otherwise).
+    void restoreWindowLayout();
+    void saveWindowLayout();
+    WindowLayout currentLayout() const;
 
     DataFiles m_data;
     UserPrompts& m_prompts;
@@ -244,6 +250,7 @@ private:
     std::unique_ptr<WindowScheduler> m_scheduler;
     bool m_startMinimised = false;
     bool m_positioned = false;
+    std::optional<WindowLayout> m_shownLayout; // as the window first showed itself
     bool m_browse = true;
     bool m_busy = false;
     QTimer* m_trayWatch = nullptr;

@@ -51,6 +51,7 @@ TFormPreferences::TFormPreferences(IniFile& projectIni, std::filesystem::path au
     connect(btnApply, &QPushButton::clicked, this, &TFormPreferences::btnApplyClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button1, &QPushButton::clicked, this, [this] { openHelp(HelpPreferences, m_prompts); });
+    bindHelpKey(this, HelpPreferences, m_prompts);
 
     RunPreferences run = readRunPreferences(m_ini);
     cbRun->setChecked(run.autoRun);
@@ -62,7 +63,7 @@ TFormPreferences::TFormPreferences(IniFile& projectIni, std::filesystem::path au
 QWidget* TFormPreferences::buildGeneralPage() {
     TabSheet1 = named<QWidget>("TabSheet1");
     GroupBox2 = named<QGroupBox>("GroupBox2", tr("Run"));
-    cbRun = named<QCheckBox>("cbRun", tr("Run  ZIP Backup when windows starts"));
+    cbRun = named<QCheckBox>("cbRun", tr("Run ZIP Backup when I log in"));
     cbMini = named<QCheckBox>("cbMini", tr("Run Minimized"));
     auto* run = new QVBoxLayout(GroupBox2);
     run->addWidget(cbRun);

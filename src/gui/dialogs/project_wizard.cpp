@@ -59,6 +59,7 @@ TFormProjectName::TFormProjectName(WizardContext context, QWidget* parent)
     const DateTime now = m_context.clock.now();
     DateTimePickerToday->setDate(toQDate(now));
     DateTimePickerTime->setTime(toQTime(now));
+    bindHelpKey(this, [this] { return HelpWizardFirstPage + Notebook1->currentIndex(); }, m_context.prompts);
     connectRules();
     applyDateFilterRule();
     applyPasswordRule();

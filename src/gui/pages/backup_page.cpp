@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStyle>
@@ -61,9 +62,20 @@ BackupPage::BackupPage(const Clock& clock, QWidget* parent) : QWidget(parent), m
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 3);
     columns->addLayout(right, 2);
+    auto* content = new QWidget;
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->addWidget(buildNoProjectPrompt());
+    contentLayout->addLayout(columns, 1);
+    // On a small screen (1024 x 700, a 1366 x 768 laptop with a panel) the page scrolls instead
+    // of holding the whole window taller than the screen; at usual sizes nothing scrolls.
+    auto* scroller = new QScrollArea;
+    scroller->setObjectName(QStringLiteral("BackupPageScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(content);
     auto* page = new QVBoxLayout(this);
-    page->addWidget(buildNoProjectPrompt());
-    page->addLayout(columns, 1);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->addWidget(scroller);
     connectRules();
     applySuffixRule();
     applyPasswordRule();

@@ -92,6 +92,22 @@ TEST(AppSettingsSave, TheListInTheFileStandsOverTheWindowsOwn) {
     EXPECT_EQ(back.projects, (std::vector<std::string>{"Kept", "New"}));
 }
 
+// The entries list's heading order is ours: absent until a heading was clicked, and kept then.
+TEST(AppSettingsSave, TheEntriesOrderIsWrittenOnceChosen) {
+    TempDir dir;
+    IniFile ini(dir / "project.ini");
+    AppSettings s;
+    EXPECT_EQ(loadSettingsAndProjects(IniDocument::parse("[Common]\nEntries By Field=9\n")).settings.entriesByField, -1);
+    saveSettingsAtClose(ini, s, {"A"}, "A");
+    EXPECT_EQ(readFile(dir / "project.ini").find("Entries"), std::string::npos);
+    s.entriesByField = 2;
+    s.entriesSortOrder = 1;
+    saveSettingsAtClose(ini, s, {"A"}, "A");
+    const AppSettings back = loadSettingsAndProjects(ini).settings;
+    EXPECT_EQ(back.entriesByField, 2);
+    EXPECT_EQ(back.entriesSortOrder, 1);
+}
+
 TEST(AppSettingsRun, RunPreferencesAreReadAndWrittenTogether) {
     TempDir dir;
     IniFile ini(dir / "project.ini");

@@ -81,7 +81,8 @@ TEST_F(EntryMaintenance, DeletingTwoOfFiveEntriesLeavesThreeAndSaysNothingElse) 
     prompts.queue({true});
     EXPECT_EQ(deleteArchiveEntries(prompts, progress, zip.string(), selected), 2);
     ASSERT_EQ(prompts.questions.size(), 2u);
-    EXPECT_EQ(prompts.questions[1].text, "Do you want to delete the 2 files ");
+    EXPECT_EQ(prompts.questions[1].text, "Do you want to delete the 2 files \rfrom the archive '" + zip.string() +
+                                             "':\r    Data/three.txt\r    Data/two.txt");
     EXPECT_EQ(prompts.questions[1].kind, MessageKind::Warning);
     const std::vector<EntryRow> left = session->ListArchiveEntries(archives().string(), "five.zip");
     EXPECT_EQ(totalFilesCaption(left.size()), "(Total 3 files)");
