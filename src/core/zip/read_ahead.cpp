@@ -54,7 +54,7 @@ ReadAhead::ReadAhead(TZipWriter& writer, std::pair<dev_t, ino_t> archiveId)
       m_maxWindow(m_pool.threads() < 2
                       ? 1
                       : std::min<std::size_t>(MaxFilesAhead, 64 * static_cast<std::size_t>(m_pool.threads()))),
-      m_window(m_maxWindow), m_scratch(BlockSize) {}
+      m_window(std::min<std::size_t>(2, m_maxWindow)), m_scratch(BlockSize) {}
 
 ReadAhead::~ReadAhead() = default;
 
