@@ -34,6 +34,7 @@ WriteFileJob::WriteFileJob(TZipWriter& writer, std::uint64_t& total, const std::
 
 TZipWriter::RunScope::RunScope(TZipWriter& w) : writer(w), keepZipOpen(w.KeepZipOpen) {
     writer.KeepZipOpen = true;
+    writer.m_written.setOemConvert(writer.OEMConvert);
 }
 
 void TZipWriter::RunScope::end() {
@@ -194,7 +195,7 @@ int TZipWriter::writeNewArchive(std::uint64_t& totalBytes) {
 // The entries written are known to the new directory from now on; two copies of a large directory
 // at once would double the memory an operation needs.
 void TZipWriter::releaseWritten() {
-    std::vector<TZipHeaderInfo>().swap(m_written);
+    m_written.clear();
     std::unordered_set<std::string>().swap(m_writtenNames);
 }
 
@@ -359,8 +360,8 @@ void TZipWriter::writeDirectoryAndEnd(ZipOutput& out) {
     end.centralSize = 0;
     std::uint32_t recordDisk = out.disk();
     std::uint64_t recordsOnDisk = 0;
-    for (const TZipHeaderInfo& entry : m_written) {
-        std::string record = encodeCentralRecord(entry);
+    for (auto it = m_written.begin(); it != m_written.end(); ++it) {
+        std::string_view record = it.record();
         out.keepTogether(record.size());
         if (end.centralSize == 0) {
             end.centralOffset = out.position();

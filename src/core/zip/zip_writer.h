@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/zip/written_entries.h"
 #include "core/zip/zip_output.h"
 #include "core/zip/zip_reader.h"
 
@@ -155,7 +156,7 @@ private:
 
     std::string temporaryFolder() const;
 
-    std::vector<TZipHeaderInfo> m_written;          // the new archive's entries, in physical order
+    WrittenEntries m_written;                       // the new archive's entries, in physical order
     std::unordered_set<std::string> m_writtenNames; // stored names, for duplicates (case counts)
     std::vector<std::string> m_zippedSources;
     std::unordered_set<std::string> m_freshenNames; // stored names of the archive (zaFreshen)
