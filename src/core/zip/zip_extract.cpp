@@ -254,45 +254,4 @@ bool TZipReader::extractEntry(ExtractJob& job) {
     return true;
 }
 
-TEntryCheck TZipReader::testEntry(int index) {
-    ensureLoaded();
-    refuseOverlapping();
-    const TZipHeaderInfo& e = Entry(index);
-    TEntryCheck check;
-    if (e.isFolder()) {
-        check.ok = true;
-        return check;
-    }
-    if (!EntryDecoder::methodSupported(e.compressionMethod)) {
-        check.message = "Unknown Compression Method";
-        return check;
-    }
-    check.message = damagedSpan(e);
-    if (!check.message.empty())
-        return check;
-    DecodeBuffers buffers;
-    std::unique_ptr<SpannedSource> spanned;
-    EntryDecoder decoder(sourceFor(e, spanned), e, buffers);
-    try {
-        if (!decoder.locate()) {
-            check.message = EBadZipFile().what();
-        } else if (e.isEncrypted() && !decoder.passwordMatches(Password)) {
-            check.message = "The password is incorrect";
-        } else {
-            EntryDecoder::Result result = decoder.decode(Password, nullptr, nullptr);
-            check.calculatedCrc = result.crc;
-            check.ok = result.crcMatches();
-            if (!check.ok)
-                check.message = e.isEncrypted() ? "The password is incorrect" : "CRC error";
-        }
-    } catch (const EBiggerThanUncompressed& error) {
-        // Encrypted noise from a wrong password that slipped past the check byte.
-        check.message = e.isEncrypted() ? "The password is incorrect" : error.what();
-    } catch (const Error& error) {
-        check.message = error.what();
-    }
-    releaseArchive();
-    return check;
-}
-
 } // namespace quorvel
