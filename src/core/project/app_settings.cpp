@@ -51,9 +51,10 @@ bool saveSettingsAtClose(IniFile& ini, const AppSettings& s, const std::vector<s
         doc.writeBool(c, "PromptBeforeBackup", s.promptBeforeBackup);
         doc.writeString(c, "Last Project", selectorText);
         // Every project command writes the list when it runs, and the CLI may have added or
-        // removed projects since the window read it: what the file lists now stands.
-        if (!doc.value(c, "Project Count"))
-            ProjectStore::writeProjectList(doc, projects);
+        // removed projects since the window read it: the projects the file lists now stand, in
+        // the window's order.
+        ProjectStore::writeProjectList(doc,
+                                       doc.value(c, "Project Count") ? ProjectStore::readProjectList(doc) : projects);
         doc.writeInteger(c, "By Field", s.byField);
         doc.writeInteger(c, "Sort", s.sortOrder);
         if (s.entriesByField >= 0) {
