@@ -54,7 +54,7 @@ private slots:
     void createBackupUploadsTheArchiveOnTheWorkerWithItsProgressInTheStrip() {
         TempDir dir;
         FtpServerOptions slow;
-        slow.throttle = 200000; // a second or two: the strip shows the upload under way
+        slow.throttle = 100000; // some seconds: the strip shows the upload under way
         fs::create_directories(dir / "server");
         FtpTestServer server(dir / "server", slow);
         QVERIFY2(server.running(), server.error().c_str());
