@@ -7,6 +7,7 @@
 #include "core/net/cancel_token.h"
 #include "core/util/strings.h"
 #include "core/zip/zip_errors.h"
+#include "core/util/percent.h"
 
 #include <algorithm>
 #include <atomic>
@@ -16,19 +17,15 @@ namespace quorvel {
 
 namespace {
 
-int percentOf(std::int64_t done, std::int64_t total) {
-    return total > 0 ? static_cast<int>(std::clamp<std::int64_t>(done * 100 / total, 0, 100)) : 0;
-}
-
 void uploadWatched(const FtpSite& site, const std::string& archive, const std::string& folder,
                    BackupProgress& progress) {
-    std::atomic<std::int64_t> sent{0};
-    std::atomic<std::int64_t> total{0};
+    std::atomic<std::uint64_t> sent{0};
+    std::atomic<std::uint64_t> total{0};
     SiteUploadHooks hooks;
     hooks.cancel = std::make_shared<CancelToken>();
     hooks.progress = [&sent, &total](std::int64_t count, std::int64_t size) {
-        total = size;
-        sent = count;
+        total = static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0));
+        sent = static_cast<std::uint64_t>(std::max<std::int64_t>(count, 0));
     };
     int shown = 0;
     runWatched(

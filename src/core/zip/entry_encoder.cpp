@@ -4,6 +4,7 @@
 #include "core/zip/zip_crypto.h"
 #include "core/zip/zip_format.h"
 #include "core/zip/zip_writer.h"
+#include "core/util/percent.h"
 
 #include <algorithm>
 #include <memory>
@@ -17,12 +18,6 @@ using namespace zipformat;
 namespace {
 
 constexpr int MaxAttempts = 3;
-
-int percentOf(std::uint64_t part, std::uint64_t whole) {
-    if (whole == 0)
-        return 0;
-    return static_cast<int>(std::min<std::uint64_t>((part * 100 + whole / 2) / whole, 100));
-}
 
 std::uint16_t levelFlags(int level) {
     if (level == 1 || level == 2)

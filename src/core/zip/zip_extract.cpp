@@ -7,6 +7,7 @@
 #include "core/zip/extract_target.h"
 #include "core/zip/name_selection.h"
 #include "core/zip/safe_destination.h"
+#include "core/util/percent.h"
 
 #include <algorithm>
 #include <cctype>
@@ -28,13 +29,6 @@ struct ExtractJob {
 namespace {
 
 enum class Outcome { Done, Retry };
-
-int percentOf(std::uint64_t part, std::uint64_t whole) {
-    if (whole == 0)
-        return 0;
-    std::uint64_t p = (part * 100 + whole / 2) / whole;
-    return static_cast<int>(std::min<std::uint64_t>(p, 100));
-}
 
 // The stored folder of an entry, below the destination: RootDir and a drive are taken off the front.
 std::string relativeFolder(const std::string& storedPath, const std::string& rootDir) {
