@@ -3,7 +3,9 @@
 //   medium/  300 files of 50-450 KB: text, records and half-random data
 //   random/  six 10 MB files of incompressible bytes
 //   large/   two 50 MB files: a text log and a mixed binary
-// Usage: quorvel-bench-corpus FOLDER
+// With --many, another corpus instead: 100,000 text files of 1-4 KB in 1,000 folders (about 250 MB),
+// for archives of many entries.
+// Usage: quorvel-bench-corpus [--many] FOLDER
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -81,12 +83,20 @@ void put(const fs::path& path, const std::string& data) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    bool many = argc == 3 && std::string(argv[1]) == "--many";
+    if (argc != 2 && !many) {
+        std::fprintf(stderr, "usage: %s [--many] FOLDER\n", argv[0]);
         return 2;
     }
-    fs::path root = argv[1];
+    fs::path root = argv[argc - 1];
     Generator gen(20240601);
+    if (many) {
+        for (int i = 0; i < 100000; ++i) {
+            fs::path folder = root / ("g" + std::to_string(i % 40)) / ("h" + std::to_string(i / 40 % 25));
+            put(folder / ("doc" + std::to_string(i) + ".txt"), gen.text(1024 + gen.below(3072)));
+        }
+        return 0;
+    }
     for (int i = 0; i < 20000; ++i) {
         fs::path folder = root / "small" / ("d" + std::to_string(i % 20)) / ("e" + std::to_string(i / 20 % 10));
         put(folder / ("note" + std::to_string(i) + ".txt"), gen.text(512 + gen.below(4608)));

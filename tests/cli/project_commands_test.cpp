@@ -41,7 +41,7 @@ TEST(CliShow, PrintsEveryKeyWithEffectiveValues) {
                        "Whether store path in Zip=1\nWhether store comment in Zip=1\nComment=\nBackupMode=1\n"
                        "StartTime_or_Increase=5\nPackLevel=9\nStore Number=50\nisUseNew=0\nisUseToday=0\n"
                        "NewDateTime=2025-01-02 03:04:05\nRestore path=/r/\nRestore to orig path=1\n"
-                       "Overwrite Mode=2\n");
+                       "Overwrite Mode=2\nFTP Site=\nFTP Folder=\n");
 }
 
 TEST(CliShow, MissingProjectAndBadUsage) {

@@ -72,6 +72,18 @@ TEST_F(ScheduleCommand, ListPrintsTheTableAsTheSchedulerWouldComputeItThen) {
         EXPECT_EQ(cli(args).code, cli::ExitUsage) << args.back();
 }
 
+// The occurrence that ran moves with a renamed project, so the rename does not run it again; a
+// deleted project's record goes with it, so a new project of that name is due like any new one.
+TEST_F(ScheduleCommand, RenameKeepsTheLastRunAndDeleteForgetsIt) {
+    writeProject("Docs", {{"Filename prefix", "Docs"}, {"BackupMode", "0"}, {"StartTime_or_Increase", "08:00:00"}});
+    IniFile(dir / "data/schedule.ini").writeString("Docs", "Last Served", "2026-03-14 08:00:00");
+    ASSERT_EQ(cli({"project", "rename", "Docs", "Papers"}).code, cli::ExitOk);
+    CliRun listed = cli({"schedule", "--list", "--now", "2026-03-14 10:00:00"});
+    EXPECT_EQ(listed.out, "Papers\t2026-03-15 08:00:00\t1440\n");
+    ASSERT_EQ(cli({"project", "delete", "papers"}).code, cli::ExitOk);
+    EXPECT_EQ(readFile(dir / "data/schedule.ini"), "");
+}
+
 TEST_F(ScheduleCommand, RunAndScheduleAreRefusedWhileTheLockIsHeld) {
     writeProject("Docs", {{"Filename prefix", "Docs"}});
     {

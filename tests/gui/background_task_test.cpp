@@ -129,7 +129,7 @@ private slots:
 
         // An error of what runs afterwards on the window's thread stays there too.
         QVERIFY(task.start(
-            QStringLiteral("Done fails"), [] {}, [](bool) { throw Error("Cannot list"); }));
+            QStringLiteral("Done fails"), [] {}, [](bool) { throw Error(ErrorKind::Io, "Cannot list"); }));
         QVERIFY(waitForEnd(task));
         QCOMPARE(prompts.said.back(), std::string("Cannot list"));
     }

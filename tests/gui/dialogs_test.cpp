@@ -6,6 +6,7 @@
 #include "gui/dialogs/rename_dialog.h"
 #include "message_box_answer.h"
 
+#include <QAbstractButton>
 #include <QEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +43,30 @@ private slots:
         ShowTimedMessage("Restore files fails!", MessageKind::Error, 1);
         for (QWidget* window : QApplication::topLevelWidgets())
             QVERIFY(qobject_cast<TMsgForm*>(window) == nullptr); // destroyed once closed
+    }
+
+    // The window says how long it stays: the seconds left, counted down from the close timer.
+    void messageWindowCountsDownTheSecondsLeft() {
+        const auto form = CreateTimedMessageForm(QStringLiteral("Backup 3 Files Succeeds!"), MessageKind::Information, 6);
+        QVERIFY(form->Countdown->isVisibleTo(form.get()));
+        QCOMPARE(form->Countdown->text(), QStringLiteral("This window closes by itself in 6 seconds."));
+        // Below the message, above the button, inside the window.
+        QVERIFY(form->Countdown->y() > form->Message->geometry().bottom());
+        QVERIFY(form->OK->y() > form->Countdown->geometry().bottom());
+        QVERIFY(form->Countdown->geometry().right() < form->width());
+        QVERIFY(form->OK->geometry().bottom() < form->height());
+        QVERIFY(qAbs(form->OK->geometry().center().x() - form->width() / 2) <= 1);
+        form->closeTimer()->start(1500);
+        form->updateCountdown();
+        QCOMPARE(form->Countdown->text(), QStringLiteral("This window closes by itself in 2 seconds."));
+        form->closeTimer()->start(900);
+        form->updateCountdown();
+        QCOMPARE(form->Countdown->text(), QStringLiteral("This window closes by itself in 1 second."));
+
+        // Without a running timer there is nothing to count.
+        TMsgForm still(QStringLiteral("text"), MessageKind::Information);
+        still.showCountdown();
+        QVERIFY(!still.Countdown->isVisibleTo(&still));
     }
 
     void messageWindowClosesOnEnterAndEsc() {
@@ -198,6 +223,25 @@ private slots:
         QVERIFY(!prompts.askOkCancel("Please insert disk number 2 of the spanned Zip file", MessageKind::Confirmation));
         QCOMPARE(seen->icon, QMessageBox::Question);
         QCOMPARE(seen->title, QStringLiteral("Confirm"));
+
+        // The overwrite question: Yes, "Yes to all", No and "No to all"; Esc is No for this file.
+        for (const auto& [button, answer] : {std::pair{QMessageBox::YesToAll, ToAllAnswer::YesToAll},
+                                             std::pair{QMessageBox::NoToAll, ToAllAnswer::NoToAll},
+                                             std::pair{QMessageBox::Yes, ToAllAnswer::Yes},
+                                             std::pair{QMessageBox::No, ToAllAnswer::No}}) {
+            seen = answerNextBox(button);
+            QCOMPARE(prompts.askYesNoToAll("Replace existing file a.txt?", MessageKind::Confirmation), answer);
+        }
+        QStringList captions;
+        QTimer::singleShot(0, [&captions] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            for (QAbstractButton* button : box->buttons())
+                captions << button->text();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        QCOMPARE(prompts.askYesNoToAll("Replace existing file a.txt?", MessageKind::Confirmation), ToAllAnswer::No);
+        QVERIFY(captions.contains(QStringLiteral("Yes to &all")) && captions.contains(QStringLiteral("No &to all")));
 
         seen = answerNextBox(QMessageBox::Ok);
         prompts.showMessage("line one\rline two", MessageKind::Custom);

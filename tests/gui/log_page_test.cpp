@@ -56,7 +56,8 @@ private slots:
 
     void gridShowsCaptionsAndNewestFirst() {
         const LogTableModel* model = m_page->model();
-        QCOMPARE(model->rowCount(), 10); // with the header: the limit + 1 rows
+        QCOMPARE(m_log->rowCount(), 11); // the log's grid: the header and the limit's rows
+        QCOMPARE(model->rowCount(), 3);  // the table: the rows that hold an entry
         QCOMPARE(model->columnCount(), 5);
         const QStringList captions = {"Date", "Operation", "Status", "Project", "Information"};
         for (int column = 0; column < 5; ++column) {
@@ -99,15 +100,37 @@ private slots:
         QCOMPARE(m_page->model()->index(0, 3).data().toString(), QStringLiteral("Photos"));
         QCOMPARE(m_page->model()->index(3, 2).data().toString(), QStringLiteral("Succeeds"));
 
-        // A lowered limit shortens the grid.
+        // A changed limit resizes the log's grid; the table still shows the entries.
         m_log->setLimit(10);
         m_log->setLimit(12);
-        QCOMPARE(m_page->model()->rowCount(), 12);
+        QCOMPARE(m_log->rowCount(), 13);
+        QCOMPARE(m_page->model()->rowCount(), 4);
     }
 
-    void clearAllLogFromTheMenu() {
+    void anEmptyLogShowsNoRowsToSelect() {
+        std::filesystem::create_directories(*m_dir / "empty");
+        OperationLog empty(*m_dir / "empty" / "log.txt", m_clock, 10);
+        LogPage page(empty);
+        QCOMPARE(page.model()->rowCount(), 0);
+        page.LogGrid->selectAll();
+        QVERIFY(page.LogGrid->selectionModel()->selectedIndexes().isEmpty());
+        empty.AppendLog("Backup", "Succeeds", "1 files added", "Docs");
+        QCOMPARE(page.model()->rowCount(), 1);
+    }
+
+    void clearAllLogFromTheMenuAsksFirst() {
         QCOMPARE(m_page->PopupMenu->actions().value(0)->text(), QStringLiteral("Clear all log"));
+        auto seen = test::answerNextBox(QMessageBox::No);
         m_page->Clearalllog1->trigger();
+        QCOMPARE(seen->text, QStringLiteral("Do you want to clear all 3 entries of the log?"));
+        QCOMPARE(seen->icon, QMessageBox::Warning);
+        QCOMPARE(m_page->model()->rowCount(), 3);
+        QCOMPARE(IniFile(*m_dir / "log.txt").readInteger("Common", "Log Total", -1), 3);
+
+        seen = test::answerNextBox(QMessageBox::Yes);
+        m_page->Clearalllog1->trigger();
+        QVERIFY(seen->seen);
+        QCOMPARE(m_page->model()->rowCount(), 0);
         for (int row = 0; row < 3; ++row)
             QVERIFY(!m_page->model()->index(row, 2).data().isValid());
         QCOMPARE(IniFile(*m_dir / "log.txt").readInteger("Common", "Log Total", -1), 0);

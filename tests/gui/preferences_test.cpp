@@ -39,6 +39,8 @@ private slots:
         auto opened = d.open();
         TFormPreferences& dialog = *opened;
         QCOMPARE(dialog.PageControl1->currentWidget(), dialog.TabSheet1);
+        // What the box does here: the desktop's autostart entry starts the program at log-in.
+        QCOMPARE(dialog.cbRun->text(), QStringLiteral("Run ZIP Backup when I log in"));
         QVERIFY(!dialog.cbRun->isChecked());
         QVERIFY(dialog.cbMini->isChecked());
         QVERIFY(!dialog.cbMini->isEnabled());

@@ -16,6 +16,8 @@ namespace quorvel::test {
 class ScriptedPrompts final : public UserPrompts {
 public:
     std::deque<bool> answers; // for askYesNo / askOkCancel; an empty script answers yes
+    // For askYesNoToAll; while empty it takes the next of `answers` as Yes or No.
+    std::deque<ToAllAnswer> toAllAnswers;
     std::vector<std::string> said;
     // Runs before a question is answered, while the one who asked waits for the answer.
     std::function<void(const std::string& question)> whileAsked;
@@ -23,6 +25,16 @@ public:
     bool calledOffWindowThread = false;
 
     bool askYesNo(const std::string& text, MessageKind) override { return answer(text); }
+    ToAllAnswer askYesNoToAll(const std::string& text, MessageKind) override {
+        if (toAllAnswers.empty())
+            return answer(text) ? ToAllAnswer::Yes : ToAllAnswer::No;
+        say(text);
+        if (whileAsked)
+            whileAsked(text);
+        const ToAllAnswer next = toAllAnswers.front();
+        toAllAnswers.pop_front();
+        return next;
+    }
     bool askOkCancel(const std::string& text, MessageKind) override { return answer(text); }
     void showMessage(const std::string& text, MessageKind) override { say(text); }
     void showTimedMessage(const std::string& text, MessageKind, int) override { say(text); }

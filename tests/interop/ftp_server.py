@@ -6,35 +6,14 @@ made) on standard output once it listens, then serves until it is terminated.
 """
 import argparse
 import logging
-import os
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
+from test_certificate import make_certificate
 
 PERMISSIONS = "elradfmwMT"
-
-
-def make_certificate(folder):
-    """A self-signed certificate and its key in one PEM file; returns the path and its fingerprint."""
-    from OpenSSL import crypto
-
-    key = crypto.PKey()
-    key.generate_key(crypto.TYPE_RSA, 2048)
-    cert = crypto.X509()
-    cert.get_subject().CN = "localhost"
-    cert.set_serial_number(1)
-    cert.gmtime_adj_notBefore(-60)
-    cert.gmtime_adj_notAfter(24 * 3600)
-    cert.set_issuer(cert.get_subject())
-    cert.set_pubkey(key)
-    cert.sign(key, "sha256")
-    path = os.path.join(folder, "server.pem")
-    with open(path, "wb") as pem:
-        pem.write(crypto.dump_certificate(crypto.FILETYPE_PEM, cert))
-        pem.write(crypto.dump_privatekey(crypto.FILETYPE_PEM, key))
-    return path, cert.digest("sha256").decode()
 
 
 def main():

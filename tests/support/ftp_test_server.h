@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/ftp/ftp_site.h"
+#include "support/python_server.h"
+
 #include <filesystem>
+#include <memory>
 #include <string>
-#include <sys/types.h>
 
 namespace quorvel::test {
 
@@ -19,25 +22,25 @@ struct FtpServerOptions {
 class FtpTestServer {
 public:
     explicit FtpTestServer(std::filesystem::path root, FtpServerOptions options = {});
-    ~FtpTestServer();
     FtpTestServer(const FtpTestServer&) = delete;
     FtpTestServer& operator=(const FtpTestServer&) = delete;
 
     // False with the reason in error() when the server did not come up.
-    bool running() const { return m_port > 0; }
-    const std::string& error() const { return m_error; }
-    int port() const { return m_port; }
+    bool running() const { return m_server->running(); }
+    const std::string& error() const { return m_server->error(); }
+    int port() const { return m_server->port(); }
     // The SHA-256 fingerprint of its certificate as "AB:CD:…" (with tls).
-    const std::string& fingerprint() const { return m_fingerprint; }
+    const std::string& fingerprint() const { return m_server->fingerprint(); }
     const FtpServerOptions& options() const { return m_options; }
 
 private:
     FtpServerOptions m_options;
-    std::filesystem::path m_certFolder;
-    pid_t m_pid = -1;
-    int m_port = 0;
-    std::string m_fingerprint;
-    std::string m_error;
+    std::unique_ptr<PythonServer> m_server;
 };
+
+// Adds a site to the account.ini at `accountIni` that logs in to the test server's default user
+// on `port` of 127.0.0.1 in passive mode, and returns it.
+FtpSite addTestServerSite(const std::filesystem::path& accountIni, const std::string& label, int port,
+                          int timeoutSeconds = 30);
 
 } // namespace quorvel::test

@@ -1,6 +1,7 @@
 #include "cli/commands/archive_args.h"
 
 #include "core/util/errors.h"
+#include "core/util/strings.h"
 
 #include <filesystem>
 #include <fstream>

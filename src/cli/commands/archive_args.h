@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/commands/console_prompts.h"
+
 #include <optional>
 #include <string>
 #include <vector>

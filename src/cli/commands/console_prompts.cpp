@@ -5,7 +5,7 @@
 namespace quorvel::cli {
 
 std::string consoleText(const std::string& text) {
-    return lineBreaksAsNewlines(text);
+    return trimRight(lineBreaksAsNewlines(text));
 }
 
 bool ConsolePrompts::askYesNo(const std::string& text, MessageKind) {

@@ -21,8 +21,7 @@ const std::map<std::string, std::pair<int, int>> Operands = {{"ls", {0, 1}},    
                                                              {"mkdir", {1, 1}}, {"rm", {1, 1}},   {"rename", {2, 2}}};
 
 void report(CliContext& context, const std::string& subject, const std::exception& e) {
-    // The server's replies end with a line break of their own.
-    context.err << (subject.empty() ? std::string() : subject + ": ") << trimRight(consoleText(e.what())) << "\n";
+    context.err << (subject.empty() ? std::string() : subject + ": ") << consoleText(e.what()) << "\n";
 }
 
 // Transfers each item in turn, reporting the ones that fail; stops when the connection is lost.

@@ -6,6 +6,7 @@
 #include "core/project/project_items.h"
 #include "core/project/project_operations.h"
 #include "core/project/project_store.h"
+#include "core/project/validate_project_input.h"
 #include "core/util/clock.h"
 #include "core/util/strings.h"
 
@@ -87,6 +88,10 @@ std::optional<std::string> applyOption(const std::string& option, ArgCursor& arg
         if (!keep)
             return "--keep is 2 to 50000";
         p.storeNumber = *keep;
+    } else if (option == "--ftp-site") {
+        p.ftpSite = trim(*value);
+    } else if (option == "--ftp-folder") {
+        p.ftpFolder = trim(*value);
     } else if (option == "--schedule") {
         if (!applyScheduleOption(p, *value))
             return "--schedule is none, daily=HH:MM:SS, every=MINUTES (2 to 1000) or weekly=DAYNAME";
@@ -141,7 +146,9 @@ std::string projectNewUsage() {
     return "project new NAME --source ITEM... [--exclude ITEM...] --dest FOLDER [--prefix TEXT]\n"
            "    [--suffix none|date|number] [--level 0-9] [--keep N] [--password-file FILE] [--comment TEXT]\n"
            "    [--no-subfolders] [--no-paths] [--schedule none|daily=HH:MM:SS|every=MINUTES|weekly=DAYNAME]\n"
-           "    Creates a project as the Add Project wizard does; a source folder means its contents";
+           "    [--ftp-site LABEL [--ftp-folder DIR]]\n"
+           "    Creates a project as the Add Project wizard does; a source folder means its contents;\n"
+           "    with --ftp-site each archive is also copied to that FTP site after the run";
 }
 
 int runProjectNew(CliContext& context, const std::vector<std::string>& argv) {
@@ -183,6 +190,10 @@ int runProjectNew(CliContext& context, const std::vector<std::string>& argv) {
     ensureDataFolder(context.data.folder);
     IniFile ini(context.data.projectIni());
     const AppSettings settings = loadSettingsAndProjects(ini).settings;
+    if (const auto problem = offsiteCopyProblem(p, context.data.accountIni())) {
+        context.err << *problem << "\n";
+        return ExitFailure;
+    }
     try {
         ProjectOperations(context.data).create(p, previewFileName(p, settings, clock));
     } catch (const ProjectRefused& refused) {

@@ -7,6 +7,7 @@
 #include "core/project/project_items.h"
 #include "core/project/project_operations.h"
 #include "core/project/project_store.h"
+#include "core/project/validate_project_input.h"
 #include "core/util/strings.h"
 
 #include <filesystem>
@@ -169,6 +170,10 @@ Problem setKey(Change& c, const std::string& key, const std::string& value) {
             return range(key, 0, 4);
         c.p.overwriteMode = choice(0, 4);
         c.restoreChanged = true;
+    } else if (equalsIgnoreCase(key, FtpSiteKey)) {
+        c.p.ftpSite = trim(value);
+    } else if (equalsIgnoreCase(key, FtpFolderKey)) {
+        c.p.ftpFolder = trim(value);
     } else if (equalsIgnoreCase(key, "Password")) {
         return "A password is given only with --password-file FILE";
     } else {
@@ -247,7 +252,8 @@ int runProjectSet(CliContext& context, const std::vector<std::string>& argv) {
 
     const BackupProject& p = change.p;
     const std::string fileName = previewFileName(p, loadSettingsAndProjects(found->doc).settings, clock);
-    if (Problem problem = projectSettingsProblem(p, fileName)) {
+    if (Problem problem = projectSettingsProblem(p, fileName);
+        problem || (problem = offsiteCopyProblem(p, context.data.accountIni()))) {
         context.err << *problem << "\n";
         return ExitFailure;
     }

@@ -6,6 +6,8 @@
 #include "cli/commands/ftp_site_command.h"
 #include "cli/commands/list_command.h"
 #include "cli/commands/log_command.h"
+#include "cli/commands/mail_account_command.h"
+#include "cli/commands/mail_command.h"
 #include "cli/commands/project_manage_command.h"
 #include "cli/commands/projects_command.h"
 #include "cli/commands/restore_command.h"
@@ -37,6 +39,8 @@ std::vector<std::unique_ptr<CliCommand>> allCommands() {
     commands.push_back(std::make_unique<DeleteCommand>());
     commands.push_back(std::make_unique<FtpSiteCommand>());
     commands.push_back(std::make_unique<FtpCommand>());
+    commands.push_back(std::make_unique<MailAccountCommand>());
+    commands.push_back(std::make_unique<MailCommand>());
     return commands;
 }
 

@@ -16,7 +16,6 @@ namespace quorvel::cli {
 
 namespace {
 
-constexpr std::chrono::milliseconds DefaultTick{30000};
 constexpr const char* ScheduleOffNote =
     "Scheduling is off (\"Enable schedule\"): no project runs until it is turned on";
 
@@ -29,13 +28,6 @@ public:
 private:
     DateTime m_now;
 };
-
-// Tests shorten the tick through the environment; nobody else has a reason to.
-std::chrono::milliseconds tickInterval() {
-    const char* text = std::getenv("QUORVEL_SCHEDULE_TICK_MS");
-    const std::optional<int> ms = text ? parseInt(text) : std::nullopt;
-    return ms && *ms > 0 ? std::chrono::milliseconds(*ms) : DefaultTick;
-}
 
 int listSchedule(CliContext& context, const Clock& clock) {
     Scheduler scheduler(context.data, clock);
@@ -130,7 +122,7 @@ int runScheduler(CliContext& context) {
     }
     StopSignals signals;
     ForegroundScheduler scheduler(context, signals);
-    const std::chrono::milliseconds interval = tickInterval();
+    const std::chrono::milliseconds interval = scheduleTickInterval();
     context.out << "Scheduler started on the data folder '" << context.data.folder.string() << "'" << std::endl;
     do {
         scheduler.tick();

@@ -49,7 +49,9 @@ void ShowCommand::print(const BackupProject& p, std::ostream& out) {
         << "NewDateTime=" << formatDateTime(p.filterDateTime) << "\n"
         << "Restore path=" << p.restorePath << "\n"
         << "Restore to orig path=" << flag(p.restoreToOrigPath) << "\n"
-        << "Overwrite Mode=" << p.overwriteMode.value_or(RestoreOverwriteNever) << "\n";
+        << "Overwrite Mode=" << p.overwriteMode.value_or(RestoreOverwriteNever) << "\n"
+        << FtpSiteKey << "=" << p.ftpSite << "\n"
+        << FtpFolderKey << "=" << p.ftpFolder << "\n";
 }
 
 int ShowCommand::run(CliContext& context) {

@@ -22,13 +22,12 @@ int TestCommand::run(CliContext& context) {
     reader.Password = args->password;
     reader.ReadZip();
     int failed = 0;
-    for (int i = 0; i < reader.Count(); ++i) {
-        TEntryCheck check = reader.testEntry(i);
+    reader.testEntries([&](int i, const TEntryCheck& check) {
         if (!check.ok) {
             ++failed;
             context.out << reader.Entry(i).storedName() << ": " << check.message << "\n";
         }
-    }
+    });
     context.out << reader.Count() << " entries tested, " << failed << " failed\n";
     return failed == 0 ? ExitOk : ExitFailure;
 }

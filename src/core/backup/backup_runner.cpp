@@ -1,8 +1,11 @@
 #include "core/backup/backup_runner.h"
+#include "core/util/path_parts.h"
 
+#include "core/backup/after_run.h"
 #include "core/backup/backup_messages.h"
 #include "core/backup/backup_sources.h"
 #include "core/backup/pending_archive.h"
+#include "core/backup/project_writer_settings.h"
 #include "core/backup/retention.h"
 #include "core/backup/run_record.h"
 #include "core/ini/ini_file.h"
@@ -251,26 +254,19 @@ void BackupRun::writeArchive() {
 
 void BackupRun::configure(TZipWriter& writer, const std::string& writePath) {
     writer.setZipName(writePath);
-    writer.Recurse = m_project.includeSubfolders;
-    writer.StorePaths = m_project.storePaths;
+    applyWriterSettings(writer, writerSettingsOf(m_project));
     const std::string comment = trim(m_project.comment);
     writer.setZipComment(m_project.storeComment && !comment.empty() ? comment : std::string());
     writer.FilesList.clear();
     for (const std::string& item : m_project.backupItems)
         writer.FilesList.push_back(backupItemSpec(item));
     writer.ExcludeList = m_project.excludeItems;
-    const std::string password = trim(m_project.password);
-    writer.Password = m_project.usePassword && !password.empty() ? password : std::string();
-    writer.PackLevel = std::clamp(m_project.packLevel, MinPackLevel, MaxPackLevel);
-    writer.AddDirEntriesOnRecurse = false;
 }
 
 void BackupRun::bindEvents(TZipWriter& writer, PendingArchive& pending) {
     writer.DoProcessMessages = true;
-    writer.processMessages = [this] { m_progress.processMessages(); };
+    showProgressOf(writer, m_progress);
     writer.OnStartZip = [this](const std::string& path, TZipHeaderInfo&, bool& skip) { filterFile(path, skip); };
-    writer.OnTotalPercentDone = [this](int percent) { m_progress.setTotalPercent(percent); };
-    writer.OnFilePercentDone = [this](int percent) { m_progress.setFilePercent(percent); };
     writer.OnSkippingFile = [this](TSkipReason reason, const std::string&, int, bool&) {
         if (reason == SkipCannotOpen)
             ++m_unreadable;
@@ -307,8 +303,7 @@ void BackupRun::filterFile(const std::string& path, bool& skip) {
                 skip = true;
         }
     }
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string name = fileNamePart(path);
     if (isPendingArchiveName(name))
         skip = true;
     if (!skip)
@@ -319,6 +314,7 @@ void BackupRun::complete(PendingArchive& pending, int filesAdded) {
     m_outcome.filesAdded = filesAdded;
     m_outcome.unreadableFiles = m_unreadable;
     m_outcome.missingItems = m_missing;
+    m_outcome.disks = 1 + static_cast<int>(m_earlierDisks.size());
 
     BackupSummary summary;
     summary.filesAdded = filesAdded;
@@ -362,9 +358,9 @@ RunJournal BackupRun::journalOf(const PendingArchive& pending, const BackupSumma
     journal.identity = fileIdentity(pending.writePath());
     if (suffixOf(m_project) == SuffixMode::Number)
         journal.number = m_project.nextNumber;
-    // An incomplete run leaves the filter where it was: the files it could not find are taken
-    // by the next run that finds them, whenever they were written.
-    if (m_project.useLastBackupDate && complete)
+    // A run that missed an item or could not read a file leaves the filter where it was: those
+    // files are taken by the next run that finds and reads them, whenever they were written.
+    if (m_project.useLastBackupDate && complete && m_unreadable == 0)
         journal.filter = m_writerStart;
     // Every disk of a spanned archive carries the archive's name, so the ring records that name
     // like any other. Retention removes by name on the medium in the drive now: a file there under
@@ -421,8 +417,14 @@ BackupOutcome BackupRunner::run(BackupControls& controls, const AppSettings& set
     const ProjectRunLock lock(m_data, controls.project.name);
     if (lock.refused())
         return lock.refuse(prompts);
+    const LogRow newestBefore = m_log.row(1);
     const BackupRun::Services services{m_data, m_log, m_clock, m_disks, m_makeWriter, m_stepObserver};
-    return BackupRun(services, controls, settings, prompts, progress).run();
+    const BackupOutcome outcome = BackupRun(services, controls, settings, prompts, progress).run();
+    // Still under the project's lock: no other run can remove the archive while it is sent.
+    const std::optional<LogRow> runLog =
+        entryAppendedSince(m_log, newestBefore, OperationBackup, controls.project.name);
+    runAfterRunActions({outcome, controls.project, m_data, m_clock, runLog, prompts, progress}, m_log);
+    return outcome;
 }
 
 std::string previewFileName(const BackupProject& project, const AppSettings& settings, const Clock& clock) {

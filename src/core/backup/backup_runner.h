@@ -55,6 +55,7 @@ struct BackupOutcome {
     int filesAdded = 0;
     int unreadableFiles = 0;               // files left out of a completed archive because they could not be read
     std::vector<std::string> missingItems; // items to back up that named nothing that exists
+    int disks = 1;                         // removable disks a spanned archive took
     std::string message;                   // the last text shown: the error, the warning or the summary
 };
 
@@ -71,7 +72,8 @@ public:
     BackupRunner(DataFiles data, OperationLog& log, const Clock& clock, const DiskInfo& disks,
                  WriterFactory makeWriter = {});
 
-    // One run of the project in `controls`. Errors are shown through `prompts` and never thrown.
+    // One run of the project in `controls`, followed by the after-run actions (the off-site
+    // copy), which never change the outcome. Errors are shown through `prompts` and never thrown.
     BackupOutcome run(BackupControls& controls, const AppSettings& settings, UserPrompts& prompts,
                       RunProgress& progress);
 

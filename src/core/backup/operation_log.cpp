@@ -152,4 +152,16 @@ void OperationLog::notify() const {
         onChanged();
 }
 
+std::optional<LogRow> entryAppendedSince(const OperationLog& log, const LogRow& newestBefore,
+                                         std::string_view operation, std::string_view project) {
+    for (int row = 1; row < log.rowCount(); ++row) {
+        const LogRow& entry = log.row(row);
+        if (entry == newestBefore || entry[LogColumnDate].empty())
+            break;
+        if (entry[LogColumnOperation] == operation && entry[LogColumnProject] == project)
+            return entry;
+    }
+    return std::nullopt;
+}
+
 } // namespace quorvel

@@ -6,6 +6,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@ namespace quorvel {
 // Operations and outcomes as they are written to log.txt and shown on the Log page.
 inline constexpr std::string_view OperationBackup = "Backup";
 inline constexpr std::string_view OperationRestore = "Restore";
+inline constexpr std::string_view OperationFtp = "FTP"; // the off-site copy after a backup run
 inline constexpr std::string_view StatusSucceeds = "Succeeds";
 inline constexpr std::string_view StatusFails = "Fails";
 inline constexpr std::string_view StatusInterrupt = "Interrupt";
@@ -83,5 +85,11 @@ private:
     std::string m_fileText; // the file as this log last read or wrote it
     std::vector<LogRow> m_grid;
 };
+
+// The newest entry of the project's `operation` among those appended since row 1 of the grid was
+// `newestBefore`: what a run logged, even when other entries (an off-site copy, a report) follow
+// it. Nothing when the run logged no such entry.
+std::optional<LogRow> entryAppendedSince(const OperationLog& log, const LogRow& newestBefore,
+                                         std::string_view operation, std::string_view project);
 
 } // namespace quorvel

@@ -28,6 +28,14 @@ public:
     virtual void processMessages() {}
 };
 
+// Shows the progress events of a zip writer or reader on the strip, and lets its cancel check reach
+// whoever started the run.
+template <typename ZipComponent> void showProgressOf(ZipComponent& zip, RunProgress& progress) {
+    zip.processMessages = [&progress] { progress.processMessages(); };
+    zip.OnTotalPercentDone = [&progress](int percent) { progress.setTotalPercent(percent); };
+    zip.OnFilePercentDone = [&progress](int percent) { progress.setFilePercent(percent); };
+}
+
 // The busy state for as long as the object lives: the run controls are disabled on entry, and
 // the progress strip is hidden and the controls enabled again on exit, whatever happened.
 class BusyState {

@@ -121,15 +121,7 @@ void TFtpClient::ConnectAndLogin(bool autoLogin) {
 }
 
 void TFtpClient::secureControl() {
-    TlsPolicy policy;
-    if (!TlsFingerprint.empty()) {
-        const std::optional<std::string> pinned = normalizeFingerprint(TlsFingerprint);
-        if (!pinned)
-            throw NetError(NetErrorKind::Certificate,
-                           "The certificate fingerprint is not a SHA-256 fingerprint (64 hex digits).");
-        policy.pinnedSha256 = *pinned;
-    }
-    m_tls = std::make_unique<TlsContext>(policy);
+    m_tls = std::make_unique<TlsContext>(tlsPolicyFor(TlsFingerprint));
     sendLine("AUTH TLS");
     const Reply& reply = readReply({});
     if (reply.code != 234)

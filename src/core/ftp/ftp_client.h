@@ -20,9 +20,6 @@ class Listener;
 class TlsContext;
 
 enum TFtpTransferType { ftASCII, ftBinary };
-enum TWorkMode { wmRead, wmWrite };
-// A reply line longer than the bound raises "Max line length exceeded."; no other action exists.
-enum TMaxLineAction { maException };
 // How the control connection is protected: not at all, or upgraded with "AUTH TLS" before the
 // login, with the data connections protected too ("PBSZ 0", "PROT P").
 enum class FtpTlsMode { None, Explicit };

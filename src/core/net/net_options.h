@@ -46,6 +46,12 @@ Deadline dataDeadline(Milliseconds timeout);
 // "60 seconds", "1 second", "250 ms".
 std::string describeSpan(Milliseconds span);
 
+// The direction of a unit of work that progress events report: reading (downloads, listings) or
+// writing (uploads, a mail message).
+enum TWorkMode { wmRead, wmWrite };
+// A reply line longer than the bound raises "Max line length exceeded."; no other action exists.
+enum TMaxLineAction { maException };
+
 // The direction of bytes shown to a log hook.
 enum class Traffic { Received, Sent };
 // Receives the exact bytes of each block read from or written to a connection.

@@ -87,6 +87,18 @@ std::optional<std::string> normalizeFingerprint(std::string_view text) {
     return digits;
 }
 
+TlsPolicy tlsPolicyFor(std::string_view fingerprintText) {
+    TlsPolicy policy;
+    if (fingerprintText.find_first_not_of(" \t") == std::string_view::npos)
+        return policy;
+    const std::optional<std::string> pinned = normalizeFingerprint(fingerprintText);
+    if (!pinned)
+        throw NetError(NetErrorKind::Certificate,
+                       "The certificate fingerprint is not a SHA-256 fingerprint (64 hex digits).");
+    policy.pinnedSha256 = *pinned;
+    return policy;
+}
+
 std::string displayFingerprint(std::string_view normalized) {
     std::string shown;
     for (std::size_t i = 0; i < normalized.size(); i += 2) {

@@ -23,6 +23,9 @@ struct TlsPolicy {
 // 64 upper-case hex digits from a fingerprint typed with or without colons (or blanks), in
 // either letter case; nullopt when the text is not a SHA-256 fingerprint.
 std::optional<std::string> normalizeFingerprint(std::string_view text);
+// The policy for a fingerprint as the user typed it: empty means the system's trust store.
+// Raises NetError (Certificate) when the text is not a SHA-256 fingerprint.
+TlsPolicy tlsPolicyFor(std::string_view fingerprintText);
 // "AB:CD:…" from the normalised form.
 std::string displayFingerprint(std::string_view normalized);
 // The SHA-256 fingerprint of a certificate, normalised.

@@ -28,6 +28,8 @@ struct DataFiles {
     std::filesystem::path storeNumber() const { return folder / "StoreNumber.txt"; }
     // When each project's last scheduled occurrence was served.
     std::filesystem::path scheduleIni() const { return folder / "schedule.ini"; }
+    // The desktop program's window: its size, place and the widths the user gave its lists.
+    std::filesystem::path windowIni() const { return folder / "window.ini"; }
     // The lock files of running backups and of the scheduler.
     std::filesystem::path locksFolder() const { return folder / "locks"; }
 };

@@ -21,6 +21,9 @@ StartupState loadSettingsAndProjects(const IniDocument& doc) {
     int byField = doc.readInteger(c, "By Field", 2);
     s.byField = (byField == 0 || byField == 1) ? byField : 2;
     s.sortOrder = doc.readInteger(c, "Sort", 0) == 1 ? 1 : 0;
+    const int entriesByField = doc.readInteger(c, "Entries By Field", -1);
+    s.entriesByField = entriesByField >= 0 && entriesByField <= 3 ? entriesByField : -1;
+    s.entriesSortOrder = doc.readInteger(c, "Entries Sort", 0) == 1 ? 1 : 0;
     s.autoRun = doc.readBool(c, "Auto Run", false);
     s.isMinimized = s.autoRun && doc.readBool(c, "Is Minimized", false);
     s.appendZero = doc.readBool(c, "Is Append 0", false);
@@ -28,6 +31,7 @@ StartupState loadSettingsAndProjects(const IniDocument& doc) {
     s.overwrite = doc.readBool(c, "IsOverWrite", false);
     s.logCount = std::clamp(doc.readInteger(c, "Log Count", 50), MinLogCount, MaxLogCount);
     s.enableSchedule = doc.readBool(c, "Enable schedule", true);
+    s.failureReportTo = doc.readString(c, "Failure Report To");
     return state;
 }
 
@@ -46,9 +50,17 @@ bool saveSettingsAtClose(IniFile& ini, const AppSettings& s, const std::vector<s
         doc.writeBool(c, "IsOverWrite", s.overwrite);
         doc.writeBool(c, "PromptBeforeBackup", s.promptBeforeBackup);
         doc.writeString(c, "Last Project", selectorText);
-        ProjectStore::writeProjectList(doc, projects);
+        // Every project command writes the list when it runs, and the CLI may have added or
+        // removed projects since the window read it: the projects the file lists now stand, in
+        // the window's order.
+        ProjectStore::writeProjectList(doc,
+                                       doc.value(c, "Project Count") ? ProjectStore::readProjectList(doc) : projects);
         doc.writeInteger(c, "By Field", s.byField);
         doc.writeInteger(c, "Sort", s.sortOrder);
+        if (s.entriesByField >= 0) {
+            doc.writeInteger(c, "Entries By Field", s.entriesByField);
+            doc.writeInteger(c, "Entries Sort", s.entriesSortOrder);
+        }
         doc.writeInteger(c, "Log Count", s.logCount);
         doc.writeBool(c, "Enable schedule", s.enableSchedule);
     });
@@ -65,6 +77,15 @@ void writeRunPreferences(IniFile& ini, const RunPreferences& preferences) {
         doc.writeBool(CommonSection, "Auto Run", preferences.autoRun);
         doc.writeBool(CommonSection, "Is Minimized", preferences.isMinimized);
     });
+}
+
+void writeFailureReportTo(IniFile& ini, std::string_view recipients) {
+    // Nobody to tell leaves no key behind, so a project.ini of someone who never asked for
+    // reports stays as it was.
+    if (recipients.empty())
+        ini.deleteKey(CommonSection, "Failure Report To");
+    else
+        ini.writeString(CommonSection, "Failure Report To", recipients);
 }
 
 } // namespace quorvel

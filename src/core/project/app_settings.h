@@ -21,9 +21,15 @@ struct AppSettings {
     bool enableSchedule = true;      // "Enable schedule"
     int byField = 2;                 // "By Field": 0 name, 1 size, 2 date
     int sortOrder = 0;               // "Sort": 0 ascending, 1 descending
+    // The entries list's column heading clicked last: "Entries By Field" 0 name, 1 size, 2 path,
+    // 3 date, -1 none (the reader's order); "Entries Sort" 0 ascending, 1 descending. Written
+    // only once a heading has been clicked.
+    int entriesByField = -1;
+    int entriesSortOrder = 0;
     std::string lastProject;         // "Last Project"
     bool autoRun = false;            // "Auto Run"
     bool isMinimized = false;        // "Is Minimized", read only when "Auto Run" is on
+    std::string failureReportTo;     // "Failure Report To": who is mailed when a backup fails
 
     // The window starts minimised only when both are on.
     bool startMinimised() const { return autoRun && isMinimized; }
@@ -53,5 +59,9 @@ struct RunPreferences {
 };
 RunPreferences readRunPreferences(const IniFile& ini);
 void writeRunPreferences(IniFile& ini, const RunPreferences& preferences);
+// "Failure Report To" as the preferences dialog writes it, at once, so that runs of other
+// processes (the command line, the scheduler) use it too; empty removes the key. Never written
+// at close.
+void writeFailureReportTo(IniFile& ini, std::string_view recipients);
 
 } // namespace quorvel

@@ -67,6 +67,11 @@ struct BackupProject {
     std::string restorePath;
     bool restoreToOrigPath = true;
     std::optional<int> overwriteMode = RestoreOverwriteNever; // 0 always .. 4 if older
+
+    // The off-site copy: after a run that made an archive, it is uploaded to this FTP site of
+    // account.ini (its label; empty: no copy) into this remote folder (empty: the login folder).
+    std::string ftpSite;
+    std::string ftpFolder;
 };
 
 // The "StartTime_or_Increase" text a save writes for the project's schedule mode

@@ -5,6 +5,7 @@
 #include "core/project/project_ring.h"
 #include "core/project/project_store.h"
 #include "core/project/validate_project_input.h"
+#include "core/schedule/served_records.h"
 #include "core/util/strings.h"
 
 #include <algorithm>
@@ -121,9 +122,12 @@ void ProjectOperations::create(const BackupProject& settings, std::string_view f
     if (auto problem = projectSettingsProblem(project, fileNameField))
         throw ProjectRefused(*problem);
 
-    // A ring or section that an earlier project of this name left behind is not the new one's.
+    // A ring, scheduler record or section that an earlier project of this name left behind is
+    // not the new one's.
     writeRing([&](IniDocument& doc) { doc.removeSection(name); });
     step("ring erased");
+    servedRecords().erase(name);
+    step("served record erased");
     projectIni.edit([&](IniDocument& doc) {
         doc.removeSection(name);
         ProjectStore::writeProject(doc, project, fileNameField);
@@ -140,6 +144,8 @@ ProjectOperations::Outcome ProjectOperations::copy(std::string_view name, std::s
     const std::string& target = settings.name;
     writeRing([&](IniDocument& doc) { doc.removeSection(target); });
     step("ring erased");
+    servedRecords().erase(target); // the copy has never run
+    step("served record erased");
     IniFile(m_data.projectIni()).edit([&](IniDocument& doc) {
         doc.removeSection(target);
         ProjectStore::writeProject(doc, settings, fileNameField);
@@ -149,14 +155,16 @@ ProjectOperations::Outcome ProjectOperations::copy(std::string_view name, std::s
     return Outcome::Done;
 }
 
-// Three writes, each an atomic replacement of one file, in an order that keeps the project
-// whole whenever the sequence stops:
-// 1. the ring is copied to the new name (the project is still complete under its old name);
+// Writes, each an atomic replacement of one file, in an order that keeps the project whole
+// whenever the sequence stops:
+// 1. the ring and the scheduler's record are copied to the new name (the project is still
+//    complete under its old name);
 // 2. project.ini moves section and list entry in one replacement (the project is complete
-//    under its new name, with its ring);
-// 3. the old ring is erased.
-// A ring left under a name by a stop after step 1 or 2 names no project; the command that next
-// gives a project that name (create, copy, rename) replaces it, so no project ever inherits it.
+//    under its new name, with its ring and record);
+// 3. the old ring and record are erased.
+// A ring or record left under a name by a stop after step 1 or 2 names no project; the command
+// that next gives a project that name (create, copy, rename) replaces it, so no project ever
+// inherits it.
 ProjectOperations::Outcome ProjectOperations::rename(std::string_view name, std::string_view newName,
                                                      BackupProject settings, std::string_view fileNameField) {
     const std::optional<std::string> found = checkNewName(name, settings, newName, fileNameField);
@@ -166,6 +174,9 @@ ProjectOperations::Outcome ProjectOperations::rename(std::string_view name, std:
     const std::string& target = settings.name;
     writeRing([&](IniDocument& doc) { copyRetentionRing(doc, source, target); });
     step("ring copied");
+    // Without its record the renamed project would run an occurrence that already ran.
+    servedRecords().copy(source, target);
+    step("served record copied");
     IniFile(m_data.projectIni()).edit([&](IniDocument& doc) {
         doc.removeSection(source);
         doc.removeSection(target);
@@ -175,8 +186,7 @@ ProjectOperations::Outcome ProjectOperations::rename(std::string_view name, std:
             doc.writeString(CommonSection, LastProjectKey, target);
     });
     step("project written");
-    eraseLeftoverRing(source);
-    step("old ring erased");
+    eraseLeftovers(source);
     return Outcome::Done;
 }
 
@@ -187,17 +197,26 @@ void ProjectOperations::remove(std::string_view name) {
         ProjectStore::writeProjectList(doc, withoutName(ProjectStore::readProjectList(doc), project));
     });
     step("project written");
-    eraseLeftoverRing(project);
-    step("old ring erased");
+    eraseLeftovers(project);
 }
 
-// The command has done what it promised once project.ini is written: a ring that cannot be
-// erased now names no project and is replaced before any project takes that name again.
-void ProjectOperations::eraseLeftoverRing(const std::string& name) {
+ServedRecords ProjectOperations::servedRecords() const {
+    return ServedRecords(m_data.scheduleIni());
+}
+
+// The command has done what it promised once project.ini is written: a ring or record that
+// cannot be erased now names no project and is replaced before any project takes that name again.
+void ProjectOperations::eraseLeftovers(const std::string& name) {
     try {
         writeRing([&](IniDocument& doc) { doc.removeSection(name); });
     } catch (const IoError&) {
     }
+    step("old ring erased");
+    try {
+        servedRecords().erase(name);
+    } catch (const IoError&) {
+    }
+    step("old served record erased");
 }
 
 } // namespace quorvel

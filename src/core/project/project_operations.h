@@ -3,6 +3,7 @@
 #include "core/ini/ini_document.h"
 #include "core/platform/data_folder.h"
 #include "core/project/backup_project.h"
+#include "core/schedule/served_records.h"
 #include "core/util/errors.h"
 
 #include <functional>
@@ -42,7 +43,7 @@ std::optional<std::string> prefixProblem(std::string_view prefix);
 // The checks of Save Project on a project's settings, with the file-name field they came with.
 std::optional<std::string> projectSettingsProblem(const BackupProject& project, std::string_view fileNameField);
 
-// The project commands on project.ini and StoreNumber.txt, shared by the window, the new-project
+// The project commands on project.ini, StoreNumber.txt and schedule.ini, shared by the window, the new-project
 // wizard and the CLI. Each validates everything before its first write and raises
 // ProjectRefused with the message to show; every file is replaced atomically.
 class ProjectOperations {
@@ -66,12 +67,14 @@ public:
                  std::string_view fileNameField);
 
     // Moves project `name` with the given settings to `newName`: its section (without the restore
-    // options), its place in the list and its retention ring. A crash or failed write at any point
+    // options), its place in the list, its retention ring and the scheduler's record of its last
+    // scheduled run. A crash or failed write at any point
     // leaves the project whole under one of the two names.
     Outcome rename(std::string_view name, std::string_view newName, BackupProject settings,
                    std::string_view fileNameField);
 
-    // Removes the project's section, list entry and retention ring; its archives stay.
+    // Removes the project's section, list entry, retention ring and scheduler record; its archives
+    // stay.
     void remove(std::string_view name);
 
 private:
@@ -84,7 +87,8 @@ private:
     std::optional<std::string> checkNewName(std::string_view name, BackupProject& settings, std::string_view newName,
                                             std::string_view fileNameField) const;
     void writeRing(const std::function<void(IniDocument&)>& change);
-    void eraseLeftoverRing(const std::string& name);
+    ServedRecords servedRecords() const;
+    void eraseLeftovers(const std::string& name);
 
     DataFiles m_data;
     StepHook m_stepHook;

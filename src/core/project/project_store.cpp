@@ -1,3 +1,4 @@
+#include "core/util/path_parts.h"
 #include "core/project/project_store.h"
 
 #include "core/ini/ini_password_codec.h"
@@ -161,6 +162,9 @@ BackupProject ProjectStore::fromDocument(const IniDocument& doc, std::string_vie
     p.restoreToOrigPath = doc.readBool(s, "Restore to orig path", true);
     int overwrite = doc.readInteger(s, "Overwrite Mode", RestoreOverwriteNever);
     p.overwriteMode = (overwrite >= 0 && overwrite <= 4) ? std::optional(overwrite) : std::nullopt;
+
+    p.ftpSite = trim(doc.readString(s, FtpSiteKey));
+    p.ftpFolder = trim(doc.readString(s, FtpFolderKey));
     return p;
 }
 
@@ -193,6 +197,10 @@ void ProjectStore::writeProject(IniDocument& doc, const BackupProject& p, std::s
     std::string password = trim(p.password);
     if (p.usePassword && !password.empty())
         doc.writeString(s, "Password", IniPasswordCodec::encode(password, s));
+    else if (p.usePassword)
+        // Left in place, an earlier password would be read back with the box still checked and
+        // encrypt the next backups with a password the user cleared.
+        doc.removeKey(s, "Password");
     doc.writeBool(s, "Whether store path in Zip", p.storePaths);
     doc.writeBool(s, "Whether store comment in Zip", p.storeComment);
     if (p.storeComment && !trim(p.comment).empty())
@@ -206,6 +214,15 @@ void ProjectStore::writeProject(IniDocument& doc, const BackupProject& p, std::s
     doc.writeBool(s, "isUseNew", p.onlyNewer);
     doc.writeBool(s, "isUseToday", p.useLastBackupDate);
     doc.writeString(s, "NewDateTime", formatDateTime(p.filterDateTime));
+    // Written only when set, so that a project without an off-site copy keeps its section as the
+    // earlier versions of the program wrote it.
+    for (const auto& [key, value] :
+         {std::pair{FtpSiteKey, trim(p.ftpSite)}, std::pair{FtpFolderKey, trim(p.ftpFolder)}}) {
+        if (value.empty())
+            doc.removeKey(s, key);
+        else
+            doc.writeString(s, key, value);
+    }
 }
 
 std::vector<std::string> ProjectStore::projectList() const {

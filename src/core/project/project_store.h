@@ -14,6 +14,9 @@
 namespace quorvel {
 
 inline constexpr std::string_view CommonSection = "Common";
+// The keys of the off-site copy, beside the keys Save Project has always written.
+inline constexpr std::string_view FtpSiteKey = "FTP Site";
+inline constexpr std::string_view FtpFolderKey = "FTP Folder";
 
 // Loading and saving of project sections and of the project list in project.ini.
 // Nothing is cached: every call reads or writes the file as it is now.

@@ -1,4 +1,5 @@
 #include "core/restore/archive_entry_maintenance.h"
+#include "core/util/path_parts.h"
 
 #include "core/project/backup_project.h"
 #include "core/restore/archive_maintenance.h"
@@ -12,10 +13,6 @@ namespace quorvel {
 
 namespace {
 
-std::string fileNameOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // A writer for one change of the archive, reporting to the window and to nobody else. Without
 // prompts it shows nothing itself: a failed final move reaches the user once, as the error raised.
@@ -27,9 +24,7 @@ std::unique_ptr<TZipWriter> writerFor(const std::string& archive, RunProgress& p
     writer->IncompleteZipMode = izAssumeNotAZip;
     writer->MultiZipInfo.MultiMode = mmNone; // changed in place, never written anew in pieces
     writer->DoProcessMessages = true;
-    writer->processMessages = [&progress] { progress.processMessages(); };
-    writer->OnTotalPercentDone = [&progress](int percent) { progress.setTotalPercent(percent); };
-    writer->OnFilePercentDone = [&progress](int percent) { progress.setFilePercent(percent); };
+    showProgressOf(*writer, progress);
     return writer;
 }
 
@@ -49,18 +44,8 @@ std::string notAddedMessage(const std::string& archive, const std::vector<std::s
 
 } // namespace
 
-AddFilesSettings addFilesSettingsOf(const BackupProject& project) {
-    AddFilesSettings settings;
-    settings.recurse = project.includeSubfolders;
-    settings.storePaths = project.storePaths;
-    const std::string password = trim(project.password);
-    settings.password = project.usePassword && !password.empty() ? password : std::string();
-    settings.packLevel = std::clamp(project.packLevel, MinPackLevel, MaxPackLevel);
-    return settings;
-}
-
 int addFilesToArchive(UserPrompts& prompts, RunProgress& progress, const std::string& archive,
-                      const std::vector<std::string>& files, const AddFilesSettings& settings,
+                      const std::vector<std::string>& files, const ProjectWriterSettings& settings,
                       const ArchiveWriterFactory& makeWriter) {
     std::vector<std::string> notAdded;
     std::vector<std::string> plain;
@@ -73,14 +58,10 @@ int addFilesToArchive(UserPrompts& prompts, RunProgress& progress, const std::st
     int written = 0;
     if (!plain.empty()) {
         std::unique_ptr<TZipWriter> writer = writerFor(archive, progress, makeWriter);
-        writer->Recurse = settings.recurse;
-        writer->StorePaths = settings.storePaths;
-        writer->Password = settings.password;
-        writer->PackLevel = settings.packLevel;
-        writer->AddDirEntriesOnRecurse = false;
+        applyWriterSettings(*writer, settings);
         writer->FilesList = plain;
         writer->OnStartZip = [&progress](const std::string& path, TZipHeaderInfo&, bool&) {
-            progress.setProgressFileName(fileNameOf(path));
+            progress.setProgressFileName(fileNamePart(path));
         };
         writer->OnNoSuchFile = [&notAdded](const std::string& path) { notAdded.push_back(path + " (no longer there)"); };
         writer->OnSkippingFile = [&notAdded](TSkipReason reason, const std::string& path, int, bool&) {
@@ -101,7 +82,8 @@ std::optional<int> deleteArchiveEntries(UserPrompts& prompts, RunProgress& progr
                                         const ArchiveWriterFactory& makeWriter) {
     if (storedNames.empty())
         return std::nullopt;
-    if (!prompts.askYesNo(deleteFilesQuestion(storedNames.size()), MessageKind::Warning))
+    if (!prompts.askYesNo(deleteFilesQuestion(storedNames.size(), "from the archive '" + archive + "'", storedNames),
+                          MessageKind::Warning))
         return std::nullopt;
     std::unique_ptr<TZipWriter> writer = writerFor(archive, progress, makeWriter);
     // Each row removes the one entry stored under exactly its name, "*" and "?" included.

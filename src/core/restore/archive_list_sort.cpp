@@ -2,6 +2,7 @@
 
 #include "core/util/strings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <utility>
@@ -32,6 +33,21 @@ bool greater(const ArchiveRow& a, const ArchiveRow& b, ArchiveSortKey key) {
     return false;
 }
 
+// The key of an entry row as the archive list compares its cells.
+bool entryLess(const EntryRow& a, const EntryRow& b, EntrySortKey key) {
+    switch (key) {
+    case EntrySortKey::Name:
+        return a[EntryColumnName] < b[EntryColumnName];
+    case EntrySortKey::Size:
+        return sizeOf(a[EntryColumnSize]) < sizeOf(b[EntryColumnSize]);
+    case EntrySortKey::Path:
+        return a[EntryColumnPath] < b[EntryColumnPath];
+    case EntrySortKey::Date:
+        return parseDateTime(a[EntryColumnDate]) < parseDateTime(b[EntryColumnDate]);
+    }
+    return false;
+}
+
 } // namespace
 
 ArchiveSortOrder ArchiveSortOrder::fromStored(int byField, int sort) {
@@ -52,6 +68,24 @@ void SortArchiveList(std::vector<ArchiveRow>& rows, ArchiveSortOrder order) {
                 std::swap(rows[earlier], rows[target]);
         }
     }
+}
+
+EntrySortOrder EntrySortOrder::fromStored(int byField, int sort) {
+    EntrySortOrder order;
+    if (byField >= 0 && byField <= 3)
+        order.key = static_cast<EntrySortKey>(byField);
+    order.direction = sort == 1 ? SortDirection::Descending : SortDirection::Ascending;
+    return order;
+}
+
+void SortEntryList(std::vector<EntryRow>& rows, EntrySortOrder order) {
+    if (!order.key)
+        return;
+    const EntrySortKey key = *order.key;
+    if (order.direction == SortDirection::Ascending)
+        std::stable_sort(rows.begin(), rows.end(), [key](const EntryRow& a, const EntryRow& b) { return entryLess(a, b, key); });
+    else
+        std::stable_sort(rows.begin(), rows.end(), [key](const EntryRow& a, const EntryRow& b) { return entryLess(b, a, key); });
 }
 
 } // namespace quorvel

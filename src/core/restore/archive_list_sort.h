@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/restore/archive_entry_listing.h"
 #include "core/restore/archive_folder_listing.h"
+
+#include <optional>
 
 #include <vector>
 
@@ -36,5 +39,28 @@ struct ArchiveSortOrder {
 // target row from the last to the second, with every earlier row, exchanging the two when
 // (ascending) the earlier key is greater or (descending) it is not greater.
 void SortArchiveList(std::vector<ArchiveRow>& rows, ArchiveSortOrder order);
+
+// The entries list's sort key, chosen by clicking a column heading; the numbers are the columns
+// and the stored "Entries By Field" value.
+enum class EntrySortKey { Name = 0, Size = 1, Path = 2, Date = 3 };
+
+struct EntrySortOrder {
+    std::optional<EntrySortKey> key; // none: the reader's order, as the list has always been shown
+    SortDirection direction = SortDirection::Ascending;
+
+    // "Entries By Field" 0 to 3 is a column, anything else the reader's order; "Entries Sort" 1
+    // is descending, anything else ascending.
+    static EntrySortOrder fromStored(int byField, int sort);
+    int storedByField() const { return key ? static_cast<int>(*key) : -1; }
+    int storedSort() const { return static_cast<int>(direction); }
+
+    bool operator==(const EntrySortOrder&) const = default;
+};
+
+// Orders the rows of the entries list by the key's column (names and paths byte by byte, sizes
+// as whole numbers, dates as date-times, as the archive list compares them); rows with equal
+// keys keep the order they had (the reader's, when the rows come straight from it). Without a key
+// nothing changes.
+void SortEntryList(std::vector<EntryRow>& rows, EntrySortOrder order);
 
 } // namespace quorvel

@@ -48,8 +48,27 @@ std::string deleteFilesQuestion(std::size_t count) {
     return "Do you want to delete the " + std::to_string(count) + " files ";
 }
 
+std::string deleteFilesQuestion(std::size_t count, const std::string& where, const std::vector<std::string>& names) {
+    constexpr std::size_t AllUpTo = 10, FirstOfMore = 8;
+    std::vector<std::string> named;
+    for (const std::string& name : names)
+        if (!name.empty())
+            named.push_back(name);
+    std::string text = deleteFilesQuestion(count);
+    if (named.empty())
+        return text;
+    text += "\r" + where + ":";
+    const std::size_t shown = named.size() <= AllUpTo ? named.size() : FirstOfMore;
+    for (std::size_t i = 0; i < shown; ++i)
+        text += "\r    " + named[i];
+    if (shown < named.size())
+        text += "\r    and " + std::to_string(named.size() - shown) + " more";
+    return text;
+}
+
 std::size_t deleteArchives(UserPrompts& prompts, std::string_view folder, const std::vector<std::string>& names) {
-    if (!prompts.askYesNo(deleteFilesQuestion(names.size()), MessageKind::Warning))
+    const std::string where = "in the folder '" + shownFolder(trim(folder)) + "'";
+    if (!prompts.askYesNo(deleteFilesQuestion(names.size(), where, names), MessageKind::Warning))
         return 0;
     std::size_t deleted = 0;
     for (const std::string& name : names) {

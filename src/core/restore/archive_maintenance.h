@@ -11,6 +11,9 @@ namespace quorvel {
 
 // The question before archives or archive entries are deleted; it ends in a blank.
 std::string deleteFilesQuestion(std::size_t count);
+// The same question followed by what it acts on: `where` ("in the folder '…'") and the names,
+// one a line; of a long list the first few, then "and N more".
+std::string deleteFilesQuestion(std::size_t count, const std::string& where, const std::vector<std::string>& names);
 inline constexpr std::string_view OverwriteQuestion = "File already exists! Do you want to overwrite?";
 
 // Deletes the archives of the selected rows of the archive list after asking (warning, Yes

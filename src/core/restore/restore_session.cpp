@@ -41,7 +41,7 @@ RestoreSession::RestoreSession(RestoreServices services) : m_services(services) 
 
 void RestoreSession::attachEvents() {
     RunProgress& progress = m_services.progress;
-    m_reader.processMessages = [&progress] { progress.processMessages(); };
+    showProgressOf(m_reader, progress);
     m_reader.OnInCompleteZip = [this](TIncompleteZipMode& mode) { mode = m_services.questions.askIncompleteZip(); };
     // The disks of a spanned archive are asked for as the backup run asks for them while writing.
     m_reader.OnGetNextDisk = [this](int number, std::string& fileName) {
@@ -59,8 +59,6 @@ void RestoreSession::attachEvents() {
     m_reader.OnStartUnZip = [&progress](int, std::string& name, bool&) {
         progress.setProgressFileName(fileNamePart(name));
     };
-    m_reader.OnFilePercentDone = [&progress](int percent) { progress.setFilePercent(percent); };
-    m_reader.OnTotalPercentDone = [&progress](int percent) { progress.setTotalPercent(percent); };
     // A wrong password abandons the extraction; the report says so.
     m_reader.OnBadPassword = [this](int index, std::string&) {
         throw Error(ErrorKind::WrongPassword, std::string(PasswordIncorrect), m_reader.Entry(index).storedName());

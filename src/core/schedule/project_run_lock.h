@@ -36,6 +36,9 @@ public:
     explicit SchedulerLock(const DataFiles& data);
 
     bool owned() const { return m_lock.owned(); }
+    // Another scheduler holds it. When the lock cannot be had for another reason (a read-only
+    // data folder), a scheduler may go on without it.
+    bool heldElsewhere() const { return m_lock.busy(); }
     // Why it is not owned: another scheduler, or the system's reason.
     std::string refusalMessage() const;
 

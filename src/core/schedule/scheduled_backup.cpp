@@ -95,11 +95,12 @@ ScheduledRunReport runScheduledBackup(const UnattendedContext& context, const Sc
     }
     report.run.projectName = projects[static_cast<std::size_t>(index)];
     UnattendedPrompts prompts(reporter);
-    const int countBefore = log.count();
     const LogRow newestBefore = log.row(1);
     report.outcome = runProjectUnattended(context, projectIni, report.run.projectName, prompts, progress, log);
     report.unanswered = prompts.unanswered();
-    logWhatNobodySaw(report, log.count() != countBefore || log.row(1) != newestBefore, log);
+    // The run's own entry counts, not those of the work after it (an off-site copy).
+    const bool runLogged = entryAppendedSince(log, newestBefore, OperationBackup, report.run.projectName).has_value();
+    logWhatNobodySaw(report, runLogged, log);
     return report;
 }
 

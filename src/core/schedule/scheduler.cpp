@@ -3,8 +3,10 @@
 #include "core/project/app_settings.h"
 #include "core/project/backup_project.h"
 #include "core/project/project_store.h"
+#include "core/util/strings.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace quorvel {
 
@@ -80,6 +82,17 @@ void Scheduler::served(const ScheduledRun& run) {
 
 bool Scheduler::scheduleEnabled() const {
     return loadSettingsAndProjects(IniFile(m_data.projectIni())).settings.enableSchedule;
+}
+
+std::chrono::milliseconds scheduleTickInterval() {
+    constexpr std::chrono::milliseconds Default{30000};
+    const char* text = std::getenv("QUORVEL_SCHEDULE_TICK_MS");
+    const std::optional<int> ms = text ? parseInt(text) : std::nullopt;
+    return ms && *ms > 0 ? std::chrono::milliseconds(*ms) : Default;
+}
+
+void writeScheduleEnabled(const DataFiles& data, bool enabled) {
+    IniFile(data.projectIni()).writeBool(CommonSection, "Enable schedule", enabled);
 }
 
 } // namespace quorvel

@@ -5,6 +5,7 @@
 #include "core/schedule/served_records.h"
 #include "core/util/clock.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -68,5 +69,13 @@ private:
     std::vector<Source> m_sources; // the project list the table was built from
     std::vector<tautobackup> m_table;
 };
+
+// How often a scheduler looks at the table: 30 seconds. Tests shorten it through the environment
+// variable QUORVEL_SCHEDULE_TICK_MS; nobody else has a reason to.
+std::chrono::milliseconds scheduleTickInterval();
+
+// Writes "Enable schedule" at once, for a program that changes the switch while another
+// scheduler on the data folder follows project.ini.
+void writeScheduleEnabled(const DataFiles& data, bool enabled);
 
 } // namespace quorvel

@@ -20,6 +20,12 @@ public:
     IniDocument read() const { return m_ini.read(); }
     static std::optional<DateTime> lastServed(const IniDocument& doc, std::string_view project);
     void record(std::string_view project, const DateTime& occurrence);
+    // The record of project `from` under the name `to` (a renamed project keeps its rhythm). The
+    // target section is replaced whole, and only erased when `from` has no record, so a project
+    // never inherits the record of an earlier project of its name.
+    void copy(std::string_view from, std::string_view to);
+    // Removes the project's record: a new project of that name starts without one.
+    void erase(std::string_view project);
 
 private:
     IniFile m_ini;

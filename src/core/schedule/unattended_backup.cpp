@@ -9,7 +9,7 @@ namespace quorvel {
 BackupOutcome runProjectUnattended(const UnattendedContext& context, const IniDocument& projectIni,
                                    const std::string& project, UserPrompts& prompts, RunProgress& progress,
                                    OperationLog& log) {
-    AppSettings settings = loadSettingsAndProjects(projectIni).settings;
+    AppSettings settings = context.settings ? *context.settings : loadSettingsAndProjects(projectIni).settings;
     settings.promptBeforeBackup = false; // a copy: the program's own setting is never touched
     BackupControls controls;
     controls.project = ProjectStore::fromDocument(projectIni, project, context.clock);

@@ -3,6 +3,7 @@
 #include "core/backup/backup_runner.h"
 #include "core/ini/ini_document.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,9 @@ struct UnattendedContext {
     DataFiles data;
     const Clock& clock;
     const DiskInfo& disks;
+    // The settings of a program that holds them in memory (the desktop program writes them to
+    // project.ini only when it closes); without them, project.ini's.
+    std::optional<AppSettings> settings = std::nullopt;
 };
 
 // Backs up the project as project.ini holds it (`projectIni`, the project named as the list

@@ -1,14 +1,14 @@
 #include "core/zip/entry_encoder.h"
 
-#include "core/zip/archive_file.h"
+#include "core/zip/read_ahead.h"
 #include "core/zip/zip_crypto.h"
 #include "core/zip/zip_format.h"
 #include "core/zip/zip_writer.h"
+#include "core/util/percent.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <memory>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
 namespace quorvel {
@@ -19,12 +19,6 @@ namespace {
 
 constexpr int MaxAttempts = 3;
 
-int percentOf(std::uint64_t part, std::uint64_t whole) {
-    if (whole == 0)
-        return 0;
-    return static_cast<int>(std::min<std::uint64_t>((part * 100 + whole / 2) / whole, 100));
-}
-
 std::uint16_t levelFlags(int level) {
     if (level == 1 || level == 2)
         return 0x0004;
@@ -33,30 +27,19 @@ std::uint16_t levelFlags(int level) {
     return 0;
 }
 
+// Cut short after it was read: the archive would hold more than the file has become.
+bool shrankSince(const FileJob& file, std::uint64_t read) {
+    struct stat now {};
+    return ::fstat(file.fd.get(), &now) == 0 && static_cast<std::uint64_t>(now.st_size) < read;
+}
+
 } // namespace
 
-EntryEncoder::EntryEncoder(TZipWriter& writer)
-    : m_writer(writer), m_block(std::make_unique<unsigned char[]>(BlockSize)), m_random(std::random_device{}()) {}
+EntryEncoder::EntryEncoder(TZipWriter& writer) : m_writer(writer), m_random(std::random_device{}()) {}
 
 // A source that fails while it is read is the file's problem, not the archive's: it is told apart
 // from a failing output, which ends the operation.
 struct EntryEncoder::ReadFailure {};
-
-std::size_t EntryEncoder::readBlock(int fd, std::uint64_t offset) {
-    try {
-        return m_writer.readSourceBlock(fd, offset, m_block.get(), BlockSize, m_path);
-    } catch (const IoError&) {
-        throw ReadFailure{};
-    }
-}
-
-std::uint32_t EntryEncoder::crcPass(int fd) {
-    std::uint32_t crc = crc32(0, nullptr, 0);
-    std::uint64_t offset = 0;
-    for (std::size_t n; (n = readBlock(fd, offset)) > 0; offset += n)
-        crc = crc32(crc, m_block.get(), static_cast<uInt>(n));
-    return crc;
-}
 
 void EntryEncoder::reportProgress(std::uint64_t read, std::uint64_t fileSize, std::uint64_t done, std::uint64_t total) {
     // While spanning the data is copied a second time, into the pieces: this is the first half.
@@ -67,21 +50,19 @@ void EntryEncoder::reportProgress(std::uint64_t read, std::uint64_t fileSize, st
     m_writer.serviceMessages();
 }
 
-bool EntryEncoder::write(ZipOutput& out, int fd, const std::string& path, TZipHeaderInfo& entry, int level,
+bool EntryEncoder::write(ZipOutput& out, ReadAhead& ahead, FileJob& file, TZipHeaderInfo& entry,
                          std::uint64_t& doneBytes, std::uint64_t totalBytes) {
-    m_path = path;
     bool zip64 = false;
     std::uint64_t doneBefore = doneBytes;
     try {
         for (int attemptNo = 0; attemptNo < MaxAttempts; ++attemptNo) {
             doneBytes = doneBefore;
             // Each attempt takes the file as it is now: one that was cut short is read again whole.
-            struct stat st {};
-            if (::fstat(fd, &st) != 0)
-                throw ReadFailure{};
-            entry.uncompressedSize = static_cast<std::uint64_t>(st.st_size);
+            if (attemptNo > 0)
+                ahead.restart(file);
+            entry.uncompressedSize = file.fileSize;
             zip64 = zip64 || entry.uncompressedSize >= Zip64Threshold;
-            Attempt result = attempt(out, fd, entry, level, zip64, doneBytes, totalBytes);
+            Attempt result = attempt(out, ahead, file, entry, zip64, doneBytes, totalBytes);
             if (result == Attempt::Done)
                 return true;
             out.truncate(entry.relativeOffset);
@@ -95,14 +76,19 @@ bool EntryEncoder::write(ZipOutput& out, int fd, const std::string& path, TZipHe
     doneBytes = doneBefore;
     bool retry = false;
     if (m_writer.OnSkippingFile)
-        m_writer.OnSkippingFile(SkipCannotOpen, path, -1, retry);
+        m_writer.OnSkippingFile(SkipCannotOpen, file.path, -1, retry);
     return false;
 }
 
-EntryEncoder::Attempt EntryEncoder::attempt(ZipOutput& out, int fd, TZipHeaderInfo& entry, int level, bool zip64,
-                                            std::uint64_t& doneBytes, std::uint64_t totalBytes) {
+EntryEncoder::Attempt EntryEncoder::attempt(ZipOutput& out, ReadAhead& ahead, FileJob& file, TZipHeaderInfo& entry,
+                                            bool zip64, std::uint64_t& doneBytes, std::uint64_t totalBytes) {
+    std::shared_ptr<DataBlock> block = ahead.next(file);
+    if (!block)
+        throw ReadFailure{};
     const std::string& password = m_writer.Password;
     bool encrypt = !password.empty();
+    bool stored = file.level == 0 || block->verdict->load() == Verdict::Store;
+    int level = stored ? 0 : file.level;
     bool large = zip64 || entry.relativeOffset >= Max32;
     entry.versionNeeded = large ? 45 : 20;
     entry.versionMadeBy = static_cast<std::uint16_t>((HostUnix << 8) | entry.versionNeeded);
@@ -127,7 +113,10 @@ EntryEncoder::Attempt EntryEncoder::attempt(ZipOutput& out, int fd, TZipHeaderIn
     };
     std::uint32_t expectedCrc = 0;
     if (encrypt) {
-        expectedCrc = crcPass(fd);
+        // The CRC of a one-block file comes with its block; a longer one was read for it first.
+        if (!block->last && !file.checksum)
+            return Attempt::Changed; // it grew past one block after the attempt began
+        expectedCrc = block->last ? block->crc : *file.checksum;
         crypto = std::make_unique<ZipCrypto>(password);
         unsigned char head[ZipCrypto::HeaderSize];
         for (std::size_t i = 0; i < 10; ++i)
@@ -136,25 +125,29 @@ EntryEncoder::Attempt EntryEncoder::attempt(ZipOutput& out, int fd, TZipHeaderIn
         head[11] = static_cast<unsigned char>(expectedCrc >> 24);
         emit(head, sizeof head);
     }
-    if (level > 0)
-        m_deflate.reset(level);
-    std::uint32_t crc = crc32(0, nullptr, 0);
+    std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
     std::uint64_t read = 0;
-    for (std::size_t n; (n = readBlock(fd, read)) > 0;) {
-        crc = crc32(crc, m_block.get(), static_cast<uInt>(n));
-        read += n;
-        doneBytes += n;
-        if (level > 0)
-            m_deflate.compress(m_block.get(), n, false, emit);
-        else
-            emit(m_block.get(), n);
-        reportProgress(read, fileSize, doneBytes, totalBytes);
+    while (true) {
+        crc = static_cast<std::uint32_t>(crc32_combine(crc, block->crc, static_cast<z_off_t>(block->size)));
+        std::vector<unsigned char>& data = stored ? block->raw : block->packed;
+        if (!data.empty())
+            emit(data.data(), data.size());
+        for (std::size_t at = 0; at < block->size;) {
+            std::size_t step = std::min(ProgressStep, block->size - at);
+            at += step;
+            doneBytes += step;
+            reportProgress(read + at, fileSize, doneBytes, totalBytes);
+        }
+        read += block->size;
+        if (block->last)
+            break;
+        block = ahead.next(file);
+        if (!block)
+            throw ReadFailure{};
     }
     if (read == 0)
         reportProgress(0, 0, doneBytes, totalBytes);
-    if (level > 0)
-        m_deflate.compress(nullptr, 0, true, emit);
-    if ((encrypt && crc != expectedCrc) || read < fileSize)
+    if ((encrypt && crc != expectedCrc) || read < fileSize || shrankSince(file, read))
         return Attempt::Changed; // changed or cut short while it was read: not a copy of any one state
     entry.crc32 = crc;
     entry.uncompressedSize = read;

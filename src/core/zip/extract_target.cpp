@@ -28,6 +28,16 @@ std::string tempNameCandidate() {
     return name + ".part";
 }
 
+// The built-in overwrite question: the stored name, then where the file is and how the two
+// copies differ, so that the answer is not given blind.
+std::string replaceQuestion(const std::string& storedName, const std::string& path, const struct stat& existing,
+                            std::uint32_t entryDosTime, std::uint64_t entrySize) {
+    return "Replace existing file " + storedName + "?\r\r" + path + "\rExisting file:     " +
+           formatDateTime(fromTimeT(existing.st_mtime)) + ", " + std::to_string(existing.st_size) +
+           " bytes\rFrom the archive:  " + formatDateTime(fromDosDateTime(entryDosTime)) + ", " +
+           std::to_string(entrySize) + " bytes";
+}
+
 } // namespace
 
 ExtractTarget::ExtractTarget(SafeDestination& destination, const std::string& destDir, std::vector<std::string> folder,
@@ -107,9 +117,15 @@ bool ExtractTarget::mayReplace(const OverwriteRules& rules, std::string& error) 
         if (rules.onPrompt && *rules.onPrompt) {
             std::string fname = m_shown;
             (*rules.onPrompt)(replace, rules.index, fname);
+        } else if (rules.answerForAll && rules.answerForAll->has_value()) {
+            replace = **rules.answerForAll;
         } else if (rules.prompts) {
-            replace =
-                rules.prompts->askYesNo("Replace existing file " + rules.storedName + "?", MessageKind::Confirmation);
+            const ToAllAnswer answer = rules.prompts->askYesNoToAll(
+                replaceQuestion(rules.storedName, m_shown, st, rules.entryDosTime, rules.entrySize),
+                MessageKind::Confirmation);
+            replace = answer == ToAllAnswer::Yes || answer == ToAllAnswer::YesToAll;
+            if (rules.answerForAll && (answer == ToAllAnswer::YesToAll || answer == ToAllAnswer::NoToAll))
+                *rules.answerForAll = replace;
         }
         break;
     }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ public:
         int index = 0;
         UserPrompts* prompts = nullptr;
         const std::function<void(bool&, int, std::string&)>* onPrompt = nullptr;
+        // The answer "Yes to all" or "No to all" gave for the rest of one extraction; asked
+        // again while it holds none.
+        std::optional<bool>* answerForAll = nullptr;
+        std::uint64_t entrySize = 0;
     };
     // Whether an existing destination may be replaced; false with `error` empty means "keep it".
     // A file that this extraction wrote is never replaced: `error` says so.

@@ -3,15 +3,28 @@
 #include "core/util/strings.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace quorvel {
 
 namespace {
 
-int compareNoCase(const std::string& a, const std::string& b) {
-    std::string la = toLowerAscii(a);
-    std::string lb = toLowerAscii(b);
-    return la.compare(lb);
+unsigned char lowerAscii(char c) {
+    return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+}
+
+// Compares a1 + a2 with b1 + b2, ASCII case ignored, without making either string: sorting a large
+// directory by name compares names millions of times.
+int compareNoCase(std::string_view a1, std::string_view a2, std::string_view b1, std::string_view b2) {
+    std::size_t aSize = a1.size() + a2.size();
+    std::size_t bSize = b1.size() + b2.size();
+    for (std::size_t i = 0; i < aSize && i < bSize; ++i) {
+        unsigned char ca = lowerAscii(i < a1.size() ? a1[i] : a2[i - a1.size()]);
+        unsigned char cb = lowerAscii(i < b1.size() ? b1[i] : b2[i - b1.size()]);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return aSize < bSize ? -1 : aSize > bSize ? 1 : 0;
 }
 
 // Percent saved by compression; entries that grew count as 0.
@@ -26,11 +39,11 @@ double savedPercent(const TZipHeaderInfo& e) {
 bool entryLess(TZipSortMode mode, const TZipHeaderInfo& a, const TZipHeaderInfo& b) {
     switch (mode) {
     case ByName:
-        return compareNoCase(a.storedName(), b.storedName()) < 0;
+        return compareNoCase(a.filePath, a.fileName, b.filePath, b.fileName) < 0;
     case ByFileName:
-        return compareNoCase(a.fileName, b.fileName) < 0;
+        return compareNoCase(a.fileName, {}, b.fileName, {}) < 0;
     case ByDirectoryName:
-        return compareNoCase(a.filePath, b.filePath) < 0;
+        return compareNoCase(a.filePath, {}, b.filePath, {}) < 0;
     case ByDate:
         return a.modifiedDateTime < b.modifiedDateTime;
     case ByCompressedSize:
@@ -49,8 +62,10 @@ bool entryLess(TZipSortMode mode, const TZipHeaderInfo& a, const TZipHeaderInfo&
 
 void TSortedZip::sort(TZipSortMode mode) {
     m_mode = mode;
-    std::stable_sort(m_items.begin(), m_items.end(),
-                     [mode](const TZipHeaderInfo& a, const TZipHeaderInfo& b) { return entryLess(mode, a, b); });
+    auto less = [mode](const TZipHeaderInfo& a, const TZipHeaderInfo& b) { return entryLess(mode, a, b); };
+    // A directory is nearly always in physical order already; a stable sort would copy it whole.
+    if (!std::is_sorted(m_items.begin(), m_items.end(), less))
+        std::stable_sort(m_items.begin(), m_items.end(), less);
 }
 
 } // namespace quorvel

@@ -17,6 +17,7 @@ public:
     void sort(TZipSortMode mode);
 
     void add(TZipHeaderInfo entry) { m_items.push_back(std::move(entry)); }
+    void reserve(std::size_t count) { m_items.reserve(count); }
     void clear() { m_items.clear(); }
     std::size_t size() const { return m_items.size(); }
     bool empty() const { return m_items.empty(); }

@@ -113,6 +113,11 @@ bool readCentralDirectory(const ByteSource& file, std::uint64_t start, const TEn
     // Bytes put in front of the archive move every offset; a cut-off archive moves none.
     std::uint64_t bias = start > end.centralOffset ? start - end.centralOffset : 0;
     std::uint64_t pos = start;
+    // Room for every record the directory's size can hold, so a large directory is not copied as it grows.
+    out.reserve(out.size() +
+                static_cast<std::size_t>(std::min<std::uint64_t>(
+                    end.totalEntries,
+                    std::min<std::uint64_t>(end.centralSize, limit - std::min(limit, start)) / CentralHeaderSize)));
     // Writers that know no Zip64 let the 16-bit count wrap past 65535: records that the directory's
     // size still covers are read on, or an update would drop every entry beyond the count.
     auto moreRecords = [&] {

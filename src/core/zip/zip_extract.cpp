@@ -7,6 +7,7 @@
 #include "core/zip/extract_target.h"
 #include "core/zip/name_selection.h"
 #include "core/zip/safe_destination.h"
+#include "core/util/percent.h"
 
 #include <algorithm>
 #include <cctype>
@@ -23,18 +24,12 @@ struct ExtractJob {
     ExtractTarget* target = nullptr;
     std::string fname; // the file name OnStartUnZip settled on
     int* count = nullptr;
+    std::optional<bool> overwriteForAll; // "Yes to all" or "No to all" of the overwrite question
 };
 
 namespace {
 
 enum class Outcome { Done, Retry };
-
-int percentOf(std::uint64_t part, std::uint64_t whole) {
-    if (whole == 0)
-        return 0;
-    std::uint64_t p = (part * 100 + whole / 2) / whole;
-    return static_cast<int>(std::min<std::uint64_t>(p, 100));
-}
 
 // The stored folder of an entry, below the destination: RootDir and a drive are taken off the front.
 std::string relativeFolder(const std::string& storedPath, const std::string& rootDir) {
@@ -265,7 +260,8 @@ bool TZipReader::passwordAccepted(ExtractJob& job, const EntryDecoder& decoder) 
 bool TZipReader::targetCreated(ExtractJob& job) {
     const TZipHeaderInfo& e = *job.entry;
     const ExtractTarget::OverwriteRules rules{OverwriteMode, ReplaceReadOnly, e.modifiedDateTime,   e.storedName(),
-                                              job.index,     prompts,         &OnPromptForOverwrite};
+                                              job.index,     prompts,         &OnPromptForOverwrite, &job.overwriteForAll,
+                                              e.uncompressedSize};
     std::string error;
     if (!job.target->mayReplace(rules, error)) {
         if (error.empty())
@@ -334,47 +330,6 @@ void TZipReader::commitFile(ExtractJob& job) {
     ++*job.count;
     if (OnEndUnZip)
         OnEndUnZip(job.index, job.fname);
-}
-
-TEntryCheck TZipReader::testEntry(int index) {
-    ensureLoaded();
-    refuseOverlapping();
-    const TZipHeaderInfo& e = Entry(index);
-    TEntryCheck check;
-    if (e.isFolder()) {
-        check.ok = true;
-        return check;
-    }
-    if (!EntryDecoder::methodSupported(e.compressionMethod)) {
-        check.message = "Unknown Compression Method";
-        return check;
-    }
-    check.message = damagedSpan(e);
-    if (!check.message.empty())
-        return check;
-    DecodeBuffers buffers;
-    std::unique_ptr<SpannedSource> spanned;
-    EntryDecoder decoder(sourceFor(e, spanned), e, buffers);
-    try {
-        if (!decoder.locate()) {
-            check.message = EBadZipFile::Text;
-        } else if (e.isEncrypted() && !decoder.passwordMatches(Password)) {
-            check.message = "The password is incorrect";
-        } else {
-            EntryDecoder::Result result = decoder.decode(Password, nullptr, nullptr);
-            check.calculatedCrc = result.crc;
-            check.ok = result.crcMatches();
-            if (!check.ok)
-                check.message = e.isEncrypted() ? "The password is incorrect" : "CRC error";
-        }
-    } catch (const EBiggerThanUncompressed& error) {
-        // Encrypted noise from a wrong password that slipped past the check byte.
-        check.message = e.isEncrypted() ? "The password is incorrect" : error.what();
-    } catch (const Error& error) {
-        check.message = error.what();
-    }
-    releaseArchive();
-    return check;
 }
 
 } // namespace quorvel

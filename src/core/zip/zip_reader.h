@@ -19,6 +19,7 @@ namespace quorvel {
 
 class ArchiveFile;
 class ByteSource;
+class DecodeBuffers;
 class DiskSet;
 class EntryDecoder;
 class NameSelection;
@@ -128,6 +129,13 @@ public:
 
     // Decompresses one entry (SortMode index) in memory and checks its CRC with Password.
     TEntryCheck testEntry(int index);
+    // Checks every entry as testEntry does, several at once on worker threads (Threads), and hands
+    // each result to `report` on the calling thread in SortMode order. Only a few entries per
+    // thread are in work at once, whatever the size of the archive.
+    using EntryCheckReport = std::function<void(int index, const TEntryCheck& check)>;
+    void testEntries(const EntryCheckReport& report);
+    // Threads that check entries in testEntries; 0: one per processor (or QUORVEL_THREADS when set).
+    int Threads = 0;
 
     // The directory in physical order, the end record and the spanning kind of the loaded archive.
     const TSortedZip& directory() const { return m_directory; }
@@ -180,6 +188,8 @@ private:
     void checkOverlap(const ArchiveFile& file);
     // The message of an entry whose data would run past the entries (empty when it does not).
     std::string damagedSpan(const TZipHeaderInfo& entry) const;
+    // The check of testEntry, safe on any thread: it reads the archive and the entry only.
+    TEntryCheck checkEntry(const ByteSource& source, const TZipHeaderInfo& entry, DecodeBuffers& buffers) const;
     void readSpannedDirectory(const TEndCentral& end, bool fromSideFile);
     void useDiskSet(const TEndCentral& end, std::uint32_t currentDisk, bool zipNameIsLast);
     bool archiveChanged() const;

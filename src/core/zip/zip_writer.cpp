@@ -1,4 +1,5 @@
 #include "core/zip/zip_writer.h"
+#include "core/util/path_parts.h"
 
 #include "core/platform/atomic_file.h"
 #include "core/util/strings.h"
@@ -18,15 +19,23 @@ namespace quorvel {
 
 using namespace zipformat;
 
-WriteFileJob::WriteFileJob(TZipWriter& writer, std::uint64_t& total, const std::string& archive)
-    : encoder(writer), totalBytes(total) {
+namespace {
+
+std::pair<dev_t, ino_t> identityOf(const std::string& path) {
     struct stat self {};
-    if (::stat(archive.c_str(), &self) == 0)
-        archiveId = {self.st_dev, self.st_ino};
+    if (::stat(path.c_str(), &self) != 0)
+        return {};
+    return {self.st_dev, self.st_ino};
 }
+
+} // namespace
+
+WriteFileJob::WriteFileJob(TZipWriter& writer, std::uint64_t& total, const std::string& archive)
+    : archiveId(identityOf(archive)), encoder(writer), ahead(writer, archiveId), totalBytes(total) {}
 
 TZipWriter::RunScope::RunScope(TZipWriter& w) : writer(w), keepZipOpen(w.KeepZipOpen) {
     writer.KeepZipOpen = true;
+    writer.m_written.setOemConvert(writer.OEMConvert);
 }
 
 void TZipWriter::RunScope::end() {
@@ -59,8 +68,7 @@ std::uint32_t attributesOf(const struct stat& st, const std::string& path) {
     std::string trimmed = path;
     while (trimmed.size() > 1 && trimmed.back() == '/')
         trimmed.pop_back();
-    std::size_t slash = trimmed.rfind('/');
-    if (trimmed.compare(slash == std::string::npos ? 0 : slash + 1, 1, ".") == 0)
+    if (fileNamePart(trimmed).starts_with('.'))
         dos |= 0x02;
     return (static_cast<std::uint32_t>(st.st_mode & 0xFFFF) << 16) | dos;
 }
@@ -188,18 +196,28 @@ int TZipWriter::writeNewArchive(std::uint64_t& totalBytes) {
 // The entries written are known to the new directory from now on; two copies of a large directory
 // at once would double the memory an operation needs.
 void TZipWriter::releaseWritten() {
-    std::vector<TZipHeaderInfo>().swap(m_written);
+    m_written.clear();
     std::unordered_set<std::string>().swap(m_writtenNames);
 }
 
 int TZipWriter::writeEntries(ZipOutput& out, WriteFileJob& job) {
+    struct Following {
+        WriteFileJob& job;
+        ~Following() {
+            job.ahead.stopFollowing();
+            job.listIndex = SIZE_MAX;
+        }
+    } following{job};
+    job.ahead.follow(FilesList);
     int count = 0;
-    for (const std::string& path : FilesList) {
+    for (std::size_t i = 0; i < FilesList.size(); ++i) {
+        const std::string& path = FilesList[i];
         bool written = false;
         if (!path.empty() && path.back() == '/') {
             written = writeFolderEntry(out, path);
         } else {
             job.path = path;
+            job.listIndex = i;
             written = writeOneFile(out, job) == FileOutcome::Written;
         }
         if (written)
@@ -268,20 +286,22 @@ bool TZipWriter::writeFolderEntry(ZipOutput& out, const std::string& path) {
 
 TZipWriter::FileOutcome TZipWriter::writeOneFile(ZipOutput& out, WriteFileJob& job) {
     const std::string& path = job.path;
-    struct stat st {};
-    UniqueFd fd;
-    while (true) {
-        fd = UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-        if (!fd && errno == ENOENT)
+    FileJob& file = job.ahead.begin(path, job.listIndex);
+    struct Done {
+        ReadAhead& ahead;
+        ~Done() { ahead.finish(); }
+    } done{job.ahead};
+    while (!file.regular()) {
+        if (!file.fd && file.openError == ENOENT)
             return FileOutcome::Unreadable; // vanished since the list was made
-        if (fd && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode))
-            break;
         bool retry = false;
         if (OnSkippingFile)
             OnSkippingFile(SkipCannotOpen, path, -1, retry);
-        if (!retry || (fd && !S_ISREG(st.st_mode)))
+        if (!retry || (file.fd && !S_ISREG(file.st.st_mode)))
             return FileOutcome::Unreadable;
+        job.ahead.reopen(file);
     }
+    const struct stat& st = file.st;
     if (std::make_pair(st.st_dev, st.st_ino) == job.archiveId)
         return FileOutcome::Skipped; // the archive being written
     TZipHeaderInfo entry;
@@ -290,9 +310,8 @@ TZipWriter::FileOutcome TZipWriter::writeOneFile(ZipOutput& out, WriteFileJob& j
     entry.uncompressedSize = static_cast<std::uint64_t>(st.st_size);
     entry.externalAttributes = attributesOf(st, path);
     std::string stored = storedNameOf(path);
-    std::size_t slash = stored.rfind('/');
-    entry.filePath = slash == std::string::npos ? std::string() : stored.substr(0, slash + 1);
-    entry.fileName = slash == std::string::npos ? stored : stored.substr(slash + 1);
+    entry.filePath = folderPart(stored);
+    entry.fileName = fileNamePart(stored);
     entry.fileNameLength = static_cast<std::uint16_t>(stored.size());
     entry.relativeOffset = out.position();
     entry.diskNumberStart = 0;
@@ -304,14 +323,14 @@ TZipWriter::FileOutcome TZipWriter::writeOneFile(ZipOutput& out, WriteFileJob& j
     bool skip = false;
     if (OnStartZip)
         OnStartZip(path, entry, skip);
+    job.ahead.kept(!skip);
     if (skip) {
         // Left out, so the name stays free for a later file (a changed namesake in another folder).
         m_writtenNames.erase(stored);
         job.totalBytes -= std::min(job.totalBytes, entry.uncompressedSize);
         return FileOutcome::Skipped;
     }
-    int level = PackLevel <= 0 || isNoCompress(path) ? 0 : std::min(PackLevel, 9);
-    if (!encodeFile(out, fd.get(), entry, level, job)) {
+    if (!encodeFile(out, file, entry, job)) {
         m_writtenNames.erase(stored);
         return FileOutcome::Unreadable;
     }
@@ -322,13 +341,13 @@ TZipWriter::FileOutcome TZipWriter::writeOneFile(ZipOutput& out, WriteFileJob& j
     return FileOutcome::Written;
 }
 
-bool TZipWriter::encodeFile(ZipOutput& out, int fd, TZipHeaderInfo& entry, int level, WriteFileJob& job) {
+bool TZipWriter::encodeFile(ZipOutput& out, FileJob& file, TZipHeaderInfo& entry, WriteFileJob& job) {
     if (!m_stage)
-        return job.encoder.write(out, fd, job.path, entry, level, job.doneBytes, job.totalBytes);
+        return job.encoder.write(out, job.ahead, file, entry, job.doneBytes, job.totalBytes);
     // A piece may be gone before the entry's sizes are known, so the entry is completed aside.
     m_stage->truncate(0);
     entry.relativeOffset = 0;
-    if (!job.encoder.write(*m_stage, fd, job.path, entry, level, job.doneBytes, job.totalBytes))
+    if (!job.encoder.write(*m_stage, job.ahead, file, entry, job.doneBytes, job.totalBytes))
         return false;
     copyStaged(out, entry);
     return true;
@@ -341,8 +360,8 @@ void TZipWriter::writeDirectoryAndEnd(ZipOutput& out) {
     end.centralSize = 0;
     std::uint32_t recordDisk = out.disk();
     std::uint64_t recordsOnDisk = 0;
-    for (const TZipHeaderInfo& entry : m_written) {
-        std::string record = encodeCentralRecord(entry);
+    for (auto it = m_written.begin(); it != m_written.end(); ++it) {
+        std::string_view record = it.record();
         out.keepTogether(record.size());
         if (end.centralSize == 0) {
             end.centralOffset = out.position();

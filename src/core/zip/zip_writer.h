@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/zip/written_entries.h"
 #include "core/zip/zip_output.h"
 #include "core/zip/zip_reader.h"
 
@@ -16,6 +17,7 @@ namespace quorvel {
 
 class EntryCopier;
 class FileZipOutput;
+struct FileJob;
 struct WriteFileJob;
 
 // Writes a zip archive from a list of files, folders and masks (FilesList):
@@ -55,6 +57,9 @@ public:
     std::vector<std::string> ExcludeList;
     std::vector<std::string> NoCompressList;
     bool AddDirEntriesOnRecurse = false;
+    // Threads that read ahead, check and compress files while the archive is written in its order;
+    // 0: one per processor (or QUORVEL_THREADS when set). The archive is the same whatever the count.
+    int Threads = 0;
 
     // --- events, in the order they fire during Zip -------------------------------------------
     std::function<void(const std::string& FName)> OnRecursingFile;
@@ -109,6 +114,7 @@ protected:
 
 private:
     friend class EntryEncoder;
+    friend class ReadAhead;
     enum class FileOutcome { Written, Skipped, Unreadable };
     struct RunScope;
     struct UpdatePlan;
@@ -118,7 +124,7 @@ private:
     void startZipInfo(std::uint64_t totalBytes);
     int writeEntries(ZipOutput& out, WriteFileJob& job);
     FileOutcome writeOneFile(ZipOutput& out, WriteFileJob& job);
-    bool encodeFile(ZipOutput& out, int fd, TZipHeaderInfo& entry, int level, WriteFileJob& job);
+    bool encodeFile(ZipOutput& out, FileJob& file, TZipHeaderInfo& entry, WriteFileJob& job);
     bool writeFolderEntry(ZipOutput& out, const std::string& path);
     bool claimStoredName(const std::string& stored, const std::string& path, std::uint64_t size,
                          std::uint64_t& totalBytes);
@@ -153,7 +159,7 @@ private:
 
     std::string temporaryFolder() const;
 
-    std::vector<TZipHeaderInfo> m_written;          // the new archive's entries, in physical order
+    WrittenEntries m_written;                       // the new archive's entries, in physical order
     std::unordered_set<std::string> m_writtenNames; // stored names, for duplicates (case counts)
     std::vector<std::string> m_zippedSources;
     std::unordered_set<std::string> m_freshenNames; // stored names of the archive (zaFreshen)

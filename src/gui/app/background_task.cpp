@@ -32,6 +32,9 @@ public:
     bool askYesNo(const std::string& text, MessageKind kind) override {
         return m_task.askOnWindow<bool>([&] { return window().askYesNo(text, kind); }, false);
     }
+    ToAllAnswer askYesNoToAll(const std::string& text, MessageKind kind) override {
+        return m_task.askOnWindow<ToAllAnswer>([&] { return window().askYesNoToAll(text, kind); }, ToAllAnswer::No);
+    }
     bool askOkCancel(const std::string& text, MessageKind kind) override {
         return m_task.askOnWindow<bool>([&] { return window().askOkCancel(text, kind); }, false);
     }

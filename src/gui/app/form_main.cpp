@@ -8,6 +8,7 @@
 #include "gui/app/progress_strip.h"
 #include "gui/app/tray_icon.h"
 #include "gui/app/window_progress.h"
+#include "gui/app/window_scheduler.h"
 #include "gui/app/worker_progress.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/pages/backup_page.h"
@@ -29,6 +30,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -47,8 +49,13 @@ TFormMain::TFormMain(DataFiles files, UserPrompts& prompts, const Clock& clock, 
     buildMenu();
     buildPages();
     buildTray();
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    m_scheduler = std::make_unique<WindowScheduler>(*this, *Timer1);
     connectCommands();
+    connectTray();
     resize(1100, 680);
+    restoreWindowLayout();
     SetBrowseMode(true);
     guarded([this] { LoadSettingsAndProjects(); });
     guarded([this] {
@@ -81,7 +88,7 @@ void TFormMain::connectCommands() {
     connect(menuWebsite, &QAction::triggered, this, &TFormMain::menuWebsiteClick);
     connect(menuHelp, &QAction::triggered, this, &TFormMain::menuHelpClick);
     connect(menuAbout, &QAction::triggered, this, &TFormMain::menuAboutClick);
-    connect(SpeedButton15, &QToolButton::clicked, this, [this] { openHelp(0, m_prompts); });
+    connect(SpeedButton15, &QToolButton::clicked, this, &TFormMain::menuHelpClick);
     connect(TrayIcon1->Help3, &QAction::triggered, this, [this] { openHelp(0, m_prompts); });
     connect(TabBackup->SpSelectDirectory, &QToolButton::clicked, this, &TFormMain::SpSelectDirectoryClick);
     connect(SpRestore, &QToolButton::clicked, restorePage, &RestorePage::SpRestoreClick);
@@ -177,14 +184,21 @@ BackupProject TFormMain::currentProject() const {
 }
 
 void TFormMain::comboProjectChange() {
+    if (loadSelectedProject())
+        PageControl1->setCurrentWidget(TabBackup);
+}
+
+bool TFormMain::loadSelectedProject() {
     if (comboProject->currentIndex() < 0)
-        return;
-    guarded([this] {
+        return false;
+    bool loaded = false;
+    guarded([&] {
         *m_loaded = m_store->load(ss(selectedProjectName()));
         TabBackup->loadProject(*m_loaded);
-        PageControl1->setCurrentWidget(TabBackup);
         emit projectLoaded();
+        loaded = true;
     });
+    return loaded;
 }
 
 void TFormMain::SpEditClick() {
@@ -202,7 +216,8 @@ void TFormMain::SpSaveClick() {
             return;
         BackupProject project = currentProject();
         std::string fileName = ss(TabBackup->EditFilename->text());
-        if (auto message = ValidateProjectInput(project, fileName)) {
+        if (auto message = ValidateProjectInput(project, fileName);
+            message || (message = offsiteCopyProblem(project, m_data.accountIni()))) {
             m_prompts.showMessage(*message, MessageKind::Error);
             return;
         }
@@ -219,33 +234,6 @@ void TFormMain::SpCancelClick() {
     comboProjectChange();
 }
 
-void TFormMain::spEnableClick() {
-    guarded([this] {
-        if (!spEnable->isChecked() &&
-            !m_prompts.askYesNo("Do you want to disable all scheduling?", MessageKind::Warning))
-            spEnable->setChecked(true);
-        m_settings.enableSchedule = spEnable->isChecked();
-        RefreshSchedulingIndicators();
-    });
-}
-
-void TFormMain::menuEnDisClick() {
-    spEnable->setChecked(!spEnable->isChecked());
-    spEnableClick();
-}
-
-void TFormMain::RefreshSchedulingIndicators() {
-    bool on = spEnable->isChecked();
-    QString text = on ? tr("Enabled Scheduling") : tr("Disabled Scheduling");
-    QIcon icon = on ? forautoIcon() : fornormalIcon();
-    spEnable->setToolTip(text);
-    spEnable->setIcon(icon);
-    TrayIcon1->menuEnDis->setText(text);
-    TrayIcon1->TrayIcon1->setIcon(icon);
-    setWindowIcon(icon);
-    QApplication::setWindowIcon(icon);
-}
-
 void TFormMain::menuWebsiteClick() {
     if (!QDesktopServices::openUrl(QUrl(QString::fromLatin1(ProductWebPage))))
         m_prompts.showMessage(std::string("Cannot open the web page ") + ProductWebPage, MessageKind::Warning);
@@ -258,6 +246,8 @@ void TFormMain::menuHelpClick() {
         context = HelpBackupPage;
     else if (PageControl1->currentWidget() == TabRestore)
         context = HelpRestorePage;
+    else if (PageControl1->currentWidget() == TabLog)
+        context = HelpLogPage;
     openHelp(context, m_prompts);
 }
 
@@ -267,7 +257,8 @@ void TFormMain::menuAboutClick() {
 }
 
 void TFormMain::SpSelectDirectoryClick() {
-    QString folder = QFileDialog::getExistingDirectory(this, tr("Please select directory"));
+    // Starts at the project's destination, not wherever the last file dialog happened to be.
+    QString folder = QFileDialog::getExistingDirectory(this, tr("Please select directory"), TabBackup->savePath());
     if (folder.isEmpty() || selectedProjectName().isEmpty())
         return;
     if (!folder.endsWith(QLatin1Char('/')))
@@ -289,17 +280,21 @@ void TFormMain::restoreProgram() {
         show();
     raise();
     activateWindow();
+    if (PageControl1->currentWidget() == TabLog)
+        TrayIcon1->clearFailures(); // what failed is in front of the user now
 }
 
 void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (m_positioned || screen() == nullptr)
-        return;
-    m_positioned = true;
-    QRect area = screen()->geometry();
-    QSize size = frameGeometry().size();
-    move(area.left() + (area.width() - size.width()) / 2,
-         std::max(area.top(), area.top() + (area.height() - size.height()) / 2 - 14));
+    if (!m_positioned && screen() != nullptr) {
+        m_positioned = true;
+        QRect area = screen()->geometry();
+        QSize size = frameGeometry().size();
+        move(area.left() + (area.width() - size.width()) / 2,
+             std::max(area.top(), area.top() + (area.height() - size.height()) / 2 - 14));
+    }
+    if (!m_shownLayout)
+        m_shownLayout = currentLayout();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
@@ -313,7 +308,10 @@ void TFormMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    Timer1->stop();
+    m_trayWatch->stop();
     guarded([this] { FormClose(); });
+    saveWindowLayout();
     TrayIcon1->TrayIcon1->hide();
     event->accept();
     // Closing the main window ends the program, also when it sat hidden in the notification area

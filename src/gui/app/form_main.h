@@ -3,6 +3,7 @@
 #include "core/platform/data_folder.h"
 #include "core/project/app_settings.h"
 #include "core/util/user_prompts.h"
+#include "gui/widgets/window_layout.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -12,6 +13,7 @@
 class QAction;
 class QMenu;
 class QTabWidget;
+class QTimer;
 class QToolButton;
 
 // Headers that reach <compare> stay out of here: the meta-object compiler cannot read it.
@@ -20,7 +22,10 @@ class Clock;
 class DiskInfo;
 class OperationLog;
 class ProjectStore;
+struct BackupOutcome;
 struct BackupProject;
+struct ScheduledRun;
+struct ScheduledRunReport;
 } // namespace quorvel
 
 namespace quorvel::gui {
@@ -33,6 +38,7 @@ class ProjectSelector;
 class RestorePage;
 class TrayIcon;
 class WindowProgress;
+class WindowScheduler;
 class WorkerProgress;
 
 // The main window: tool bar with the project selector and the project commands, the Backup,
@@ -76,6 +82,8 @@ public:
     QAction* menuAbout;
 
     TrayIcon* TrayIcon1;
+    // The schedule timer: 30 seconds, running while the schedule table holds a project.
+    QTimer* Timer1;
 
     // States
     void SetBrowseMode(bool browse);
@@ -89,9 +97,20 @@ public:
 
     // Where backups, restores and archive changes run: one at a time, off the window's thread.
     BackgroundTask& backgroundTask() { return *m_task; }
-    // The backup run of the selected project with these settings (the scheduler passes a copy
-    // without the question before the run). False when there is no project or a run is under way.
-    bool startBackup(const AppSettings& settings);
+    // The backup run of the selected project with these settings. False when there is no project
+    // or a run is under way; otherwise `ended` gets the outcome once it has been shown.
+    bool startBackup(const AppSettings& settings, std::function<void(const BackupOutcome&)> ended = {});
+    // A scheduled run: the project as project.ini holds it, selected in the window while it
+    // runs, with the settings in memory but without the question before the run; any other
+    // question takes its safe answer. `ended` gets the report, and whether the run was stopped
+    // because the program is closing. False when a run is under way or a project is being edited.
+    bool startScheduledBackup(const ScheduledRun& run,
+                              std::function<void(const ScheduledRunReport&, bool stopped)> ended);
+
+    // The schedule table (form_main_schedule.cpp): at start-up, after a save, after the project
+    // list changed.
+    void RebuildSchedule();
+    const WindowScheduler& scheduling() const { return *m_scheduler; }
 
     // Start-up loading; also after a new project has been created.
     void LoadSettingsAndProjects();
@@ -144,6 +163,15 @@ public slots:
     void menuAboutClick();
     void SpSelectDirectoryClick();
     void RefreshSchedulingIndicators();
+    void Timer1Timer();
+    // The window was minimised: to the tray, where there is one.
+    void ApplicationEvents1Minimize();
+    // Hidden in the tray, the window comes back onto the task bar (minimised) when the desktop's
+    // tray has gone away (its host ended), so that it is never out of reach. Checked every few
+    // seconds while hidden.
+    void checkTrayStillThere();
+    // An item of the tray's "Backup Project": that project's backup, as Create Backup runs it.
+    void menuBackupItemClick(const QString& name);
     void SpNewClick();
     void SpRenameClick();
     void spCopyClick();
@@ -170,12 +198,17 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildToolBar();
     void buildMenu();
     void buildPages();
     void buildTray();
+    void connectTray();
+    void writeSchedulingSwitch();
+    // Whether the project carries a schedule, as project.ini says now: the marker.
+    bool projectHasSchedule(const QString& name) const;
     void connectCommands();
     void applyCommandStates();
     void runningChanged(bool running);
@@ -183,12 +216,22 @@ private:
     void guarded(const std::function<void()>& command);
     void FormClose();
     void showBackupResult(const BackupProject& project, const std::string& fileNameField);
+    // Loads the selected project into the controls, leaving the page in front as it is.
+    bool loadSelectedProject();
+    // After a run the window did not start from its controls: the project shows what the run
+    // changed, when it is still the one shown and is not being edited.
+    void reloadAfterRun(const QString& name);
     void connectProjectCommands();
     void updateProjectCommands();
     void RebuildBackupMenu();
     void reloadProjectList(const QString& select);
     std::optional<QString> nameCommand(const QString& caption, const QString& text, bool rename);
     void showNamedProject(int position);
+    // The window's size, place and list widths from window.ini, and back there at close when
+    // the user changed them (window.ini is not touched otherwise).
+    void restoreWindowLayout();
+    void saveWindowLayout();
+    WindowLayout currentLayout() const;
 
     DataFiles m_data;
     UserPrompts& m_prompts;
@@ -204,10 +247,14 @@ private:
     std::unique_ptr<BackgroundTask> m_task;
     std::unique_ptr<WindowProgress> m_windowProgress;
     std::unique_ptr<WorkerProgress> m_workerProgress;
+    std::unique_ptr<WindowScheduler> m_scheduler;
     bool m_startMinimised = false;
     bool m_positioned = false;
+    std::optional<WindowLayout> m_shownLayout; // as the window first showed itself
     bool m_browse = true;
     bool m_busy = false;
+    QTimer* m_trayWatch = nullptr;
+    bool m_switchUnwritten = false; // the scheduling switch waits for a run to end to be written
     enum class Closing { No, Asking, WhenRunEnds } m_closing = Closing::No;
 };
 

@@ -11,6 +11,7 @@
 #include "gui/pages/restore_page.h"
 #include "gui/resources/app_icons.h"
 #include "gui/widgets/project_selector.h"
+#include "gui/widgets/qt_text.h"
 
 #include <QAction>
 #include <QLabel>
@@ -53,13 +54,7 @@ void TFormMain::buildToolBar() {
     comboProject = new ProjectSelector(bar);
     comboProject->setObjectName(QStringLiteral("comboProject"));
     comboProject->setMinimumWidth(200);
-    comboProject->setScheduleQuery([this](const QString& name) {
-        try {
-            return m_store->storedScheduleMode(name.toStdString()) != static_cast<int>(ScheduleMode::None);
-        } catch (const std::exception&) {
-            return false; // drawing must not fail because the file cannot be read
-        }
-    });
+    comboProject->setScheduleQuery([this](const QString& name) { return projectHasSchedule(name); });
     bar->addWidget(comboProject);
     bar->addSeparator();
 
@@ -68,25 +63,25 @@ void TFormMain::buildToolBar() {
     SpEdit = commandButton(bar, "SpEdit", tr("Edit"), tr("Edit Project"),
                            s->standardIcon(QStyle::SP_FileDialogDetailedView));
     SpSave = commandButton(bar, "SpSave", tr("Save"), tr("Save Project"), s->standardIcon(QStyle::SP_DialogSaveButton));
-    SpCancel = commandButton(bar, "SpCancel", tr("Cancel"), tr("Cancel "),
-                             s->standardIcon(QStyle::SP_DialogCancelButton));
+    SpCancel =
+        commandButton(bar, "SpCancel", tr("Cancel"), tr("Cancel "), s->standardIcon(QStyle::SP_DialogCancelButton));
     SpRename = commandButton(bar, "SpRename", tr("Rename"), tr("Rename Project"),
                              s->standardIcon(QStyle::SP_FileDialogInfoView));
-    spCopy = commandButton(bar, "spCopy", tr("Copy"), tr("Copy Project"),
-                           s->standardIcon(QStyle::SP_FileDialogListView));
-    SpDelete = commandButton(bar, "SpDelete", tr("Delete"), tr("Delete Project"), s->standardIcon(QStyle::SP_TrashIcon));
+    spCopy =
+        commandButton(bar, "spCopy", tr("Copy"), tr("Copy Project"), s->standardIcon(QStyle::SP_FileDialogListView));
+    SpDelete =
+        commandButton(bar, "SpDelete", tr("Delete"), tr("Delete Project"), s->standardIcon(QStyle::SP_TrashIcon));
     bar->addSeparator();
     SpStart = commandButton(bar, "SpStart", tr("Backup"), tr("Create Backup"), s->standardIcon(QStyle::SP_MediaPlay));
-    SpRestore = commandButton(bar, "SpRestore", tr("Restore"), tr("Restore File"),
-                              s->standardIcon(QStyle::SP_BrowserReload));
+    SpRestore =
+        commandButton(bar, "SpRestore", tr("Restore"), tr("Restore File"), s->standardIcon(QStyle::SP_BrowserReload));
     spEnable = commandButton(bar, "spEnable", tr("Schedule"), tr("Enable Scheduling"), forautoIcon());
     spEnable->setCheckable(true);
     spEnable->setChecked(true);
     bar->addSeparator();
-    SpMenu = commandButton(bar, "SpMenu", tr("Menu"), tr("Menu"),
-                           s->standardIcon(QStyle::SP_FileDialogContentsView));
-    SpeedButton15 = commandButton(bar, "SpeedButton15", tr("Help"), tr("Help"),
-                                  s->standardIcon(QStyle::SP_DialogHelpButton));
+    SpMenu = commandButton(bar, "SpMenu", tr("Menu"), tr("Menu"), s->standardIcon(QStyle::SP_FileDialogContentsView));
+    SpeedButton15 =
+        commandButton(bar, "SpeedButton15", tr("Help"), tr("Help"), s->standardIcon(QStyle::SP_DialogHelpButton));
     SpExit = commandButton(bar, "SpExit", tr("Exit"), tr("Exit"), s->standardIcon(QStyle::SP_DialogCloseButton));
 }
 
@@ -115,9 +110,14 @@ void TFormMain::buildPages() {
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     progressStrip = new ProgressStrip(central);
+    connect(progressStrip, &ProgressStrip::stopRequested, this, [this] {
+        if (m_task->isRunning())
+            m_task->cancel();
+    });
     m_windowProgress = std::make_unique<WindowProgress>(*progressStrip);
     m_workerProgress = std::make_unique<WorkerProgress>(*m_task, *m_windowProgress);
     TabBackup = new BackupPage(m_clock);
+    TabBackup->setSiteSource(qs(m_data.accountIni().string()));
     TabRestore = new QWidget;
     TabRestore->setObjectName(QStringLiteral("TabRestore"));
     auto* restoreLayout = new QVBoxLayout(TabRestore);

@@ -32,6 +32,7 @@ void TFormMain::LoadSettingsAndProjects() {
     spEnable->setChecked(m_settings.enableSchedule);
     RefreshSchedulingIndicators();
     TabBackup->setNumberFill(m_settings.appendZero, m_settings.width);
+    RebuildSchedule();
     comboProjectChange();
 }
 
@@ -58,6 +59,44 @@ void TFormMain::menuPreferencesClick() {
             TabBackup->UpdateFileNamePreview();
         emit settingsApplied();
     });
+}
+
+void TFormMain::restoreWindowLayout() {
+    const WindowLayout layout = readWindowLayout(m_data.windowIni());
+    if (layout.archiveListWidth)
+        restorePage->setArchiveListWidth(*layout.archiveListWidth);
+    if (layout.normal) {
+        if (const std::optional<QRect> placed = onScreen(*layout.normal)) {
+            setGeometry(*placed);
+            m_positioned = true;
+        }
+    }
+    if (layout.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+WindowLayout TFormMain::currentLayout() const {
+    WindowLayout layout;
+    const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    const QRect rect = normal ? geometry() : normalGeometry();
+    if (rect.isValid())
+        layout.normal = rect;
+    layout.maximized = windowState().testFlag(Qt::WindowMaximized);
+    layout.archiveListWidth = restorePage->archiveListWidth();
+    return layout;
+}
+
+void TFormMain::saveWindowLayout() {
+    if (!m_shownLayout)
+        return; // never shown: nothing to keep
+    const WindowLayout layout = currentLayout();
+    if (layout == *m_shownLayout)
+        return;
+    try {
+        writeWindowLayout(m_data.windowIni(), layout);
+    } catch (const std::exception&) {
+        // Where the window stood is not worth holding up the end of the program for.
+    }
 }
 
 } // namespace quorvel::gui

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 namespace quorvel::gui {
 
@@ -33,6 +34,13 @@ ProgressStrip::ProgressStrip(QWidget* parent) : QWidget(parent) {
     ProgressBarCurrent = bar("ProgressBarCurrent");
     LabelFilename = label("LabelFilename", tr("Filename"));
     LabelFilename->setMinimumWidth(50);
+    ButtonStop = new QPushButton(tr("Stop"));
+    ButtonStop->setObjectName(QStringLiteral("ButtonStop"));
+    ButtonStop->setToolTip(tr("Stop the backup, restore or upload under way"));
+    connect(ButtonStop, &QPushButton::clicked, this, [this] {
+        ButtonStop->setEnabled(false);
+        emit stopRequested();
+    });
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 2, 8, 4);
     layout->addWidget(LabelTotal);
@@ -42,6 +50,7 @@ ProgressStrip::ProgressStrip(QWidget* parent) : QWidget(parent) {
     layout->addWidget(ProgressBarCurrent);
     layout->addSpacing(12);
     layout->addWidget(LabelFilename, 1);
+    layout->addWidget(ButtonStop);
     // The strip keeps its height while hidden, so the pages do not jump when a run starts.
     setFixedHeight(sizeHint().height());
 }
@@ -50,8 +59,9 @@ void ProgressStrip::setShown(bool shown) {
     LabelFilename->clear();
     for (QWidget* w : {static_cast<QWidget*>(LabelTotal), static_cast<QWidget*>(ProgressBarTotal),
                        static_cast<QWidget*>(LabelCurrent), static_cast<QWidget*>(ProgressBarCurrent),
-                       static_cast<QWidget*>(LabelFilename)})
+                       static_cast<QWidget*>(LabelFilename), static_cast<QWidget*>(ButtonStop)})
         w->setVisible(shown);
+    ButtonStop->setEnabled(shown);
     ProgressBarTotal->setValue(0);
     ProgressBarCurrent->setValue(0);
 }

@@ -1,6 +1,7 @@
 #include "gui/dialogs/about_dialog.h"
 
 #include "gui/dialogs/dialog_frame.h"
+#include "gui/widgets/help_book.h"
 
 #include <QDesktopServices>
 #include <QGraphicsDropShadowEffect>
@@ -70,6 +71,7 @@ void TLinkLabel::setHovered(bool hovered) {
 Taboutform::Taboutform(QWidget* parent) : QDialog(parent), openUrl(&QDesktopServices::openUrl) {
     useFixedDialogFrame(this);
     setWindowTitle(tr("About  Quorvel ZIP Backup"));
+    bindHelpKey(this, HelpAbout);
 
     ShadowLabel1 = shadowLabel(tr("Quorvel ZIP Backup V1.15"), this);
     Label1 = new QLabel(tr("Technical Support: "), this);

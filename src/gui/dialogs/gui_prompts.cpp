@@ -3,6 +3,7 @@
 #include "gui/dialogs/dialog_frame.h"
 #include "gui/dialogs/msg_form.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
@@ -36,6 +37,12 @@ QMessageBox::StandardButton ask(QWidget* parent, const std::string& text, Messag
     const MessageLook look = messageLook(kind);
     QMessageBox box(look.boxIcon, look.caption, messageText(text), buttons, parent);
     box.setTextFormat(Qt::PlainText);
+    if (QAbstractButton* yesToAll = box.button(QMessageBox::YesToAll))
+        yesToAll->setText(QObject::tr("Yes to &all"));
+    if (QAbstractButton* noToAll = box.button(QMessageBox::NoToAll)) {
+        noToAll->setText(QObject::tr("No &to all"));
+        box.setEscapeButton(QMessageBox::No); // of the two "No" buttons, Esc is the one for this file only
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -43,6 +50,19 @@ QMessageBox::StandardButton ask(QWidget* parent, const std::string& text, Messag
 
 bool GuiPrompts::askYesNo(const std::string& text, MessageKind kind) {
     return ask(m_parent, text, kind, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+ToAllAnswer GuiPrompts::askYesNoToAll(const std::string& text, MessageKind kind) {
+    switch (ask(m_parent, text, kind, QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll)) {
+    case QMessageBox::Yes:
+        return ToAllAnswer::Yes;
+    case QMessageBox::YesToAll:
+        return ToAllAnswer::YesToAll;
+    case QMessageBox::NoToAll:
+        return ToAllAnswer::NoToAll;
+    default:
+        return ToAllAnswer::No; // also Esc and the close box
+    }
 }
 
 bool GuiPrompts::askOkCancel(const std::string& text, MessageKind kind) {

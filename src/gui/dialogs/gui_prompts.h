@@ -15,6 +15,7 @@ public:
     explicit GuiPrompts(QWidget* parent = nullptr) : m_parent(parent) {}
 
     bool askYesNo(const std::string& text, MessageKind kind) override;
+    ToAllAnswer askYesNoToAll(const std::string& text, MessageKind kind) override;
     bool askOkCancel(const std::string& text, MessageKind kind) override;
     void showMessage(const std::string& text, MessageKind kind) override;
     void showTimedMessage(const std::string& text, MessageKind kind, int seconds) override;

@@ -1,6 +1,7 @@
 #include "gui/dialogs/incomplete_zip_dialog.h"
 
 #include "gui/dialogs/dialog_frame.h"
+#include "gui/widgets/help_book.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -25,6 +26,7 @@ QLabel* wrappingLabel(const QString& text, QWidget* parent) {
 TIncompleteZipDlg::TIncompleteZipDlg(QWidget* parent) : QDialog(parent), beep(&QApplication::beep) {
     useFixedDialogFrame(this);
     setWindowTitle(tr("Incomplete Zip file!"));
+    bindHelpKey(this, HelpRestorePage);
 
     Label1 = wrappingLabel(tr("This zip file is not complete.  It may be part of a muliple part zip file.  If so, "
                               "insert the last disk of the disk set and then press the MultiZip button."),

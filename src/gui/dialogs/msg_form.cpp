@@ -104,13 +104,52 @@ TMsgForm::TMsgForm(const QString& text, MessageKind kind, QWidget* parent) : QDi
                     s.buttonWidth, s.buttonHeight);
     connect(OK, &QPushButton::clicked, this, &QDialog::accept);
 
+    Countdown = new QLabel(this);
+    Countdown->setObjectName(QStringLiteral("Countdown"));
+    Countdown->setEnabled(false); // drawn in the dimmed colour: it is a note, not part of the message
+    Countdown->hide();
+    m_tick = new QTimer(this);
+    m_tick->setInterval(1000);
+    connect(m_tick, &QTimer::timeout, this, &TMsgForm::updateCountdown);
+
     centreOnScreen(this);
+}
+
+void TMsgForm::showCountdown() {
+    if (Countdown->isVisible() || !m_timer->isActive())
+        return;
+    updateCountdown();
+    // A line under the message (and the icon), in the message's column; the button moves down
+    // and the window grows to make room, wider too when the line is longer than the message.
+    const QFontMetrics metrics(font());
+    const int lineHeight = metrics.height();
+    const int gap = lineHeight / 2;
+    const QRect message = Message->geometry();
+    const int blockBottom = std::max(message.bottom(), Image ? Image->geometry().bottom() : 0) + 1;
+    const int margin = width() - message.right() - 1;
+    const int lineWidth = metrics.horizontalAdvance(tr("This window closes by itself in %1 seconds.").arg(99));
+    const int newWidth = std::max(width(), message.left() + lineWidth + margin);
+    setFixedSize(newWidth, height() + gap + lineHeight);
+    Countdown->setGeometry(message.left(), blockBottom + gap, lineWidth, lineHeight);
+    OK->move((newWidth - OK->width()) / 2, OK->y() + gap + lineHeight);
+    Countdown->show();
+    m_tick->start();
+    centreOnScreen(this);
+}
+
+void TMsgForm::updateCountdown() {
+    // A coarse timer may report a little more time left than its interval: never count above it.
+    const int remaining = std::min(m_timer->remainingTime(), m_timer->interval());
+    const int left = std::max(0, (remaining + 999) / 1000);
+    Countdown->setText(left == 1 ? tr("This window closes by itself in 1 second.")
+                                 : tr("This window closes by itself in %1 seconds.").arg(left));
 }
 
 std::unique_ptr<TMsgForm> CreateTimedMessageForm(const QString& text, MessageKind kind, int seconds) {
     auto form = std::make_unique<TMsgForm>(text, kind);
     form->closeTimer()->setInterval(std::clamp(seconds, 0, INT_MAX / 1000) * 1000);
     form->closeTimer()->start();
+    form->showCountdown();
     return form;
 }
 

@@ -21,13 +21,20 @@ public:
     TMsgForm(const QString& text, MessageKind kind, QWidget* parent = nullptr);
 
     QTimer* closeTimer() const { return m_timer; }
+    // Shows, below the message, how many seconds are left before the window closes by itself,
+    // counting down while the close timer runs.
+    void showCountdown();
+    // Sets the countdown line from the time the close timer has left.
+    void updateCountdown();
 
     QLabel* Image = nullptr; // absent for the custom kind
     QLabel* Message = nullptr;
+    QLabel* Countdown = nullptr; // hidden until showCountdown()
     QPushButton* OK = nullptr;
 
 private:
     QTimer* m_timer = nullptr;
+    QTimer* m_tick = nullptr; // once a second while the countdown shows
 };
 
 // A new message window whose timer is set to `seconds` and running.

@@ -1,15 +1,18 @@
 #include "gui/dialogs/preferences_dialog.h"
 
+#include "core/mail/mail_address.h"
 #include "core/project/autostart_entry.h"
 #include "gui/widgets/guarded.h"
 #include "gui/widgets/help_book.h"
 #include "gui/widgets/named.h"
+#include "gui/widgets/qt_text.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -48,17 +51,19 @@ TFormPreferences::TFormPreferences(IniFile& projectIni, std::filesystem::path au
     connect(btnApply, &QPushButton::clicked, this, &TFormPreferences::btnApplyClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button1, &QPushButton::clicked, this, [this] { openHelp(HelpPreferences, m_prompts); });
+    bindHelpKey(this, HelpPreferences, m_prompts);
 
     RunPreferences run = readRunPreferences(m_ini);
     cbRun->setChecked(run.autoRun);
     cbMini->setChecked(run.isMinimized);
     cbMini->setEnabled(run.autoRun);
+    EditReportTo->setText(qs(loadSettingsAndProjects(m_ini).settings.failureReportTo));
 }
 
 QWidget* TFormPreferences::buildGeneralPage() {
     TabSheet1 = named<QWidget>("TabSheet1");
     GroupBox2 = named<QGroupBox>("GroupBox2", tr("Run"));
-    cbRun = named<QCheckBox>("cbRun", tr("Run  ZIP Backup when windows starts"));
+    cbRun = named<QCheckBox>("cbRun", tr("Run ZIP Backup when I log in"));
     cbMini = named<QCheckBox>("cbMini", tr("Run Minimized"));
     auto* run = new QVBoxLayout(GroupBox2);
     run->addWidget(cbRun);
@@ -80,9 +85,18 @@ QWidget* TFormPreferences::buildGeneralPage() {
     log->addLayout(line, 0, 0);
     log->addWidget(Label3, 1, 0);
 
+    GroupBoxReport = named<QGroupBox>("GroupBoxReport", tr("Email"));
+    LabelReport = named<QLabel>("LabelReport", tr("When a backup fails, send a report by email to:"));
+    EditReportTo = named<QLineEdit>("EditReportTo");
+    EditReportTo->setPlaceholderText(tr("nobody (several addresses are separated by commas)"));
+    auto* report = new QVBoxLayout(GroupBoxReport);
+    report->addWidget(LabelReport);
+    report->addWidget(EditReportTo);
+
     auto* layout = new QVBoxLayout(TabSheet1);
     layout->addWidget(GroupBox2);
     layout->addWidget(GroupBox3);
+    layout->addWidget(GroupBoxReport);
     layout->addStretch(1);
     return TabSheet1;
 }
@@ -136,6 +150,7 @@ void TFormPreferences::applyTo(AppSettings& settings) const {
     settings.width = SpinEdit1->value();
     settings.overwrite = rbOverwrite->isChecked();
     settings.logCount = LogSpinEdit->value();
+    settings.failureReportTo = ss(EditReportTo->text().trimmed());
 }
 
 bool TFormPreferences::updateAutostartEntry() {
@@ -163,7 +178,10 @@ void TFormPreferences::btnApplyClick() {
         return;
     bool written = false;
     runGuarded(m_prompts, [&] {
+        // Reports go through the email account of the "Send By Email" window.
+        checkMailboxes(parseAddressList(ss(EditReportTo->text())));
         writeRunPreferences(m_ini, {cbRun->isChecked(), cbMini->isChecked()});
+        writeFailureReportTo(m_ini, ss(EditReportTo->text().trimmed()));
         written = true;
     });
     if (written)

@@ -10,6 +10,7 @@
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
@@ -35,6 +36,9 @@ public:
     QSpinBox* LogSpinEdit;
     QLabel* Label5;
     QLabel* Label3;
+    QGroupBox* GroupBoxReport;
+    QLabel* LabelReport;
+    QLineEdit* EditReportTo; // "Failure Report To", written at Apply
     QWidget* TabSheet2;
     QCheckBox* cbWidth;
     QLabel* Label4;

@@ -1,5 +1,6 @@
 #include "gui/dialogs/project_wizard.h"
 
+#include "core/util/path_parts.h"
 #include "core/project/backup_file_name.h"
 #include "core/project/backup_project.h"
 #include "core/project/project_names.h"
@@ -59,6 +60,7 @@ TFormProjectName::TFormProjectName(WizardContext context, QWidget* parent)
     const DateTime now = m_context.clock.now();
     DateTimePickerToday->setDate(toQDate(now));
     DateTimePickerTime->setTime(toQTime(now));
+    bindHelpKey(this, [this] { return HelpWizardFirstPage + Notebook1->currentIndex(); }, m_context.prompts);
     connectRules();
     applyDateFilterRule();
     applyPasswordRule();

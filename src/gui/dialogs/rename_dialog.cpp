@@ -3,6 +3,7 @@
 #include "core/util/strings.h"
 #include "gui/dialogs/dialog_frame.h"
 #include "gui/dialogs/gui_prompts.h"
+#include "gui/widgets/help_book.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,6 +16,7 @@ namespace quorvel::gui {
 TFormRename::TFormRename(QWidget* parent) : QDialog(parent) {
     useFixedDialogFrame(this);
     setWindowTitle(tr("Rename project"));
+    bindHelpKey(this, HelpProjectName);
 
     Label1 = new QLabel(tr("Please enter new project name"), this);
     EditProjName = new QLineEdit(this);

@@ -5,6 +5,7 @@
 #include "gui/widgets/guarded.h"
 #include "gui/widgets/named.h"
 #include "gui/widgets/qt_text.h"
+#include "gui/widgets/help_book.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -24,6 +25,7 @@ TFormselectbyfilter::TFormselectbyfilter(std::filesystem::path projectIni, UserP
     : QDialog(parent), m_projectIni(std::move(projectIni)), m_prompts(prompts) {
     setObjectName(QStringLiteral("Formselectbyfilter"));
     setWindowTitle(tr("Select files by wildcard"));
+    bindHelpKey(this, HelpSelectByFilter, m_prompts);
 
     m_model = new QFileSystemModel(this);
     m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);

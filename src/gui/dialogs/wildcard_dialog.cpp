@@ -64,6 +64,7 @@ TFormWildcard::TFormWildcard(std::filesystem::path projectIni, UserPrompts& prom
     connect(SpeedButton3, &QToolButton::clicked, this, [this] { MoveItemUp(ListBox1); });
     connect(SpeedButton2, &QToolButton::clicked, this, [this] { MoveItemDown(ListBox1); });
     connect(Button1, &QPushButton::clicked, this, [this] { openHelp(HelpEditWildcard, m_prompts); });
+    bindHelpKey(this, HelpEditWildcard, m_prompts);
     connect(btnOk, &QPushButton::clicked, this, &TFormWildcard::btnOkClick);
     connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
 

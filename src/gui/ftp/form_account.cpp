@@ -59,6 +59,7 @@ TFormAccount::TFormAccount(const std::filesystem::path& accountIni, UserPrompts&
     connect(SpCancel, &QToolButton::clicked, this, &TFormAccount::SpCancelClick);
     connect(SpExit, &QToolButton::clicked, this, &QDialog::reject);
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { openHelp(HelpFtp, m_prompts); });
+    bindHelpKey(this, HelpFtp, m_prompts);
     connect(ListBox1, &QListWidget::itemClicked, this, &TFormAccount::ListBox1Click);
     connect(ListBox1, &QListWidget::currentRowChanged, this, [this] {
         if (!m_editing)

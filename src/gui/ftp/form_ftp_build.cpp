@@ -156,6 +156,7 @@ void TFormFtp::connectCommands() {
     connect(SpeedButton2, &QToolButton::clicked, this, &TFormFtp::SpeedButton2Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &TFormFtp::SpeedButton4Click);
     connect(SpeedButton5, &QToolButton::clicked, this, [this] { openHelp(HelpFtp, m_prompts); });
+    bindHelpKey(this, HelpFtp, m_prompts);
     connect(SpExit, &QToolButton::clicked, this, &QDialog::close);
     connect(btnUp, &QToolButton::clicked, this, &TFormFtp::btnUpClick);
     connect(createbutton, &QToolButton::clicked, this, &TFormFtp::createbuttonClick);

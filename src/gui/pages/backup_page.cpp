@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStyle>
@@ -56,19 +57,32 @@ BackupPage::BackupPage(const Clock& clock, QWidget* parent) : QWidget(parent), m
     auto* right = new QVBoxLayout;
     right->addWidget(buildOptions());
     right->addWidget(buildSchedule());
+    right->addWidget(buildFtp());
     right->addStretch(1);
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 3);
     columns->addLayout(right, 2);
+    auto* content = new QWidget;
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->addWidget(buildNoProjectPrompt());
+    contentLayout->addLayout(columns, 1);
+    // On a small screen (1024 x 700, a 1366 x 768 laptop with a panel) the page scrolls instead
+    // of holding the whole window taller than the screen; at usual sizes nothing scrolls.
+    auto* scroller = new QScrollArea;
+    scroller->setObjectName(QStringLiteral("BackupPageScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(content);
     auto* page = new QVBoxLayout(this);
-    page->addWidget(buildNoProjectPrompt());
-    page->addLayout(columns, 1);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->addWidget(scroller);
     connectRules();
     applySuffixRule();
     applyPasswordRule();
     applyCommentRule();
     applyDateFilterRule();
     applyScheduleRule(false);
+    applyFtpRule();
     setGroupsEnabled(false);
     EditFilename->clear(); // no project yet: nothing to preview
 }
@@ -215,6 +229,23 @@ QWidget* BackupPage::buildSchedule() {
     return GroupSche;
 }
 
+QWidget* BackupPage::buildFtp() {
+    GroupFtp = named<QGroupBox>("GroupFtp", tr("Off-site Copy"));
+    cbFtpSite = named<QComboBox>("cbFtpSite");
+    cbFtpSite->addItem(tr("(none)"), QString());
+    cbFtpSite->setToolTip(tr("After each backup the archive is also uploaded to this FTP site"));
+    EditFtpFolder = named<QLineEdit>("EditFtpFolder");
+    EditFtpFolder->setPlaceholderText(tr("the login folder"));
+
+    auto* form = new QGridLayout(GroupFtp);
+    form->addWidget(new QLabel(tr("Upload to FTP site:")), 0, 0);
+    form->addWidget(cbFtpSite, 0, 1);
+    form->addWidget(new QLabel(tr("Remote folder:")), 1, 0);
+    form->addWidget(EditFtpFolder, 1, 1);
+    form->setColumnStretch(1, 1);
+    return GroupFtp;
+}
+
 // Shown while there is no project: a new user is led to the one command that helps.
 QWidget* BackupPage::buildNoProjectPrompt() {
     PanelNoProject = named<QFrame>("PanelNoProject");
@@ -240,10 +271,12 @@ void BackupPage::showNoProjectPrompt(bool show) {
 }
 
 void BackupPage::setGroupsEnabled(bool enabled) {
-    for (QGroupBox* group : {GroupSource, GroupDes, GroupOption, GroupSche})
+    for (QGroupBox* group : {GroupSource, GroupDes, GroupOption, GroupSche, GroupFtp})
         group->setEnabled(enabled);
-    if (enabled)
+    if (enabled) {
+        refreshFtpSites();
         m_editStart = settingsText();
+    }
 }
 
 } // namespace quorvel::gui

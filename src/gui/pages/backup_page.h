@@ -96,6 +96,12 @@ public:
     QLabel* Label13;
     QRadioButton* radioNone;
 
+    // "Off-site Copy": the FTP site of account.ini each archive is uploaded to after the run
+    // ("(none)" first), and the folder on it.
+    QGroupBox* GroupFtp;
+    QComboBox* cbFtpSite;
+    QLineEdit* EditFtpFolder;
+
     // The prompt shown while there is no project, with its "Add Project..." button.
     QFrame* PanelNoProject;
     QPushButton* ButtonAddFirst;
@@ -115,7 +121,12 @@ public:
     // Empties what Delete Project leaves empty when no project remains.
     void clearProject();
 
-    // The four groups: enabled in edit mode only. Enabling them notes the settings as they are,
+    // Where the FTP sites are listed (account.ini); the site list is read from it now, on each
+    // load and whenever editing begins, so that sites added meanwhile can be chosen.
+    void setSiteSource(const QString& accountIni);
+    void refreshFtpSites();
+
+    // The five groups: enabled in edit mode only. Enabling them notes the settings as they are,
     // for hasUnsavedChanges().
     void setGroupsEnabled(bool enabled);
     // Whether a save would now write anything other than what the page showed when editing began.
@@ -130,6 +141,8 @@ public:
     void applyCommentRule();
     void applyDateFilterRule();
     void applySuffixRule();
+    // The folder field is enabled exactly when a site is chosen.
+    void applyFtpRule();
     // Enables the controls of the selected schedule mode; a weekly schedule without a weekday
     // gets Sunday when `pickWeekday` is set (a click, not a load).
     void applyScheduleRule(bool pickWeekday);
@@ -139,6 +152,9 @@ private:
     QWidget* buildSource();
     QWidget* buildOptions();
     QWidget* buildSchedule();
+    QWidget* buildFtp();
+    void selectFtpSite(const QString& label);
+    QString chosenFtpSite() const;
     QWidget* buildNoProjectPrompt();
     std::string settingsText() const;
     void connectRules();
@@ -147,6 +163,7 @@ private:
 
     const Clock& m_clock;
     QString m_savePath;
+    QString m_accountIni;
     bool m_appendZero = false;
     int m_width = 2;
     std::string m_editStart;

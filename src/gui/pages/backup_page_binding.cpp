@@ -1,5 +1,7 @@
 #include "gui/pages/backup_page.h"
 
+#include "core/util/path_parts.h"
+#include "core/ftp/ftp_site.h"
 #include "core/project/backup_file_name.h"
 #include "core/project/project_names.h"
 #include "core/project/project_store.h"
@@ -16,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTimeEdit>
@@ -44,6 +47,7 @@ void BackupPage::connectRules() {
         connect(box, &QCheckBox::clicked, this, [this] { applyDateFilterRule(); });
     for (QRadioButton* b : {radioOnce, radioDaily, radioWeekly, radioNone})
         connect(b, &QRadioButton::clicked, this, [this] { applyScheduleRule(true); });
+    connect(cbFtpSite, &QComboBox::currentIndexChanged, this, [this] { applyFtpRule(); });
 }
 
 void BackupPage::loadProject(const BackupProject& p) {
@@ -98,6 +102,11 @@ void BackupPage::loadProject(const BackupProject& p) {
     DateTimePickerToday->setDate(toQDate(p.filterDateTime));
     DateTimePickerTime->setTime(toQTime(p.filterDateTime));
     applyDateFilterRule();
+
+    refreshFtpSites();
+    selectFtpSite(qs(p.ftpSite));
+    EditFtpFolder->setText(qs(p.ftpFolder));
+    applyFtpRule();
 }
 
 std::optional<SuffixMode> BackupPage::checkedSuffix() const {
@@ -147,6 +156,9 @@ BackupProject BackupPage::toProject(const QString& name) const {
     p.onlyNewer = CheckBoxAddNewer->isChecked();
     p.useLastBackupDate = CheckBoxToday->isChecked();
     p.filterDateTime = fromQt(DateTimePickerToday->date(), DateTimePickerTime->time());
+    p.ftpSite = ss(chosenFtpSite());
+    // A folder without a site is no copy: it is not kept.
+    p.ftpFolder = p.ftpSite.empty() ? std::string() : trim(ss(EditFtpFolder->text()));
     return p;
 }
 
@@ -189,6 +201,50 @@ void BackupPage::clearProject() {
     EditFilename->clear();
     ListboxBackup->clear();
     ListBoxNobackup->clear();
+    cbFtpSite->setCurrentIndex(0);
+    EditFtpFolder->clear();
+}
+
+void BackupPage::setSiteSource(const QString& accountIni) {
+    m_accountIni = accountIni;
+    refreshFtpSites();
+}
+
+// The sites as account.ini lists them now. The site chosen stays chosen; one that is no longer
+// listed stays in the list marked as missing, so that the page still shows what the project
+// holds, and Save Project says what is wrong with it.
+void BackupPage::refreshFtpSites() {
+    std::vector<std::string> labels;
+    if (!m_accountIni.isEmpty()) {
+        try {
+            labels = FtpSiteStore(std::filesystem::path(ss(m_accountIni))).labels();
+        } catch (const std::exception&) {
+            // An unreadable account.ini lists no site; choosing one is then refused on saving.
+        }
+    }
+    const QString chosen = chosenFtpSite();
+    const QSignalBlocker quiet(cbFtpSite);
+    while (cbFtpSite->count() > 1)
+        cbFtpSite->removeItem(1);
+    for (const std::string& label : labels)
+        cbFtpSite->addItem(qs(label), qs(label));
+    selectFtpSite(chosen);
+}
+
+void BackupPage::selectFtpSite(const QString& label) {
+    int index = 0;
+    if (!label.isEmpty()) {
+        for (index = 1; index < cbFtpSite->count(); ++index)
+            if (cbFtpSite->itemData(index).toString().compare(label, Qt::CaseInsensitive) == 0)
+                break;
+        if (index == cbFtpSite->count())
+            cbFtpSite->addItem(tr("%1 (missing)").arg(label), label);
+    }
+    cbFtpSite->setCurrentIndex(index);
+}
+
+QString BackupPage::chosenFtpSite() const {
+    return cbFtpSite->currentData().toString();
 }
 
 void BackupPage::setSavePath(const QString& path) {
@@ -205,6 +261,10 @@ void BackupPage::UpdateFileNamePreview() {
     EditFilename->setText(
         qs(composeBackupFileName(ss(m_savePath), ss(EditPrefix->text()), checkedSuffix().value_or(SuffixMode::Number),
                                  SpinValue->value(), m_appendZero, m_width, m_clock.now())));
+}
+
+void BackupPage::applyFtpRule() {
+    EditFtpFolder->setEnabled(cbFtpSite->currentIndex() > 0);
 }
 
 void BackupPage::applyPasswordRule() {

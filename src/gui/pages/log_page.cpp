@@ -77,7 +77,13 @@ LogPage::LogPage(OperationLog& log, QWidget* parent) : QWidget(parent), m_log(lo
     layout->addWidget(LogGrid);
 }
 
+// Clearing cannot be undone: with entries to lose, it asks first.
 void LogPage::Clearalllog1Click() {
+    const int entries = m_model->rowCount();
+    if (entries > 0 && !GuiPrompts(this).askYesNo("Do you want to clear all " + std::to_string(entries) +
+                                                      (entries == 1 ? " entry" : " entries") + " of the log?",
+                                                  MessageKind::Warning))
+        return;
     guarded([this] { m_log.Clear(); });
 }
 

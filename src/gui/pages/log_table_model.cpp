@@ -1,5 +1,7 @@
 #include "gui/pages/log_table_model.h"
 
+#include <algorithm>
+
 namespace quorvel::gui {
 
 LogTableModel::LogTableModel(OperationLog& log, QObject* parent) : QAbstractTableModel(parent), m_log(log) {
@@ -14,8 +16,9 @@ LogTableModel::~LogTableModel() {
     m_log.onChanged = nullptr;
 }
 
+// Only the rows that hold an entry: the grid's empty rows would be blank lines to click on.
 int LogTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_log.rowCount() - 1;
+    return parent.isValid() ? 0 : std::clamp(m_log.count(), 0, m_log.rowCount() - 1);
 }
 
 int LogTableModel::columnCount(const QModelIndex& parent) const {

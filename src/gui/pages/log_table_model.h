@@ -9,7 +9,7 @@
 namespace quorvel::gui {
 
 // The grid of the operation log as a table: the captions are the header, and the rows are the
-// grid's data rows, newest first, one per entry the log limit allows (empty ones included).
+// grid's data rows that hold an entry, newest first (the grid's empty rows are not shown).
 // Rows of failed or interrupted operations carry red text, the header navy text.
 class LogTableModel : public QAbstractTableModel {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include "core/platform/data_folder.h"
 #include "core/project/app_settings.h"
 #include "core/project/backup_project.h"
+#include "core/restore/added_files_password.h"
 #include "core/restore/archive_entry_maintenance.h"
 #include "core/restore/archive_folder_listing.h"
 #include "core/restore/archive_list_sort.h"
@@ -11,6 +12,7 @@
 #include "gui/app/background_task.h"
 #include "gui/dialogs/incomplete_zip_dialog.h"
 #include "gui/ftp/form_ftp.h"
+#include "gui/mail/form_email.h"
 #include "gui/pages/restore_folder_field.h"
 #include "gui/pages/restore_grid_model.h"
 #include "gui/widgets/guarded.h"
@@ -22,12 +24,16 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QTableView>
 #include <QToolButton>
 
@@ -49,6 +55,26 @@ TIncompleteZipMode incompleteZipModeOf(IncompleteZipAnswer answer) {
 
 ArchiveSortOrder sortOrderOf(const AppSettings& settings) {
     return ArchiveSortOrder::fromStored(settings.byField, settings.sortOrder);
+}
+
+EntrySortOrder entrySortOrderOf(const AppSettings& settings) {
+    return EntrySortOrder::fromStored(settings.entriesByField, settings.entriesSortOrder);
+}
+
+Qt::SortOrder qtOrder(SortDirection direction) {
+    return direction == SortDirection::Ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
+}
+
+// The column's width that shows its caption (with the sort mark) and its cells whole; of a long
+// list the first thousand rows are measured, as the grid itself would.
+int wholeWidth(const QTableView* grid, int column) {
+    constexpr int MeasuredRows = 1000, TextRoom = 8; // the text starts 2 pixels in; the rest is air
+    const QAbstractItemModel* model = grid->model();
+    const QFontMetrics metrics(model->index(0, column).data(Qt::FontRole).value<QFont>());
+    int widest = grid->horizontalHeader()->sectionSizeHint(column);
+    for (int row = 0; row < std::min(model->rowCount(), MeasuredRows); ++row)
+        widest = std::max(widest, metrics.horizontalAdvance(model->index(row, column).data().toString()) + TextRoom);
+    return widest;
 }
 
 } // namespace
@@ -80,6 +106,7 @@ RestorePage::RestorePage(RestorePageContext context, QWidget* parent)
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
     OpenDialog1->setFileMode(QFileDialog::ExistingFiles);
+    m_importFolder = m_addFolder = m_exportFolder = qs(homeFolder());
 
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     chooseFolder = [this](const QString& title, const QString& start) {
@@ -108,7 +135,11 @@ void RestorePage::connectCommands() {
         PopupMenuStringPopup();
         PopupMenuString->popup(StringGridZipfilename->viewport()->mapToGlobal(at));
     });
+    connect(SplitterGrids, &QSplitter::splitterMoved, this, [this] { m_splitterDragged = true; });
     connect(FilesSort, &QMenu::triggered, this, &RestorePage::PopupmenuAscClick);
+    connect(StringGridZipfilename->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &RestorePage::StringGridZipfilenameHeaderClick);
+    connect(StringGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this, &RestorePage::StringGrid1HeaderClick);
     connect(OpenZipFile1, &QAction::triggered, this, &RestorePage::StringGridZipfilenameDblClick);
     connect(menuRestore, &QAction::triggered, this, &RestorePage::SpRestoreClick);
     connect(SpeedButton14, &QToolButton::clicked, this, &RestorePage::SpeedButton14Click);
@@ -126,6 +157,15 @@ void RestorePage::connectCommands() {
             chosen.append(qs(name));
         TFormFtp(m_context.accountIni, m_context.prompts, DirectoryView->text(), chosen, this).exec();
         DirectoryViewChange();
+    });
+    connect(SpeedButton8, &QToolButton::clicked, this, [this] {
+        DirectoryView->setText(DirectoryView->text().trimmed());
+        const QString folder = DirectoryView->text();
+        QStringList files;
+        for (const std::string& name : selectedArchiveNames())
+            if (!qs(name).trimmed().isEmpty())
+                files.append(folder + (folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + qs(name));
+        TFormEmail(m_context.accountIni, m_context.prompts, files, this).exec();
     });
 }
 
@@ -161,14 +201,62 @@ void RestorePage::DirectoryViewChange() {
         const std::vector<FolderArchive> files = listArchiveFolder(ss(DirectoryView->text()));
         if (files.empty()) {
             m_archives->setRows({});
+            placeArchiveList();
             clearEntries();
         } else {
             m_archives->setRows(archiveRowsOf(files));
+            placeArchiveList();
             sortArchiveList();
         }
         LabelZipNumber->setText(qs(totalFilesCaption(files.size())));
     });
     m_listingAttached = true;
+}
+
+// The first time the page lists its folder, the archive list is made wide enough for the names,
+// sizes and dates, up to 45 % of the room both lists share (or as wide as the user left it last
+// time); the entries get the rest. Later the width is the user's: the divider stays where it is.
+void RestorePage::placeArchiveList() {
+    if (m_splitterPlaced || !SplitterGrids->isVisible() || SplitterGrids->width() <= 0)
+        return;
+    m_splitterPlaced = true;
+    QTableView* grid = StringGridZipfilename;
+    int wanted = 2 * grid->frameWidth() + grid->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < m_archives->columnCount(); ++column)
+        wanted += column == ArchiveColumnName ? wholeWidth(grid, column) : grid->columnWidth(column);
+    const int room = SplitterGrids->width() - SplitterGrids->handleWidth();
+    // The entries have four columns to this list's three: they keep the larger part.
+    const int left = m_keptWidth ? std::clamp(*m_keptWidth, 0, room) : std::min(wanted, room * 9 / 20);
+    SplitterGrids->setSizes({left, room - left});
+}
+
+std::optional<int> RestorePage::archiveListWidth() const {
+    if (m_splitterDragged)
+        return SplitterGrids->sizes().value(0);
+    return m_keptWidth;
+}
+
+void RestorePage::setArchiveListWidth(int width) {
+    m_keptWidth = width;
+}
+
+// The date (the last column) and the size keep their widths; the names and paths of the listed
+// archive are shown whole when the list's width allows, else they share what is left in
+// proportion to their widths, so that the date is never pushed out of sight.
+void RestorePage::fitEntryColumns() {
+    constexpr int Least = 60;
+    const int room = StringGrid1->viewport()->width() - StringGrid1->columnWidth(EntryColumnSize) -
+                     std::max(m_dateWidth, wholeWidth(StringGrid1, EntryColumnDate));
+    const int name = wholeWidth(StringGrid1, EntryColumnName);
+    const int path = wholeWidth(StringGrid1, EntryColumnPath);
+    if (name + path <= room) {
+        StringGrid1->setColumnWidth(EntryColumnName, name);
+        StringGrid1->setColumnWidth(EntryColumnPath, path);
+        return;
+    }
+    const int nameShare = std::max(Least, static_cast<int>(static_cast<long long>(room) * name / (name + path)));
+    StringGrid1->setColumnWidth(EntryColumnName, nameShare);
+    StringGrid1->setColumnWidth(EntryColumnPath, std::max(Least, room - nameShare));
 }
 
 void RestorePage::sortArchiveList() {
@@ -208,10 +296,13 @@ void RestorePage::ListArchiveEntries(const QString& name) {
         throw;
     }
     const std::size_t count = rows.size();
+    SortEntryList(rows, entrySortOrderOf(m_context.settings));
     m_entries->setRows(std::move(rows));
     LabelfileNumber->setText(qs(totalFilesCaption(count)));
-    if (count > 0)
+    if (count > 0) {
+        fitEntryColumns();
         selectFirstRow(StringGrid1);
+    }
 }
 
 void RestorePage::clearEntries() {
@@ -286,6 +377,53 @@ void RestorePage::loadSortOrder() {
         if (item->data().value<SortDirection>() == order.direction)
             item->setChecked(true);
     }
+    showSortMarks();
+}
+
+void RestorePage::showSortMarks() {
+    const ArchiveSortOrder archives = sortOrderOf(m_context.settings);
+    StringGridZipfilename->horizontalHeader()->setSortIndicator(static_cast<int>(archives.key),
+                                                                qtOrder(archives.direction));
+    const EntrySortOrder entries = entrySortOrderOf(m_context.settings);
+    StringGrid1->horizontalHeader()->setSortIndicator(entries.key ? static_cast<int>(*entries.key) : -1,
+                                                      qtOrder(entries.direction));
+}
+
+void RestorePage::StringGridZipfilenameHeaderClick(int column) {
+    if (column < 0 || column >= m_archives->columnCount())
+        return;
+    ArchiveSortOrder order = sortOrderOf(m_context.settings);
+    const auto key = static_cast<ArchiveSortKey>(column);
+    const bool again = order.key == key;
+    order.key = key;
+    order.direction =
+        again && order.direction == SortDirection::Ascending ? SortDirection::Descending : SortDirection::Ascending;
+    m_context.settings.byField = order.storedByField();
+    m_context.settings.sortOrder = order.storedSort();
+    loadSortOrder();
+    m_listingAttached = false;
+    guarded([this] { sortArchiveList(); });
+    m_listingAttached = true;
+}
+
+void RestorePage::StringGrid1HeaderClick(int column) {
+    if (column < 0 || column >= m_entries->columnCount())
+        return;
+    EntrySortOrder order = entrySortOrderOf(m_context.settings);
+    const auto key = static_cast<EntrySortKey>(column);
+    const bool again = order.key == key;
+    order.key = key;
+    order.direction =
+        again && order.direction == SortDirection::Ascending ? SortDirection::Descending : SortDirection::Ascending;
+    m_context.settings.entriesByField = order.storedByField();
+    m_context.settings.entriesSortOrder = order.storedSort();
+    showSortMarks();
+    if (m_entries->isEmpty())
+        return;
+    std::vector<EntryRow> rows = m_entries->rows();
+    SortEntryList(rows, order);
+    m_entries->setRows(std::move(rows));
+    selectFirstRow(StringGrid1);
 }
 
 void RestorePage::PopupmenuAscClick(QAction* item) {
@@ -299,6 +437,7 @@ void RestorePage::PopupmenuAscClick(QAction* item) {
         return;
     m_context.settings.byField = order.storedByField();
     m_context.settings.sortOrder = order.storedSort();
+    showSortMarks();
     m_listingAttached = false;
     guarded([this] { sortArchiveList(); });
     m_listingAttached = true;
@@ -393,23 +532,35 @@ void RestorePage::MenuCopyClick() {
     const QString name = currentArchiveName();
     if (name.isEmpty())
         return;
-    const QString folder = chooseFolder(tr("Export '%1' to destination folder").arg(name), QString());
+    const QString folder = chooseFolder(tr("Export '%1' to destination folder").arg(name), m_exportFolder);
     if (folder.isEmpty())
         return;
+    m_exportFolder = folder;
     m_context.task.start(tr("The export of '%1'").arg(name),
                          [this, archives = ss(DirectoryView->text()), name, folder] {
                              exportArchive(m_context.task.prompts(), archives, ss(name), ss(folder));
                          });
 }
 
-void RestorePage::menuimportClick() {
-    OpenDialog1->setWindowTitle(tr("Import Zip file"));
-    // The file system tells letter case apart: list every spelling of the extension.
-    OpenDialog1->setNameFilter(tr("Zip file (*.Zip *.zip *.ZIP)"));
+// Runs OpenDialog1 for one use: its title and filters, starting in `folder`, which becomes the
+// folder the files were chosen in. Title and filters are left empty again.
+QStringList RestorePage::chooseFiles(const QString& title, const QStringList& filters, QString& folder) {
+    OpenDialog1->setWindowTitle(title);
+    OpenDialog1->setNameFilters(filters);
+    OpenDialog1->setDirectory(folder);
     QStringList files;
     guarded([this, &files] { files = runOpenDialog(*OpenDialog1); });
     OpenDialog1->setWindowTitle(QString());
     OpenDialog1->setNameFilter(QString());
+    if (!files.isEmpty())
+        folder = QFileInfo(files.front()).absolutePath();
+    return files;
+}
+
+void RestorePage::menuimportClick() {
+    // The file system tells letter case apart: list every spelling of the extension.
+    const QStringList files =
+        chooseFiles(tr("Import Zip file"), {tr("Zip file (*.Zip *.zip *.ZIP)"), tr("All files (*)")}, m_importFolder);
     if (files.isEmpty())
         return;
     m_context.task.start(
@@ -422,22 +573,32 @@ void RestorePage::menuimportClick() {
 
 // --- entries of the current archive --------------------------------------------------------
 
+// The added files follow the archive's encryption (passwordForAddedFiles): the password typed on
+// this page, checked against the archive, or a question before a plain archive gets encrypted
+// files.
 void RestorePage::SpeedButton12Click() {
-    if (currentArchiveName().isEmpty())
+    const QString name = currentArchiveName();
+    if (name.isEmpty())
         return;
-    QStringList chosen;
-    guarded([this, &chosen] { chosen = runOpenDialog(*OpenDialog1); });
+    const QStringList chosen = chooseFiles(tr("Add files to '%1'").arg(name), {tr("All files (*)")}, m_addFolder);
     if (chosen.isEmpty())
         return;
     std::vector<std::string> files;
     for (const QString& file : chosen)
         files.push_back(ss(file));
-    changeCurrentArchive(
-        tr("The update of '%1'").arg(currentArchiveName()),
-        [this, files, settings = addFilesSettingsOf(m_context.currentProject())](const std::string& archive) {
-            addFilesToArchive(m_context.task.prompts(), m_context.progress, archive, files, settings);
-            return true;
-        });
+    changeCurrentArchive(tr("The update of '%1'").arg(name),
+                         [this, files, typed = ss(EditRestorePassword->text()),
+                          settings = writerSettingsOf(m_context.currentProject())](const std::string& archive) {
+                             UserPrompts& prompts = m_context.task.prompts();
+                             const std::optional<std::string> password =
+                                 passwordForAddedFiles(prompts, archive, typed, settings.password);
+                             if (!password)
+                                 return false;
+                             ProjectWriterSettings chosenSettings = settings;
+                             chosenSettings.password = *password;
+                             addFilesToArchive(prompts, m_context.progress, archive, files, chosenSettings);
+                             return true;
+                         });
 }
 
 void RestorePage::SpeedButton13Click() {

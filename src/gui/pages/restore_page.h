@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QRadioButton;
+class QSplitter;
 class QTableView;
 class QToolButton;
 
@@ -80,6 +81,7 @@ public:
     QLabel* Label11;
     QLabel* LabelfileNumber;
     QTableView* StringGrid1;
+    QSplitter* SplitterGrids;   // the archive list beside the entries; the window keeps its sizes
     QToolButton* SpeedButton10; // delete archives
     QToolButton* SpeedButton9;  // export
     QToolButton* Spimport;
@@ -118,8 +120,9 @@ public:
     QRadioButton* RadioNewer;
     QRadioButton* RadioOlder;
 
-    // The file dialog shared by import and add: several existing files. Add shows it without a
-    // title or filter, which import leaves empty again after its use.
+    // The file dialog shared by import and add: several existing files. Each use sets its own
+    // title, filters and starting folder (the folder that use chose from last), and leaves the
+    // title and filters empty again afterwards.
     QFileDialog* OpenDialog1;
 
     ArchiveGridModel* archiveModel() const { return m_archives; }
@@ -129,8 +132,15 @@ public:
     // The restore options as the "Options" group shows them, and loading them from a project.
     RestoreOptions options() const;
     void loadOptions(const BackupProject& project);
-    // Puts the check marks of "Files Sort" from the settings' "By Field" and "Sort".
+    // Puts the check marks of "Files Sort" and the headings' sort marks from the settings' "By
+    // Field" and "Sort" and the entries list's "Entries By Field" and "Entries Sort".
     void loadSortOrder();
+
+    // The archive list's width as the user dragged the divider to, or as given to the page;
+    // nullopt while it is the width the page chose itself (wide enough for the names, the
+    // first time the page shows archives).
+    std::optional<int> archiveListWidth() const;
+    void setArchiveListWidth(int width);
 
     // The archive name of the current row (empty without archives) and the selected ranges.
     QString currentArchiveName() const;
@@ -155,6 +165,10 @@ public slots:
     void menuimportClick();
     void SpeedButton12Click();
     void SpeedButton13Click();
+    // A click on a column heading: sorts by that column, the other way round when it is the
+    // column sorted by already; kept like the choice of the "Files Sort" menu.
+    void StringGridZipfilenameHeaderClick(int column);
+    void StringGrid1HeaderClick(int column);
 
 private:
     QWidget* buildFiles();
@@ -169,6 +183,10 @@ private:
     void ListArchiveEntries(const QString& name);
     void clearEntries();
     void sortArchiveList();
+    void showSortMarks();
+    void placeArchiveList();
+    void fitEntryColumns();
+    QStringList chooseFiles(const QString& title, const QStringList& filters, QString& folder);
     void selectFirstRow(QTableView* grid);
     void browseArchiveFolder();
     void browseRestoreFolder();
@@ -187,7 +205,13 @@ private:
     struct Feedback;
     std::unique_ptr<Feedback> m_feedback;
     std::unique_ptr<RestoreSession> m_session;
-    bool m_listingAttached = true; // the archive list's selection lists entries
+    bool m_listingAttached = true;  // the archive list's selection lists entries
+    bool m_splitterPlaced = false;  // the archive list got its width once; from then on the user's
+    std::optional<int> m_keptWidth; // the width to give it, or the user's
+    bool m_splitterDragged = false;
+    int m_dateWidth = 0; // the date columns' width: a date and time whole, with the sort mark
+    // Where each file dialog starts: the folder it was last used in, the home folder before.
+    QString m_importFolder, m_addFolder, m_exportFolder;
 };
 
 } // namespace quorvel::gui

@@ -1,6 +1,8 @@
 #include "gui/pages/restore_page.h"
 
 #include "core/platform/data_folder.h"
+#include "core/restore/archive_entry_listing.h"
+#include "core/restore/archive_folder_listing.h"
 #include "core/restore/archive_list_sort.h"
 #include "core/restore/restore_options.h"
 #include "gui/pages/log_page.h"
@@ -65,18 +67,26 @@ void RestorePage::setUpGrid(QTableView* grid, const QString& hint) {
     grid->setWordWrap(false);
     grid->setToolTip(hint);
     grid->verticalHeader()->hide();
-    grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    grid->horizontalHeader()->setStretchLastSection(true);
+    QHeaderView* header = grid->horizontalHeader();
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setStretchLastSection(true);
+    // A click on a heading sorts by its column; the mark shows which one and which way.
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
     QFont dataFont = font();
     dataFont.setPointSize(ArchiveGridModel::DataPointSize);
     const QFontMetrics metrics(dataFont);
     grid->verticalHeader()->setDefaultSectionSize(metrics.height() + 2 * TextOffset + 2);
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    // Widths to start with: the size column to its caption, the date (the last column) to its text.
-    grid->setColumnWidth(1, grid->horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("Size(KB)")) + 16);
-    grid->setColumnWidth(grid->model()->columnCount() - 1,
-                         metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 4 * TextOffset);
+    // Widths to start with: the size column to its caption, the date (the last column) to its
+    // text; both with room for the sort mark beside the caption.
+    const int markRoom =
+        style()->pixelMetric(QStyle::PM_HeaderMarkSize) + 2 * style()->pixelMetric(QStyle::PM_HeaderMargin);
+    grid->setColumnWidth(1, header->fontMetrics().horizontalAdvance(QStringLiteral("Size(KB)")) + 16 + markRoom);
+    m_dateWidth = metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 4 * TextOffset + markRoom;
+    grid->setColumnWidth(grid->model()->columnCount() - 1, m_dateWidth);
 }
 
 QWidget* RestorePage::buildFiles() {
@@ -102,7 +112,10 @@ QWidget* RestorePage::buildGrids() {
     StringGridZipfilename->setModel(m_archives);
     setUpGrid(StringGridZipfilename, tr("Right-click it to open menu\nDouble-click it to open file\n"
                                         "Shift+click to select multi-file"));
-    StringGridZipfilename->setColumnWidth(0, 140);
+    // The names take what the size and the date leave; the list is made as wide as its names
+    // when it is first filled (placeArchiveList).
+    StringGridZipfilename->horizontalHeader()->setStretchLastSection(false);
+    StringGridZipfilename->horizontalHeader()->setSectionResizeMode(ArchiveColumnName, QHeaderView::Stretch);
 
     Label11 = named<QLabel>("Label11", tr("Zip file details:"));
     LabelfileNumber = named<QLabel>("LabelfileNumber", tr("(Total 0 files)"));
@@ -110,8 +123,8 @@ QWidget* RestorePage::buildGrids() {
     m_entries = new EntryGridModel({tr("Filename"), tr("Size(KB)"), tr("Path"), tr("Date")}, this);
     StringGrid1->setModel(m_entries);
     setUpGrid(StringGrid1, tr("Shift+click to select multi-file"));
-    StringGrid1->setColumnWidth(0, 120);
-    StringGrid1->setColumnWidth(2, 110);
+    StringGrid1->setColumnWidth(EntryColumnName, 120);
+    StringGrid1->setColumnWidth(EntryColumnPath, 110);
 
     auto* left = new QWidget;
     auto* leftLayout = new QVBoxLayout(left);
@@ -123,13 +136,15 @@ QWidget* RestorePage::buildGrids() {
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->addLayout(gridHeading(Label11, LabelfileNumber));
     rightLayout->addWidget(StringGrid1, 1);
-    auto* splitter = new QSplitter(Qt::Horizontal);
-    splitter->addWidget(left);
-    splitter->addWidget(right);
-    splitter->setStretchFactor(0, 4);
-    splitter->setStretchFactor(1, 5);
-    splitter->setChildrenCollapsible(false);
-    return splitter;
+    // Width the window gains or loses goes to the entries, whose paths and dates need it most.
+    SplitterGrids = named<QSplitter>("SplitterGrids");
+    SplitterGrids->setOrientation(Qt::Horizontal);
+    SplitterGrids->addWidget(left);
+    SplitterGrids->addWidget(right);
+    SplitterGrids->setStretchFactor(0, 0);
+    SplitterGrids->setStretchFactor(1, 1);
+    SplitterGrids->setChildrenCollapsible(false);
+    return SplitterGrids;
 }
 
 QWidget* RestorePage::buildButtons() {
@@ -170,6 +185,8 @@ QWidget* RestorePage::buildOptions() {
     Label15 = named<QLabel>("Label15", tr("Input Password ( If has ):"));
     EditRestorePassword = named<QLineEdit>("EditRestorePassword");
     EditRestorePassword->setEchoMode(QLineEdit::Password);
+    EditRestorePassword->setToolTip(tr("The password of an encrypted archive: for restoring from it, and for the "
+                                       "files added to it"));
     CheckBoxUseFolder = named<QCheckBox>("CheckBoxUseFolder", tr("Use Original Folder Name"));
     CheckBoxUseFolder->setChecked(true);
     Label16 = named<QLabel>("Label16", tr("Overwrite Mode:"));

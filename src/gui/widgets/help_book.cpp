@@ -3,8 +3,11 @@
 #include "build_info.h"
 #include "core/platform/data_folder.h"
 #include "core/util/user_prompts.h"
+#include "gui/dialogs/gui_prompts.h"
 
 #include <QDesktopServices>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QString>
 #include <QUrl>
 
@@ -41,6 +44,32 @@ void openHelp(int context, UserPrompts& prompts) {
         url.setFragment(QStringLiteral("topic-%1").arg(context));
     if (!QDesktopServices::openUrl(url))
         prompts.showMessage("Cannot open the help book '" + book->string() + "'.", MessageKind::Warning);
+}
+
+namespace {
+
+QShortcut* helpKey(QWidget* window) {
+    auto* key = new QShortcut(QKeySequence(Qt::Key_F1), window);
+    key->setObjectName(QStringLiteral("helpKey"));
+    return key;
+}
+
+} // namespace
+
+void bindHelpKey(QWidget* window, std::function<int()> context, UserPrompts& prompts) {
+    QObject::connect(helpKey(window), &QShortcut::activated, window,
+                     [context = std::move(context), &prompts] { openHelp(context(), prompts); });
+}
+
+void bindHelpKey(QWidget* window, int context, UserPrompts& prompts) {
+    bindHelpKey(window, [context] { return context; }, prompts);
+}
+
+void bindHelpKey(QWidget* window, int context) {
+    QObject::connect(helpKey(window), &QShortcut::activated, window, [window, context] {
+        GuiPrompts prompts(window);
+        openHelp(context, prompts);
+    });
 }
 
 } // namespace quorvel::gui

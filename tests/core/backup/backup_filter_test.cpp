@@ -2,6 +2,8 @@
 
 #include "core/ini/ini_file.h"
 
+#include <sys/stat.h>
+
 using namespace quorvel;
 using namespace quorvel::test;
 
@@ -62,6 +64,27 @@ TEST_F(BackupRunFixture, FilterMovesToTheStartOfTheWriterNotItsEnd) {
     ASSERT_EQ(run().status, BackupStatus::Succeeded);
     EXPECT_EQ(projectKey("NewDateTime"), "2026-03-14 10:00:05");
     EXPECT_EQ(newestLog()[LogColumnDate], "2026-03-14 10:07:00");
+}
+
+// A file the run could not read is not in this archive; were the filter to move past its date,
+// no later run would take it again unless it changed.
+TEST_F(BackupRunFixture, AFileThatCouldNotBeReadKeepsTheFilterWhereItWas) {
+    const DateTime filter{2026, 3, 14, 9, 0, 0};
+    controls.project.onlyNewer = true;
+    controls.project.useLastBackupDate = true;
+    controls.project.filterDateTime = filter;
+    stamp(src / "a.txt", addSeconds(filter, 60));
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    controls.project.backupItems.push_back((dir / "pipe").string());
+    clock.value = DateTime{2026, 3, 14, 10, 0, 5};
+    ASSERT_EQ(run().status, BackupStatus::Succeeded);
+    EXPECT_EQ(controls.project.filterDateTime, filter);
+    EXPECT_NE(projectKey("NewDateTime"), "2026-03-14 10:00:05");
+
+    controls.project.backupItems.pop_back(); // readable again: the filter moves on
+    clock.value = DateTime{2026, 3, 14, 11, 0, 0};
+    ASSERT_EQ(run().status, BackupStatus::Succeeded);
+    EXPECT_EQ(projectKey("NewDateTime"), "2026-03-14 11:00:00");
 }
 
 TEST_F(BackupRunFixture, ARunThatAddsNothingStillSucceedsAndTakesASlot) {

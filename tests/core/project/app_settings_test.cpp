@@ -82,6 +82,32 @@ TEST(AppSettingsSave, WritesTheKeysInOrderButNotTheRunPreferences) {
     EXPECT_FALSE(back.settings.enableSchedule);
 }
 
+TEST(AppSettingsSave, TheListInTheFileStandsOverTheWindowsOwn) {
+    TempDir dir;
+    IniFile ini(dir / "project.ini");
+    // Another program added "New" and removed "Old" while the window showed its own list.
+    writeFile(dir / "project.ini", "[Common]\nProject Count=2\nCount0=Kept\nCount1=New\n");
+    EXPECT_TRUE(saveSettingsAtClose(ini, AppSettings{}, {"Kept", "Old"}, "Kept"));
+    const StartupState back = loadSettingsAndProjects(ini);
+    EXPECT_EQ(back.projects, (std::vector<std::string>{"Kept", "New"}));
+}
+
+// The entries list's heading order is ours: absent until a heading was clicked, and kept then.
+TEST(AppSettingsSave, TheEntriesOrderIsWrittenOnceChosen) {
+    TempDir dir;
+    IniFile ini(dir / "project.ini");
+    AppSettings s;
+    EXPECT_EQ(loadSettingsAndProjects(IniDocument::parse("[Common]\nEntries By Field=9\n")).settings.entriesByField, -1);
+    saveSettingsAtClose(ini, s, {"A"}, "A");
+    EXPECT_EQ(readFile(dir / "project.ini").find("Entries"), std::string::npos);
+    s.entriesByField = 2;
+    s.entriesSortOrder = 1;
+    saveSettingsAtClose(ini, s, {"A"}, "A");
+    const AppSettings back = loadSettingsAndProjects(ini).settings;
+    EXPECT_EQ(back.entriesByField, 2);
+    EXPECT_EQ(back.entriesSortOrder, 1);
+}
+
 TEST(AppSettingsRun, RunPreferencesAreReadAndWrittenTogether) {
     TempDir dir;
     IniFile ini(dir / "project.ini");

@@ -20,6 +20,7 @@ TEST_F(ProjectOperationsTest, CreateWritesWhatTheWizardsFinishWrites) {
     writeFile(dir / "project.ini", "[Common]\nProject Count=1\nCount0=Zeta\n\n[new]\nPassword=#1#2\n"
                                    "Restore path=/old/\n");
     writeFile(dir / "StoreNumber.txt", "[NEW]\nMax=2\nHead=1\nN1=/b/Zeta1.zip\n");
+    writeFile(dir / "schedule.ini", "[new]\nLast Served=2026-12-07 08:00:00\n");
     ops.create(p, "/b/New1.zip");
 
     IniDocument ini = projectIni();
@@ -31,6 +32,7 @@ TEST_F(ProjectOperationsTest, CreateWritesWhatTheWizardsFinishWrites) {
     EXPECT_FALSE(ini.value("New", "Password"));
     EXPECT_FALSE(ini.value("New", "Restore path"));
     EXPECT_FALSE(IniDocument::parse(readFile(dir / "StoreNumber.txt")).hasSection("New"));
+    EXPECT_EQ(readFile(dir / "schedule.ini"), ""); // nor is the scheduler's record of its last run
 }
 
 TEST_F(ProjectOperationsTest, CreateRefusesBeforeWritingAnything) {
@@ -100,6 +102,9 @@ TEST_F(ProjectOperationsTest, RenameMovesSectionListPasswordAndRing) {
     addProject("Zeta");
     store.writeRestoreOptions("Docs", "/restore/", false, 0);
     IniFile(dir / "project.ini").writeString("Common", "Last Project", "docs");
+    // The scheduler ran it this morning; a record an earlier "Papers" left is not the project's.
+    writeFile(dir / "schedule.ini", "[docs]\nLast Served=2026-12-07 08:00:00\n[Papers]\nLast Served=2020-01-01 "
+                                    "00:00:00\n[Zeta]\nLast Served=2026-12-06 12:00:00\n");
     // Two runs under the old name, keeping the last two.
     IniFile ring(dir / "StoreNumber.txt");
     for (int n = 1; n <= 2; ++n) {
@@ -119,6 +124,9 @@ TEST_F(ProjectOperationsTest, RenameMovesSectionListPasswordAndRing) {
     EXPECT_FALSE(rings.hasSection("Docs"));
     EXPECT_EQ(rings.readString("Papers", "N1"), archive(1));
     EXPECT_EQ(rings.readString("Papers", "N2"), archive(2));
+    const IniDocument served = IniFile(dir / "schedule.ini").read();
+    EXPECT_EQ(served.sectionNames(), (std::vector<std::string>{"Zeta", "Papers"}));
+    EXPECT_EQ(served.readString("Papers", "Last Served"), "2026-12-07 08:00:00");
 
     // The renamed project's next runs let the archives made under the old name go.
     writeFile(archive(3), "zip");
@@ -134,6 +142,8 @@ TEST_F(ProjectOperationsTest, CopyStoresThePasswordForTheCopysNameWithoutRestore
     addProject("Docs");
     store.writeRestoreOptions("Docs", "/restore/", false, 0);
     writeFile(dir / "StoreNumber.txt", "[Docs]\nMax=2\nHead=1\nN1=" + archive(1) + "\n[Copy of Docs]\nN1=/x.zip\n");
+    writeFile(dir / "schedule.ini", "[Docs]\nLast Served=2026-12-07 08:00:00\n[Copy of Docs]\nLast Served=2020-01-01 "
+                                    "00:00:00\n");
 
     ASSERT_EQ(ops.copy("Docs", "Copy of Docs", store.load("Docs"), "/b/Docs1.zip"), ProjectOperations::Outcome::Done);
 
@@ -147,12 +157,15 @@ TEST_F(ProjectOperationsTest, CopyStoresThePasswordForTheCopysNameWithoutRestore
     IniDocument rings = IniDocument::parse(readFile(dir / "StoreNumber.txt"));
     EXPECT_FALSE(rings.hasSection("Copy of Docs"));
     EXPECT_EQ(rings.readString("Docs", "N1"), archive(1));
+    EXPECT_EQ(readFile(dir / "schedule.ini"), "[Docs]\nLast Served=2026-12-07 08:00:00\n"); // the copy never ran
 }
 
 TEST_F(ProjectOperationsTest, DeletingTheLastProjectLeavesAnEmptyListAndTheArchives) {
     addProject("Docs");
     writeFile(archive(1), "zip");
     writeFile(dir / "StoreNumber.txt", "[Docs]\nMax=2\nHead=1\nN1=" + archive(1) + "\n[Other]\nMax=3\n");
+    writeFile(dir / "schedule.ini", "[DOCS]\nLast Served=2026-12-07 08:00:00\n[Other]\nLast Served=2026-12-06 "
+                                    "08:00:00\n");
     ops.remove(" docs ");
     IniDocument ini = projectIni();
     EXPECT_EQ(ini.readString("Common", "Project Count"), "0");
@@ -161,6 +174,7 @@ TEST_F(ProjectOperationsTest, DeletingTheLastProjectLeavesAnEmptyListAndTheArchi
     IniDocument rings = IniDocument::parse(readFile(dir / "StoreNumber.txt"));
     EXPECT_FALSE(rings.hasSection("Docs"));
     EXPECT_TRUE(rings.hasSection("Other"));
+    EXPECT_EQ(readFile(dir / "schedule.ini"), "[Other]\nLast Served=2026-12-06 08:00:00\n");
     EXPECT_TRUE(fs::exists(archive(1)));
     EXPECT_THROW(ops.remove("Docs"), ProjectRefused);
 }

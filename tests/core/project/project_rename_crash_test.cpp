@@ -28,6 +28,7 @@ struct RenameCrashTest : ProjectOperationsTest {
             writeFile(archive(n), "zip");
             ApplyRetention(ring, "Docs", archive(n), 3, archiveOwner());
         }
+        IniFile(dir / "schedule.ini").writeString("Docs", "Last Served", "2026-12-07 08:00:00");
     }
 
     // Renames Docs to Papers in a child process that dies at once after `step`.
@@ -65,6 +66,7 @@ struct RenameCrashTest : ProjectOperationsTest {
         EXPECT_EQ(ring.readString(name, "N1"), archive(1));
         EXPECT_EQ(ring.readString(name, "N2"), archive(2));
         EXPECT_EQ(ring.readInteger(name, "Head", 0), 2);
+        EXPECT_EQ(IniFile(dir / "schedule.ini").readString(name, "Last Served"), "2026-12-07 08:00:00");
         return name;
     }
 };
@@ -80,8 +82,10 @@ TEST_P(RenameStopTest, AStopAfterAnyWriteLeavesTheProjectWholeUnderOneName) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, RenameStopTest,
-                         ::testing::Values(std::pair{"ring copied", "Docs"}, std::pair{"project written", "Papers"},
-                                           std::pair{"old ring erased", "Papers"}),
+                         ::testing::Values(std::pair{"ring copied", "Docs"}, std::pair{"served record copied", "Docs"},
+                                           std::pair{"project written", "Papers"},
+                                           std::pair{"old ring erased", "Papers"},
+                                           std::pair{"old served record erased", "Papers"}),
                          [](const auto& step) {
                              std::string name = step.param.first;
                              std::replace(name.begin(), name.end(), ' ', '_');

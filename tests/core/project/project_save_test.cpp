@@ -60,7 +60,7 @@ TEST_F(SaveFixture, WritesEveryKeyInOrderAndReloadsTheSame) {
     EXPECT_EQ(back.filterDateTime, p.filterDateTime);
 }
 
-TEST_F(SaveFixture, UncheckedPasswordAndEmptyCommentLeaveEarlierValuesInTheFile) {
+TEST_F(SaveFixture, UncheckedPasswordAndEmptyCommentLeaveEarlierValuesButAClearedPasswordGoes) {
     store.save(sample(), "/b/x.zip");
     std::string earlier = file().readString("Docs", "Password");
     BackupProject p = sample();
@@ -76,8 +76,11 @@ TEST_F(SaveFixture, UncheckedPasswordAndEmptyCommentLeaveEarlierValuesInTheFile)
     p.storeComment = false;
     p.comment = "new";
     store.save(p, "/b/x.zip");
-    EXPECT_EQ(file().readString("Docs", "Password"), earlier);
     EXPECT_EQ(file().readString("Docs", "Comment"), "  weekly docs");
+    // A cleared password with the box checked is cleared in the file too: reloaded, the project
+    // must not encrypt with the password the user removed.
+    EXPECT_EQ(file().value("Docs", "Password"), std::nullopt);
+    EXPECT_EQ(store.load("Docs").password, "");
 }
 
 TEST_F(SaveFixture, RestoreKeysAndUnknownKeysSurviveASave) {
@@ -195,4 +198,40 @@ TEST_F(SaveFixture, SaveKeepsTheNumberAndFilterDateAnotherProgramWroteMeanwhile)
     shown.nextNumber = 3;
     store.save(shown, "/b/Docs3.zip");
     EXPECT_EQ(file().readString("Docs", "Value"), "1");
+}
+
+// The off-site copy's keys follow the others and are written only when set, so that the section
+// of a project without a copy stays as it always was (the first test above shows it whole).
+TEST_F(SaveFixture, OffsiteCopyKeysFollowTheOthersOnlyWhenSet) {
+    BackupProject p = sample();
+    p.ftpSite = " Home NAS ";
+    p.ftpFolder = "/backups/docs ";
+    store.save(p, "/b/Docs9.zip");
+    EXPECT_TRUE(readFile(dir / "project.ini")
+                    .ends_with("NewDateTime=2025-01-02 03:04:05\nFTP Site=Home NAS\nFTP Folder=/backups/docs\n"));
+    BackupProject back = store.load("Docs");
+    EXPECT_EQ(back.ftpSite, "Home NAS");
+    EXPECT_EQ(back.ftpFolder, "/backups/docs");
+
+    back.ftpSite.clear();
+    back.ftpFolder.clear();
+    store.save(back, "/b/Docs9.zip");
+    EXPECT_TRUE(readFile(dir / "project.ini").ends_with("NewDateTime=2025-01-02 03:04:05\n"));
+}
+
+TEST(ValidateProjectInput, TheOffsiteCopyNamesASiteThatExists) {
+    BackupProject p;
+    const std::vector<std::string> sites{"Home NAS", "Work"};
+    EXPECT_EQ(offsiteCopyProblem(p, sites), std::nullopt); // no copy
+    p.ftpSite = "home nas";
+    EXPECT_EQ(offsiteCopyProblem(p, sites), std::nullopt); // letter case ignored, as everywhere for labels
+    p.ftpSite = "Gone";
+    EXPECT_EQ(offsiteCopyProblem(p, sites), "The FTP site 'Gone' does not exist; please choose one of the FTP sites");
+    p.ftpSite = "Work";
+    p.ftpFolder = "/up\r\nDELE x";
+    EXPECT_EQ(offsiteCopyProblem(p, sites), "The FTP folder cannot hold line breaks or other control characters");
+    p.ftpSite.clear();
+    p.ftpFolder = "/up";
+    EXPECT_EQ(offsiteCopyProblem(p, sites),
+              "Please choose the FTP site the archives are copied to, or leave the FTP folder empty");
 }

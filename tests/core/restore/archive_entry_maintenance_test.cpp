@@ -54,7 +54,7 @@ protected:
         ADD_FAILURE() << name << " is not in " << archivePath;
         return {};
     }
-    int add(const Names& files, const AddFilesSettings& settings = {}) {
+    int add(const Names& files, const ProjectWriterSettings& settings = {}) {
         return addFilesToArchive(prompts, progress, archive(), files, settings);
     }
 
@@ -81,7 +81,8 @@ TEST_F(EntryMaintenance, DeletingTwoOfFiveEntriesLeavesThreeAndSaysNothingElse) 
     prompts.queue({true});
     EXPECT_EQ(deleteArchiveEntries(prompts, progress, zip.string(), selected), 2);
     ASSERT_EQ(prompts.questions.size(), 2u);
-    EXPECT_EQ(prompts.questions[1].text, "Do you want to delete the 2 files ");
+    EXPECT_EQ(prompts.questions[1].text, "Do you want to delete the 2 files \rfrom the archive '" + zip.string() +
+                                             "':\r    Data/three.txt\r    Data/two.txt");
     EXPECT_EQ(prompts.questions[1].kind, MessageKind::Warning);
     const std::vector<EntryRow> left = session->ListArchiveEntries(archives().string(), "five.zip");
     EXPECT_EQ(totalFilesCaption(left.size()), "(Total 3 files)");
@@ -150,14 +151,14 @@ TEST_F(EntryMaintenance, TheProjectsPasswordEncryptsTheAddedFileOnly) {
     project.password = "  secret  ";
     project.storePaths = false;
     project.packLevel = 12;
-    const AddFilesSettings settings = addFilesSettingsOf(project);
+    const ProjectWriterSettings settings = writerSettingsOf(project);
     EXPECT_EQ(settings.password, "secret");
     EXPECT_EQ(settings.packLevel, 9);
     project.password = "   ";
-    EXPECT_EQ(addFilesSettingsOf(project).password, "");
+    EXPECT_EQ(writerSettingsOf(project).password, "");
     project.password = "secret";
     project.usePassword = false;
-    EXPECT_EQ(addFilesSettingsOf(project).password, "");
+    EXPECT_EQ(writerSettingsOf(project).password, "");
 
     looseArchive({{"open.txt", "anyone may read this"}});
     writeFile(loose / "closed.txt", "for the project's eyes");

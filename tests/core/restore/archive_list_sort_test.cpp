@@ -96,3 +96,38 @@ TEST(ArchiveSortOrder, StoredNumbersMapOntoKeyAndDirection) {
     EXPECT_EQ(ArchiveSortOrder::fromStored(7, 5), order(ArchiveSortKey::Date, SortDirection::Descending));
     EXPECT_EQ(ArchiveSortOrder{}, order(ArchiveSortKey::Date, SortDirection::Ascending)); // the defaults
 }
+
+TEST(SortEntryList, SortsByTheClickedColumnAndKeepsTheReadersOrderAmongEquals) {
+    const std::vector<EntryRow> reader{{"b.txt", "10", "Data/", "2026-01-02 10:00:00"},
+                                       {"a.txt", "9", "Data/", "2026-01-02"},
+                                       {"c.txt", "9", "", "2025-12-31 23:59:58"},
+                                       {"B.txt", "100", "Data/x/", "2026-01-02 00:00:02"}};
+    auto names = [](const std::vector<EntryRow>& rows) {
+        std::vector<std::string> all;
+        for (const EntryRow& row : rows)
+            all.push_back(row[EntryColumnName]);
+        return all;
+    };
+    using Names = std::vector<std::string>;
+    auto sorted = [&](std::optional<EntrySortKey> key, SortDirection direction) {
+        std::vector<EntryRow> rows = reader;
+        SortEntryList(rows, EntrySortOrder{key, direction});
+        return names(rows);
+    };
+    EXPECT_EQ(sorted(std::nullopt, SortDirection::Descending), names(reader));
+    EXPECT_EQ(sorted(EntrySortKey::Name, SortDirection::Ascending), (Names{"B.txt", "a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(sorted(EntrySortKey::Size, SortDirection::Ascending), (Names{"a.txt", "c.txt", "b.txt", "B.txt"}));
+    EXPECT_EQ(sorted(EntrySortKey::Size, SortDirection::Descending), (Names{"B.txt", "b.txt", "a.txt", "c.txt"}));
+    EXPECT_EQ(sorted(EntrySortKey::Path, SortDirection::Ascending), (Names{"c.txt", "b.txt", "a.txt", "B.txt"}));
+    // A date without a time is midnight.
+    EXPECT_EQ(sorted(EntrySortKey::Date, SortDirection::Ascending), (Names{"c.txt", "a.txt", "B.txt", "b.txt"}));
+}
+
+TEST(EntrySortOrder, StoredNumbersMapOntoColumnAndDirection) {
+    EXPECT_EQ(EntrySortOrder::fromStored(-1, 0), EntrySortOrder{});
+    EXPECT_EQ(EntrySortOrder::fromStored(4, 1), (EntrySortOrder{std::nullopt, SortDirection::Descending}));
+    EXPECT_EQ(EntrySortOrder::fromStored(2, 1), (EntrySortOrder{EntrySortKey::Path, SortDirection::Descending}));
+    EXPECT_EQ(EntrySortOrder::fromStored(3, 7).storedByField(), 3);
+    EXPECT_EQ(EntrySortOrder::fromStored(3, 7).storedSort(), 0);
+    EXPECT_EQ(EntrySortOrder{}.storedByField(), -1);
+}

@@ -35,10 +35,27 @@ TEST_F(ArchiveMaintenance, DeletingThreeSelectedArchivesAsksWithTheCountAndRemov
     EXPECT_EQ(namesIn(archives.path()).size(), 4u);
     EXPECT_EQ(deleteArchives(prompts, folder(), {"a.zip", "b.zip", "c.zip"}), 3u);
     ASSERT_EQ(prompts.questions.size(), 2u);
-    EXPECT_EQ(prompts.questions[1].text, "Do you want to delete the 3 files ");
+    // The question names the folder and the archives.
+    EXPECT_EQ(prompts.questions[1].text, "Do you want to delete the 3 files \rin the folder '" +
+                                             archives.path().string() + "':\r    a.zip\r    b.zip\r    c.zip");
     EXPECT_EQ(prompts.questions[1].kind, MessageKind::Warning);
     EXPECT_EQ(namesIn(archives.path()), Names{"d.zip"});
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST(DeleteFilesQuestion, NamesTheFirstFewOfALongListAndCountsTheRest) {
+    std::vector<std::string> names;
+    for (int i = 1; i <= 10; ++i)
+        names.push_back("n" + std::to_string(i));
+    std::string ten = "Do you want to delete the 10 files \rhere:";
+    for (int i = 1; i <= 10; ++i)
+        ten += "\r    n" + std::to_string(i);
+    EXPECT_EQ(deleteFilesQuestion(10, "here", names), ten);
+    names.push_back("n11");
+    std::string eleven = "Do you want to delete the 11 files \rhere:";
+    for (int i = 1; i <= 8; ++i)
+        eleven += "\r    n" + std::to_string(i);
+    EXPECT_EQ(deleteFilesQuestion(11, "here", names), eleven + "\r    and 3 more");
 }
 
 TEST_F(ArchiveMaintenance, DeletingPassesSilentlyOverWhatCannotBeDeletedAndNeverTakesAFolder) {

@@ -3,6 +3,7 @@
 #include "core/backup/backup_run_fixture.h"
 #include "core/project/project_store.h"
 #include "core/schedule/scheduled_backup.h"
+#include "support/ftp_test_server.h"
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -100,4 +101,40 @@ TEST_F(ScheduledBackup, AStopRequestEndsTheRunCleanly) {
     EXPECT_EQ(log.row(1)[LogColumnStatus], "Interrupt");
     EXPECT_EQ(log.row(1)[LogColumnInformation], SchedulerStoppedMessage);
     EXPECT_EQ(IniFile(data / "project.ini").readString("Docs", "Value", "(none)"), "0"); // the number stays
+}
+
+// A scheduled run sends its off-site copy too; the copy's entry is not taken for the run's own, and
+// a copy that fails is logged and shown but the run stays a success that needs no attention.
+TEST_F(ScheduledBackup, TheOffsiteCopyFollowsAndNeverChangesTheRunsReport) {
+    const fs::path root = dir / "server";
+    fs::create_directories(root);
+    auto server = std::make_unique<FtpTestServer>(root);
+    ASSERT_TRUE(server->running()) << server->error();
+    addTestServerSite(data / "account.ini", "Home NAS", server->port());
+    controls.project.ftpSite = "Home NAS";
+    controls.project.ftpFolder = "nightly";
+    saveProject();
+
+    ScheduledRunReport report = runScheduled();
+    EXPECT_EQ(report.outcome.status, BackupStatus::Succeeded) << report.outcome.message;
+    EXPECT_FALSE(report.mustBeShown());
+    EXPECT_EQ(report.headline(), "'Docs': Succeeds: 3 files added to " + archive("Docs1.zip"));
+    EXPECT_EQ(readFile(root / "nightly/Docs1.zip"), readFile(archive("Docs1.zip")));
+    ASSERT_EQ(log.count(), 2); // no "Scheduled run:" entry as for a run that logged nothing
+    EXPECT_EQ(log.row(2)[LogColumnOperation], "Backup");
+    EXPECT_EQ(log.row(1)[LogColumnOperation], "FTP");
+    EXPECT_EQ(log.row(1)[LogColumnStatus], "Succeeds");
+
+    server.reset(); // down for the next run
+    report = runScheduled();
+    EXPECT_EQ(report.outcome.status, BackupStatus::Succeeded) << report.outcome.message;
+    EXPECT_FALSE(report.mustBeShown());
+    ASSERT_EQ(log.count(), 4);
+    EXPECT_EQ(log.row(2)[LogColumnStatus], "Succeeds");
+    EXPECT_EQ(log.row(1)[LogColumnOperation], "FTP");
+    EXPECT_EQ(log.row(1)[LogColumnStatus], "Fails");
+    ASSERT_FALSE(prompts.messages.empty());
+    EXPECT_EQ(prompts.messages.back().text, log.row(1)[LogColumnInformation]);
+    EXPECT_EQ(destNames(), (std::vector<std::string>{"Docs1.zip", "Docs2.zip"}));
+    EXPECT_EQ(IniFile(data / "project.ini").readString("Docs", "Value", "(none)"), "2");
 }

@@ -26,9 +26,18 @@ struct ReaderFixture : ::testing::Test {
 struct ScriptedPrompts : UserPrompts {
     std::vector<std::string> asked;
     bool answer = false;
+    std::vector<ToAllAnswer> toAll; // answers of the overwrite question; the plain answer when used up
     bool askYesNo(const std::string& text, MessageKind) override {
         asked.push_back(text);
         return answer;
+    }
+    ToAllAnswer askYesNoToAll(const std::string& text, MessageKind kind) override {
+        if (toAll.empty())
+            return UserPrompts::askYesNoToAll(text, kind);
+        asked.push_back(text);
+        const ToAllAnswer next = toAll.front();
+        toAll.erase(toAll.begin());
+        return next;
     }
     bool askOkCancel(const std::string&, MessageKind) override { return false; }
     void showMessage(const std::string& text, MessageKind) override { asked.push_back(text); }
@@ -199,11 +208,61 @@ TEST_F(ReaderFixture, OverwriteModesCompareTimeStamps) {
     reader.prompts = &prompts;
     reader.DoAll = true;
     EXPECT_EQ(reader.UnZip(), 1);
-    EXPECT_EQ(prompts.asked, std::vector<std::string>{"Replace existing file f.txt?"});
+    // The question names the stored file and says where it is and how the two copies differ.
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0], "Replace existing file f.txt?\r\r" + (out / "f.txt").string() +
+                                    "\rExisting file:     2020-05-17 10:30:00, 7 bytes"
+                                    "\rFrom the archive:  2020-05-17 10:30:00, 12 bytes");
     reset(entryTime);
     reader.OnPromptForOverwrite = [](bool& overwrite, int, std::string&) { overwrite = false; };
     reader.DoAll = true;
     EXPECT_EQ(reader.UnZip(), 0);
+}
+
+// "Yes to all" and "No to all" answer the overwrite questions of the rest of one extraction; the
+// next extraction asks again. Prompts that offer only Yes and No are asked each time.
+TEST_F(ReaderFixture, ToAllAnswersHoldForTheRestOfOneExtraction) {
+    ArchiveBuilder builder;
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        builder.addStored(name, std::string("new ") + name);
+    open(builder.build());
+    auto putOldFiles = [&] {
+        for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+            writeFile(out / name, "old");
+    };
+    auto contents = [&] {
+        std::string all;
+        for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+            all += readFile(out / name) + "|";
+        return all;
+    };
+    ScriptedPrompts prompts;
+    reader.prompts = &prompts;
+    reader.OverwriteMode = Prompt;
+
+    putOldFiles();
+    prompts.toAll = {ToAllAnswer::No, ToAllAnswer::YesToAll};
+    reader.DoAll = true;
+    EXPECT_EQ(reader.UnZip(), 3);
+    EXPECT_EQ(contents(), "old|new b.txt|new c.txt|new d.txt|");
+    EXPECT_EQ(prompts.asked.size(), 2u);
+
+    putOldFiles();
+    prompts.asked.clear();
+    prompts.toAll = {ToAllAnswer::Yes, ToAllAnswer::NoToAll};
+    reader.DoAll = true;
+    EXPECT_EQ(reader.UnZip(), 1);
+    EXPECT_EQ(contents(), "new a.txt|old|old|old|");
+    EXPECT_EQ(prompts.asked.size(), 2u);
+
+    // Plain Yes/No prompts: every file is asked about.
+    putOldFiles();
+    prompts.asked.clear();
+    prompts.answer = false;
+    reader.DoAll = true;
+    EXPECT_EQ(reader.UnZip(), 0);
+    EXPECT_EQ(prompts.asked.size(), 4u);
+    EXPECT_EQ(contents(), "old|old|old|old|");
 }
 
 TEST_F(ReaderFixture, ReadOnlyFilesNeedReplaceReadOnly) {

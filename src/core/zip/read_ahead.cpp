@@ -1,0 +1,271 @@
+#include "core/zip/read_ahead.h"
+
+#include "core/util/errors.h"
+#include "core/zip/deflate_stream.h"
+#include "core/zip/zip_writer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace quorvel {
+
+namespace {
+
+// Small blocks (small files) go to the pool in batches: one task per file would cost more in
+// hand-overs than packing a file of a few KB.
+constexpr std::size_t BatchBlocks = 32;
+constexpr std::size_t BatchBytes = 256 * 1024;
+// Each file read ahead holds a descriptor until the writer is done with it.
+constexpr std::size_t MaxFilesAhead = 256;
+
+// A block is counted twice while it is held: once as read, once compressed.
+std::size_t weightOf(const DataBlock& block) {
+    return 2 * block.size + 256;
+}
+
+} // namespace
+
+void DataBlock::work(BlockPacker& packer) {
+    crc = static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), raw.data(), static_cast<uInt>(size)));
+    if (level == 0)
+        return;
+    if (first && last) {
+        bool shrunk = packer.packWhole(raw.data(), size, level, packed);
+        verdict->store(shrunk ? Verdict::Deflate : Verdict::Store);
+    } else if (first) {
+        packer.packPart(raw.data(), size, dictionary, level, last, packed);
+        verdict->store(packed.size() < size ? Verdict::Deflate : Verdict::Store);
+    } else if (verdict->load() != Verdict::Store) {
+        packer.packPart(raw.data(), size, dictionary, level, last, packed);
+    }
+    std::vector<unsigned char>().swap(dictionary);
+    if (verdict->load() == Verdict::Deflate)
+        std::vector<unsigned char>().swap(raw);
+}
+
+ReadAhead::ReadAhead(TZipWriter& writer, std::pair<dev_t, ino_t> archiveId)
+    : m_writer(writer), m_archiveId(archiveId), m_encrypt(!writer.Password.empty()),
+      m_pool(WorkerPool::threadCount(writer.Threads)),
+      m_budget(m_pool.threads() < 2 ? 2 * BlockSize + 512
+                                    : static_cast<std::size_t>(m_pool.threads() + 1) * 4 * BlockSize),
+      m_maxWindow(m_pool.threads() < 2
+                      ? 1
+                      : std::min<std::size_t>(MaxFilesAhead, 64 * static_cast<std::size_t>(m_pool.threads()))),
+      m_window(std::min<std::size_t>(2, m_maxWindow)), m_scratch(BlockSize) {}
+
+ReadAhead::~ReadAhead() = default;
+
+void ReadAhead::follow(const std::vector<std::string>& list) {
+    m_list = &list;
+    m_nextIndex = 0;
+}
+
+void ReadAhead::stopFollowing() {
+    m_list = nullptr;
+    while (!m_jobs.empty())
+        finish();
+}
+
+void ReadAhead::openFile(FileJob& job) {
+    job.fd = UniqueFd(::open(job.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    job.openError = job.fd ? 0 : errno;
+    job.statOk = job.fd && ::fstat(job.fd.get(), &job.st) == 0;
+    if (job.regular() && std::make_pair(job.st.st_dev, job.st.st_ino) != m_archiveId)
+        startAttempt(job);
+}
+
+std::unique_ptr<FileJob> ReadAhead::open(const std::string& path, std::size_t index) {
+    auto job = std::make_unique<FileJob>();
+    job->path = path;
+    job->listIndex = index;
+    job->level = m_writer.PackLevel <= 0 || m_writer.isNoCompress(path) ? 0 : std::min(m_writer.PackLevel, 9);
+    openFile(*job);
+    return job;
+}
+
+void ReadAhead::startAttempt(FileJob& job) {
+    job.started = true;
+    job.fileSize = static_cast<std::uint64_t>(job.st.st_size);
+    job.readOffset = 0;
+    job.readDone = false;
+    job.readFailed = false;
+    job.checksum.reset();
+    job.verdict = std::make_shared<std::atomic<Verdict>>(Verdict::Open);
+    job.tail.clear();
+    m_cursor = 0;
+}
+
+FileJob& ReadAhead::begin(const std::string& path, std::size_t index) {
+    if (m_jobs.empty() || index == SIZE_MAX || m_jobs.front()->listIndex != index) {
+        m_jobs.push_front(open(path, index));
+        m_cursor = 0;
+    }
+    return *m_jobs.front();
+}
+
+void ReadAhead::reopen(FileJob& job) {
+    for (const std::shared_ptr<DataBlock>& block : job.blocks)
+        release(*block);
+    job.blocks.clear();
+    job.started = false;
+    openFile(job);
+}
+
+void ReadAhead::kept(bool yes) {
+    m_window = yes ? std::min(m_maxWindow, m_window * 2) : 1;
+}
+
+void ReadAhead::restart(FileJob& job) {
+    for (const std::shared_ptr<DataBlock>& block : job.blocks)
+        release(*block);
+    job.blocks.clear();
+    job.statOk = ::fstat(job.fd.get(), &job.st) == 0;
+    startAttempt(job);
+    job.readFailed = !job.statOk;
+}
+
+void ReadAhead::finish() {
+    if (m_jobs.empty())
+        return;
+    for (const std::shared_ptr<DataBlock>& block : m_jobs.front()->blocks)
+        release(*block);
+    m_jobs.pop_front();
+    m_cursor = m_cursor > 0 ? m_cursor - 1 : 0;
+}
+
+void ReadAhead::release(const DataBlock& block) {
+    m_held -= std::min(m_held, weightOf(block));
+}
+
+std::shared_ptr<DataBlock> ReadAhead::next(FileJob& job) {
+    while (job.blocks.empty()) {
+        if (!job.started || job.readDone || job.readFailed)
+            return nullptr;
+        fill();
+        if (job.blocks.empty() && !job.readDone && !job.readFailed)
+            readBlock(job); // only when another file's attempt holds the whole budget
+    }
+    fill(); // the pool has the next blocks to work on while this one is waited for
+    std::shared_ptr<DataBlock> block = std::move(job.blocks.front());
+    job.blocks.pop_front();
+    release(*block);
+    if (!block->task)
+        submitPending();
+    m_pool.wait(*block->task);
+    return block;
+}
+
+FileJob* ReadAhead::nextToRead() {
+    for (; m_cursor < m_jobs.size(); ++m_cursor) {
+        FileJob& job = *m_jobs[m_cursor];
+        if (job.started && !job.readDone && !job.readFailed)
+            return &job;
+    }
+    return nullptr;
+}
+
+bool ReadAhead::openNext() {
+    if (!m_list || m_jobs.size() >= m_window)
+        return false;
+    while (m_nextIndex < m_list->size()) {
+        std::size_t index = m_nextIndex++;
+        const std::string& path = (*m_list)[index];
+        if (path.empty() || path.back() == '/')
+            continue; // a folder entry: nothing to read
+        m_jobs.push_back(open(path, index));
+        return true;
+    }
+    return false;
+}
+
+void ReadAhead::fill() {
+    while (true) {
+        FileJob* job = nextToRead();
+        if (!job) {
+            if (!openNext())
+                break;
+            continue;
+        }
+        // The writer's own file may always read a block: the blocks held may all be of files
+        // behind it (it is read again), and the writer would wait for them forever.
+        bool writersOwn = job == m_jobs.front().get() && job->blocks.empty();
+        if (m_held >= m_budget && !writersOwn)
+            break;
+        readBlock(*job);
+    }
+    if (m_pendingBytes >= BatchBytes || m_pending.size() >= BatchBlocks)
+        submitPending();
+}
+
+std::size_t ReadAhead::readSource(FileJob& job, std::uint64_t offset) {
+    return m_writer.readSourceBlock(job.fd.get(), offset, m_scratch.data(), BlockSize, job.path);
+}
+
+// An encrypted entry's header holds its CRC, so a file of several blocks is read once for it first.
+void ReadAhead::checksumPass(FileJob& job) {
+    std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
+    std::uint64_t offset = 0;
+    for (std::size_t n; (n = readSource(job, offset)) > 0; offset += n)
+        crc = static_cast<std::uint32_t>(crc32(crc, m_scratch.data(), static_cast<uInt>(n)));
+    job.checksum = crc;
+}
+
+void ReadAhead::readBlock(FileJob& job) {
+    std::size_t n = 0;
+    try {
+        if (m_encrypt && !job.checksum && job.fileSize >= BlockSize)
+            checksumPass(job);
+        n = readSource(job, job.readOffset);
+    } catch (const IoError&) {
+        // A source that fails is the file's problem: the writer leaves the entry out when it gets there.
+        job.readFailed = true;
+        return;
+    }
+    auto block = std::make_shared<DataBlock>();
+    if (2 * n >= BlockSize) {
+        block->raw = std::move(m_scratch);
+        block->raw.resize(n);
+        m_scratch = std::vector<unsigned char>(BlockSize);
+    } else {
+        block->raw.assign(m_scratch.begin(), m_scratch.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+    block->size = n;
+    block->first = job.readOffset == 0;
+    block->last = n < BlockSize;
+    block->level = job.level;
+    block->verdict = job.verdict;
+    if (job.level > 0 && !block->first)
+        block->dictionary = job.tail;
+    if (job.level > 0 && !block->last) {
+        std::size_t keep = std::min(n, DeflateStream::WindowSize);
+        job.tail.assign(block->raw.end() - static_cast<std::ptrdiff_t>(keep), block->raw.end());
+    }
+    job.readOffset += n;
+    job.readDone = block->last;
+    m_held += weightOf(*block);
+    m_pending.push_back(block);
+    m_pendingBytes += n;
+    job.blocks.push_back(std::move(block));
+    if (m_pendingBytes >= BatchBytes || m_pending.size() >= BatchBlocks)
+        submitPending();
+}
+
+void ReadAhead::submitPending() {
+    std::vector<std::weak_ptr<DataBlock>> batch = std::move(m_pending);
+    m_pending.clear();
+    m_pendingBytes = 0;
+    // The task holds the blocks weakly: those of a file the writer left out meanwhile are not worth the work.
+    std::shared_ptr<WorkerPool::Task> task = m_pool.submit([batch, packer = &m_packer] {
+        for (const std::weak_ptr<DataBlock>& weak : batch)
+            if (std::shared_ptr<DataBlock> block = weak.lock())
+                block->work(*packer);
+    });
+    for (const std::weak_ptr<DataBlock>& weak : batch)
+        if (std::shared_ptr<DataBlock> block = weak.lock())
+            block->task = task;
+}
+
+} // namespace quorvel
