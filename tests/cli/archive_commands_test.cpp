@@ -96,6 +96,18 @@ TEST_F(ArchiveCommands, AMaskThatSelectsNothingFailsTheExtract) {
     EXPECT_EQ(out, "0 entries extracted\n");
 }
 
+// With --exact a name holding "*" or "?" extracts its own entry alone; as a mask it takes more.
+TEST_F(ArchiveCommands, ExactNamesExtractOnlyTheirOwnEntry) {
+    writeFile(dir / "src/a*b?.txt", "literal");
+    writeFile(dir / "src/axxb1.txt", "other");
+    ASSERT_EQ(cli({"zip", path("a.zip"), path("src/*")}), 0) << err;
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("x"), "--exact", "a*b?.txt", "A*B?.TXT"}), 1);
+    EXPECT_EQ(err, "A*B?.TXT: not found in the archive\n");
+    EXPECT_EQ(namesIn(dir / "x"), std::vector<std::string>{"a*b?.txt"});
+    EXPECT_EQ(cli({"extract", path("a.zip"), "-d", path("y"), "a*b?.txt"}), 0) << err;
+    EXPECT_EQ(namesIn(dir / "y"), (std::vector<std::string>{"a*b?.txt", "axxb1.txt"}));
+}
+
 // A password file that holds no password must never give an archive without one, nor a test or
 // an extraction that quietly goes without it.
 TEST_F(ArchiveCommands, APasswordFileWithoutAPasswordIsRefused) {

@@ -80,6 +80,18 @@ TEST_F(CliRestore, RestoresMatchingEntriesWithTheStoredOptionsAndAnswersThePromp
         << ini;
 }
 
+// With --exact each operand names the one entry stored under it, as a selected row does.
+TEST_F(CliRestore, ExactNamesRestoreOnlyTheirOwnEntry) {
+    writeFile(dir / "src/Data/b*.txt", "literal");
+    const fs::path archive = zip();
+    const CliRun exact = run({"docs", archive.string(), "--exact", "Data/b*.txt"});
+    EXPECT_EQ(exact.code, cli::ExitOk) << exact.out << exact.err;
+    EXPECT_EQ(namesIn(out() / "Data"), std::vector<std::string>{"b*.txt"});
+    const CliRun masks = run({"docs", archive.string(), "Data/b*.txt"});
+    EXPECT_EQ(masks.code, cli::ExitOk) << masks.out << masks.err;
+    EXPECT_EQ(namesIn(out() / "Data"), (std::vector<std::string>{"b*.txt", "b.txt"}));
+}
+
 TEST_F(CliRestore, WholeArchiveWithPasswordFileAndFailuresGiveTheExitCode) {
     const fs::path archive = zip("pw");
     writeFile(dir / "pw.txt", "pw\n");

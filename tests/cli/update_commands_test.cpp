@@ -98,6 +98,19 @@ TEST_F(UpdateCommands, DeleteByNameTakesOnlyTheEntryOfThatExactName) {
     EXPECT_TRUE(out.starts_with("other.txt\t")) << out;
 }
 
+// With --exact every operand is a name: "a*b?.txt" removes that entry and leaves "axxb1.txt".
+TEST_F(UpdateCommands, ExactNamesDeleteOnlyTheirOwnEntry) {
+    put("src/a*b?.txt", "literal");
+    put("src/axxb1.txt", "other");
+    put("src/c.txt", "gamma");
+    ASSERT_EQ(cli({"add", path("x.zip"), path("src/a*b?.txt"), path("src/c.txt")}), 0) << err;
+    EXPECT_EQ(cli({"delete", path("x.zip"), "--exact", "a*b?.txt", "C.TXT"}), 0) << err;
+    EXPECT_EQ(out, "removing a*b?.txt\n1\n");
+    EXPECT_EQ(cli({"list", path("x.zip")}), 0);
+    EXPECT_NE(out.find("axxb1.txt\t"), std::string::npos) << out;
+    EXPECT_NE(out.find("c.txt\t"), std::string::npos) << out;
+}
+
 // A real process killed at several points of an update leaves the archive byte for byte as it was.
 TEST_F(UpdateCommands, KilledUpdateLeavesTheArchiveAsItWas) {
     fs::path temp = dir / "tmp";

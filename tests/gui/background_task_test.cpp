@@ -22,7 +22,7 @@ namespace {
 constexpr int RunLimitMs = 120000;
 
 // What the window's progress was told, on which thread.
-class RecordingProgress final : public BackupProgress {
+class RecordingProgress final : public RunProgress {
 public:
     std::vector<std::string> calls;
     bool offWindowThread = false;
@@ -129,7 +129,7 @@ private slots:
 
         // An error of what runs afterwards on the window's thread stays there too.
         QVERIFY(task.start(
-            QStringLiteral("Done fails"), [] {}, [](bool) { throw Error("Cannot list"); }));
+            QStringLiteral("Done fails"), [] {}, [](bool) { throw Error(ErrorKind::Io, "Cannot list"); }));
         QVERIFY(waitForEnd(task));
         QCOMPARE(prompts.said.back(), std::string("Cannot list"));
     }

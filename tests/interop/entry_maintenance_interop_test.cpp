@@ -22,8 +22,8 @@ TEST(EntryMaintenanceInterop, AddedAndDeletedEncryptedEntriesStayReadableByEvery
 
     writeFile(dir / "picked/new.bin", randomBytes(70000, 9));
     AnswersYes prompts;
-    BackupProgress progress;
-    AddFilesSettings settings;
+    RunProgress progress;
+    ProjectWriterSettings settings;
     settings.password = "secret";
     settings.packLevel = 9;
     EXPECT_EQ(addFilesToArchive(prompts, progress, zip.string(), {(dir / "picked/new.bin").string()}, settings), 1);

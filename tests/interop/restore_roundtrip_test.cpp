@@ -73,7 +73,7 @@ TEST(RestoreRoundTrip, ABackupRunRestoresByteAndTimeIdentical) {
     OperationLog log(dir / "log.txt", clock);
     log.LoadLog(); // the backup's entry is there; the restore's follows it
     AnswersYes prompts;
-    BackupProgress progress;
+    RunProgress progress;
     ArchiveQuestions questions;
     RestoreSession session({prompts, progress, questions, log, store});
     const fs::path out = dir / "restored";

@@ -8,14 +8,6 @@
 
 namespace quorvel::cli {
 
-std::string consoleText(const std::string& message) {
-    std::string text;
-    for (const char c : message)
-        if (c != '\r')
-            text += c;
-    return trimRight(text);
-}
-
 std::string readPasswordFile(const std::string& path) {
     const std::string named = "The password file '" + path + "'";
     std::error_code ec;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/commands/console_prompts.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,10 +26,6 @@ private:
     const std::vector<std::string>& m_args;
     std::size_t m_pos = 0;
 };
-
-// A core message for the console: its lines (joined with CR LF, as a server's reply is) ended by
-// LF, and no line end at its end.
-std::string consoleText(const std::string& message);
 
 // The first line of a password file (without its line end); raises IoError when it cannot be read,
 // is a folder or its first line is empty.

@@ -1,12 +1,11 @@
 #include "cli/commands/console_prompts.h"
 
-#include <algorithm>
+#include "core/util/strings.h"
 
 namespace quorvel::cli {
 
-std::string consoleText(std::string text) {
-    std::replace(text.begin(), text.end(), '\r', '\n');
-    return text;
+std::string consoleText(const std::string& text) {
+    return trimRight(lineBreaksAsNewlines(text));
 }
 
 bool ConsolePrompts::askYesNo(const std::string& text, MessageKind) {

@@ -7,8 +7,9 @@
 
 namespace quorvel::cli {
 
-// Lines of a message are joined by carriage returns, which a terminal would print over each other.
-std::string consoleText(std::string text);
+// Lines of a message are joined by carriage returns (a server's reply by CR LF), which a terminal
+// would print over each other: each becomes a line feed, and no line end is left at the end.
+std::string consoleText(const std::string& text);
 
 // How a command talks when nobody is there to answer: every question takes its safe answer
 // (No, Cancel) and says so; reports go to the output, errors to the error stream.

@@ -4,7 +4,7 @@
 
 namespace quorvel::cli {
 
-// delete ARCHIVE NAME-OR-MASK...
+// delete ARCHIVE [--exact] NAME-OR-MASK...
 class DeleteCommand : public CliCommand {
 public:
     std::string name() const override { return "delete"; }

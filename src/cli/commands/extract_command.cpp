@@ -1,7 +1,6 @@
 #include "cli/commands/extract_command.h"
 
 #include "cli/commands/archive_args.h"
-#include "core/zip/name_selection.h"
 #include "core/zip/zip_reader.h"
 
 #include <algorithm>
@@ -10,97 +9,137 @@
 namespace quorvel::cli {
 
 std::string ExtractCommand::usage() const {
-    return "extract ARCHIVE [-d DIR] [--no-paths] [-o always|never|newer|older] [--password-file FILE] [MASK...]\n"
+    return "extract ARCHIVE [-d DIR] [--no-paths] [-o always|never|newer|older] [--password-file FILE] [--exact]\n"
+           "        [MASK...]\n"
            "    Extracts every entry, or those matching a MASK, into DIR (default: the current folder);\n"
-           "    existing files are kept unless -o says otherwise";
+           "    existing files are kept unless -o says otherwise; with --exact each MASK is a stored name\n"
+           "    taken literally, \"*\" and \"?\" included";
 }
 
-int ExtractCommand::run(CliContext& context) {
+namespace {
+
+struct ExtractArguments {
+    std::string archive;
+    std::string destDir;
+    bool exact = false;
+    std::vector<std::string> names; // masks, or stored names with --exact
+};
+
+// Reads the options that set the reader up; nullopt for wrong usage.
+std::optional<ExtractArguments> readArguments(const std::vector<std::string>& all, TZipReader& reader) {
     static const std::map<std::string, TUZOverwriteMode> modes{
         {"always", Always}, {"never", Never}, {"newer", ifNewer}, {"older", ifOlder}};
-    TZipReader reader;
-    reader.RecreateDirs = true;
-    reader.OverwriteMode = Never;
-    reader.IncompleteZipMode = izAssumeNotAZip;
-    std::optional<std::string> archive;
-    std::string destDir;
-    ArgCursor args(context.args);
+    ExtractArguments arguments;
+    bool haveArchive = false;
+    ArgCursor args(all);
     while (!args.atEnd()) {
         std::string arg = args.take();
         if (arg == "--no-paths") {
             reader.RecreateDirs = false;
+        } else if (arg == "--exact") {
+            arguments.exact = true;
         } else if (arg == "-d" || arg == "-o" || arg == "--password-file") {
             std::optional<std::string> value = args.value();
-            if (!value || (arg == "-o" && !modes.count(*value))) {
-                context.err << "Usage: " << usage() << "\n";
-                return ExitUsage;
-            }
+            if (!value || (arg == "-o" && !modes.count(*value)))
+                return std::nullopt;
             if (arg == "-d")
-                destDir = *value;
+                arguments.destDir = *value;
             else if (arg == "-o")
                 reader.OverwriteMode = modes.at(*value);
             else
                 reader.Password = readPasswordFile(*value);
-        } else if (!archive) {
-            archive = arg;
+        } else if (!haveArchive) {
+            arguments.archive = arg;
+            haveArchive = true;
         } else {
-            reader.FilesList.push_back(arg);
+            arguments.names.push_back(arg);
         }
     }
-    if (!archive) {
+    if (!haveArchive)
+        return std::nullopt;
+    return arguments;
+}
+
+// What the extraction tells the user about each entry it could not extract, and its counts. The
+// reader's handlers refer to it: it lives as long as the reader runs and is not copied.
+class ExtractReport {
+public:
+    ExtractReport(TZipReader& reader, std::ostream& err) {
+        // A name that selects no entry extracts nothing the user asked for.
+        reader.OnNoSuchEntry = [this, &err](const std::string& name) {
+            ++m_failures;
+            err << name << ": not found in the archive\n";
+        };
+        reader.OnStartUnZipInfo = [this](int count, std::uint64_t, bool&) { m_selected = count; };
+        reader.OnUnZipError = [this, &err](int, const std::string& name, const std::string& message) {
+            ++m_failures;
+            err << name << ": " << message << "\n";
+        };
+        reader.OnBadCRC = [this, &err, &reader](std::uint32_t, std::uint32_t, int index) {
+            ++m_failures;
+            err << reader.Entry(index).storedName() << ": CRC error, not extracted\n";
+        };
+        reader.OnSkippingFile = [this, &err](TSkipReason reason, const std::string& name, int, bool&) {
+            if (reason == SkipBadPassword) {
+                ++m_failures;
+                err << name << ": the password is incorrect, not extracted\n";
+            } else if (reason == SkipNoOverwrite) {
+                ++m_kept;
+                err << name << ": exists, kept\n";
+            }
+        };
+        reader.OnUnZipComplete = [this](int extracted) { m_extracted = extracted; };
+    }
+
+    ExtractReport(const ExtractReport&) = delete;
+    ExtractReport& operator=(const ExtractReport&) = delete;
+
+    int finished(std::ostream& out) const {
+        out << m_extracted << entries() << " extracted\n";
+        return m_failures == 0 ? ExitOk : ExitFailure;
+    }
+
+    // An error that ended the extraction (a full disk): what was extracted and what was not are said too.
+    int ended(const Error& error, std::ostream& out, std::ostream& err) const {
+        err << error.what() << "\n";
+        if (m_selected > 0)
+            out << m_extracted << entries() << " extracted, " << std::max(m_selected - m_extracted - m_kept, 0)
+                << " not\n";
+        return ExitFailure;
+    }
+
+private:
+    const char* entries() const { return m_extracted == 1 ? " entry" : " entries"; }
+
+    int m_failures = 0;
+    int m_selected = 0;
+    int m_kept = 0;
+    int m_extracted = 0;
+};
+
+} // namespace
+
+int ExtractCommand::run(CliContext& context) {
+    TZipReader reader;
+    reader.RecreateDirs = true;
+    reader.OverwriteMode = Never;
+    reader.IncompleteZipMode = izAssumeNotAZip;
+    const std::optional<ExtractArguments> arguments = readArguments(context.args, reader);
+    if (!arguments) {
         context.err << "Usage: " << usage() << "\n";
         return ExitUsage;
     }
-    reader.setZipName(*archive);
-    reader.setDestDir(destDir);
-    reader.DoAll = reader.FilesList.empty();
-    int failures = 0;
-    // A mask that selects no entry extracts nothing the user asked for.
-    const NameSelection requested(reader.FilesList);
-    int selected = 0;
-    int kept = 0;
-    reader.OnStartUnZipInfo = [&](int count, std::uint64_t, bool&) {
-        selected = count;
-        // A folder is in the archive also where --no-paths leaves nothing to do for it.
-        std::vector<std::string> stored;
-        for (int i = 0; i < reader.Count(); ++i)
-            stored.push_back(reader.Entry(i).storedName());
-        for (const std::string& item : requested.unmatched(stored)) {
-            ++failures;
-            context.err << item << ": not found in the archive\n";
-        }
-    };
-    reader.OnUnZipError = [&](int, const std::string& name, const std::string& message) {
-        ++failures;
-        context.err << name << ": " << message << "\n";
-    };
-    reader.OnBadCRC = [&](std::uint32_t, std::uint32_t, int index) {
-        ++failures;
-        context.err << reader.Entry(index).storedName() << ": CRC error, not extracted\n";
-    };
-    reader.OnSkippingFile = [&](TSkipReason reason, const std::string& name, int, bool&) {
-        if (reason == SkipBadPassword) {
-            ++failures;
-            context.err << name << ": the password is incorrect, not extracted\n";
-        } else if (reason == SkipNoOverwrite) {
-            ++kept;
-            context.err << name << ": exists, kept\n";
-        }
-    };
-    int count = 0;
-    reader.OnUnZipComplete = [&](int extracted) { count = extracted; };
+    reader.setZipName(arguments->archive);
+    reader.setDestDir(arguments->destDir);
+    reader.DoAll = arguments->names.empty();
+    (arguments->exact ? reader.ExactNames : reader.FilesList) = arguments->names;
+    ExtractReport report(reader, context.err);
     try {
         reader.UnZip();
     } catch (const Error& error) {
-        // A full disk ends the extraction: what was extracted and what was not are said too.
-        context.err << error.what() << "\n";
-        if (selected > 0)
-            context.out << count << (count == 1 ? " entry" : " entries") << " extracted, "
-                        << std::max(selected - count - kept, 0) << " not\n";
-        return ExitFailure;
+        return report.ended(error, context.out, context.err);
     }
-    context.out << count << (count == 1 ? " entry" : " entries") << " extracted\n";
-    return failures == 0 ? ExitOk : ExitFailure;
+    return report.finished(context.out);
 }
 
 } // namespace quorvel::cli

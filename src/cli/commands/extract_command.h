@@ -4,7 +4,7 @@
 
 namespace quorvel::cli {
 
-// extract ARCHIVE [-d DIR] [--no-paths] [-o always|never|newer|older] [--password-file FILE] [MASK...]
+// extract ARCHIVE [-d DIR] [--no-paths] [-o always|never|newer|older] [--password-file FILE] [--exact] [MASK...]
 class ExtractCommand : public CliCommand {
 public:
     std::string name() const override { return "extract"; }

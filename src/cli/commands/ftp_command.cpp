@@ -1,6 +1,7 @@
 #include "cli/commands/ftp_command.h"
 
 #include "cli/commands/archive_args.h"
+#include "cli/commands/console_prompts.h"
 #include "core/ftp/ftp_client.h"
 #include "core/ftp/ftp_local_names.h"
 #include "core/ftp/ftp_site.h"
@@ -133,7 +134,7 @@ int FtpCommand::list(CliContext& context, TFtpClient& client, const std::vector<
         client.ListFolder(true);
         const TFtpListItems& entries = client.FolderEntries();
         if (entries.ListFormat == flfUnknown)
-            throw Error("Unknown FTP listing format");
+            throw Error(ErrorKind::Protocol, "Unknown FTP listing format");
         for (const TFtpListItem& item : entries.items())
             context.out << item.fileName << '\t' << item.size << '\t'
                         << (item.hasDate() ? formatDateTime(item.modified) : std::string()) << '\t'
@@ -168,7 +169,7 @@ int FtpCommand::get(CliContext& context, TFtpClient& client, const std::vector<s
     return transferEach(context, client, names, [&](const std::string& remote) {
         const std::string name = remoteBaseName(remote);
         if (!isSafeLocalName(name))
-            throw Error("'" + remote + "' does not name a file that can be saved.");
+            throw Error(ErrorKind::Refused, "'" + remote + "' does not name a file that can be saved.", remote);
         client.DownloadFile(remote, (folder / name).string(), true);
         context.out << "downloaded " << name << "\n";
     });

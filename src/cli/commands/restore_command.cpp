@@ -14,14 +14,16 @@
 namespace quorvel::cli {
 
 std::string RestoreCommand::usage() const {
-    return "restore PROJECT ARCHIVE [--password-file FILE] [MASK...]\n"
+    return "restore PROJECT ARCHIVE [--password-file FILE] [--exact] [MASK...]\n"
            "    Restores the archive, or its entries matching a MASK, with the project's restore options\n"
            "    as the Restore page does (existing files are kept where the page would ask); logs it and\n"
-           "    keeps the options in the project; exit 0 when every file was restored, 1 otherwise";
+           "    keeps the options in the project; exit 0 when every file was restored, 1 otherwise; with\n"
+           "    --exact each MASK is a stored name taken literally, \"*\" and \"?\" included";
 }
 
 int RestoreCommand::run(CliContext& context) {
-    const std::optional<PasswordAndOperands> args = splitPasswordOption(context.args);
+    std::optional<PasswordAndOperands> args = splitPasswordOption(context.args);
+    const bool exact = args && std::erase(args->operands, "--exact") > 0;
     if (!args || args->operands.size() < 2) {
         context.err << usageText();
         return ExitUsage;
@@ -39,7 +41,7 @@ int RestoreCommand::run(CliContext& context) {
     OperationLog log(context.data.logFile(), clock, loadSettingsAndProjects(doc).settings.logCount);
     log.LoadLog();
     ConsolePrompts prompts(context.out, context.err);
-    BackupProgress quiet;
+    RunProgress quiet;
     ArchiveQuestions noDialog;
     RestoreSession session({prompts, quiet, noDialog, log, store, nullptr});
 
@@ -48,6 +50,7 @@ int RestoreCommand::run(CliContext& context) {
     request.archiveFolder = archive.parent_path().string();
     request.archiveName = archive.filename().string();
     request.entries.assign(positional.begin() + 2, positional.end());
+    request.exactNames = exact;
     request.options = RestoreOptions::ofProject(ProjectStore::fromDocument(doc, project, clock));
     request.options.password = args->password;
     request.projectName = project;

@@ -4,7 +4,7 @@
 
 namespace quorvel::cli {
 
-// restore PROJECT ARCHIVE [--password-file FILE] [MASK...]
+// restore PROJECT ARCHIVE [--password-file FILE] [--exact] [MASK...]
 class RestoreCommand : public CliCommand {
 public:
     std::string name() const override { return "restore"; }

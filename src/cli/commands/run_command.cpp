@@ -28,7 +28,7 @@ int RunCommand::run(CliContext& context) {
     log.LoadLog();
     SystemDiskInfo disks;
     ConsolePrompts prompts(context.out, context.err);
-    BackupProgress quiet;
+    RunProgress quiet;
     const BackupOutcome outcome = runProjectUnattended(UnattendedContext{context.data, clock, disks}, found->doc,
                                                        found->name, prompts, quiet, log);
     // An archive that had to leave files out is kept and logged, but it is not the backup asked for.

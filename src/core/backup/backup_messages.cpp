@@ -1,13 +1,10 @@
 #include "core/backup/backup_messages.h"
+#include "core/util/path_parts.h"
 
 namespace quorvel {
 
 namespace {
 
-std::string fileNameOf(std::string_view path) {
-    const std::size_t slash = path.rfind('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
 
 std::string unreadableNote(int count) {
     return std::to_string(count) + (count == 1 ? " file" : " files") + " could not be read and " +
@@ -60,7 +57,7 @@ std::string summaryMessage(const BackupSummary& summary) {
     const bool incomplete = !summary.missingItems.empty();
     std::string text = "Backup " + std::to_string(summary.filesAdded) +
                        (incomplete ? " Files Incomplete!\r" : " Files Succeeds!\r") + "Project Name: '" +
-                       summary.project + "'\r" + "File Name:    '" + fileNameOf(summary.archivePath) + "'\r" +
+                       summary.project + "'\r" + "File Name:    '" + fileNamePart(summary.archivePath) + "'\r" +
                        "File Size:    '" + (summary.sizeKb ? std::to_string(*summary.sizeKb) : "?") + "Kb'";
     if (summary.disks > 1)
         text += "\rDisks:        '" + std::to_string(summary.disks) + "'";

@@ -1,9 +1,11 @@
 #include "core/backup/backup_runner.h"
+#include "core/util/path_parts.h"
 
 #include "core/backup/after_run.h"
 #include "core/backup/backup_messages.h"
 #include "core/backup/backup_sources.h"
 #include "core/backup/pending_archive.h"
+#include "core/backup/project_writer_settings.h"
 #include "core/backup/retention.h"
 #include "core/backup/run_record.h"
 #include "core/ini/ini_file.h"
@@ -12,7 +14,6 @@
 #include "core/project/validate_project_input.h"
 #include "core/schedule/project_run_lock.h"
 #include "core/util/strings.h"
-#include "core/zip/zip_errors.h"
 #include "core/zip/zip_writer.h"
 
 #include <algorithm>
@@ -60,7 +61,7 @@ public:
     };
 
     BackupRun(const Services& services, BackupControls& controls, const AppSettings& settings, UserPrompts& prompts,
-              BackupProgress& progress)
+              RunProgress& progress)
         : m_services(services), m_controls(controls), m_project(controls.project), m_settings(settings),
           m_prompts(prompts), m_progress(progress) {}
 
@@ -96,7 +97,7 @@ private:
     BackupProject& m_project;
     const AppSettings& m_settings;
     UserPrompts& m_prompts;
-    BackupProgress& m_progress;
+    RunProgress& m_progress;
 
     BackupOutcome m_outcome;
     std::string m_archivePath;
@@ -126,11 +127,10 @@ BackupOutcome BackupRun::run() {
             return m_outcome;
         writeArchive();
         m_outcome.status = m_missing.empty() ? BackupStatus::Succeeded : BackupStatus::Incomplete;
-    } catch (const EUserCanceled& error) {
-        fail(error.what());
-        m_outcome.status = BackupStatus::Interrupted;
     } catch (const std::exception& error) {
         fail(error.what());
+        if (isCancellation(error))
+            m_outcome.status = BackupStatus::Interrupted;
     }
     return m_outcome;
 }
@@ -231,18 +231,16 @@ void BackupRun::writeArchive() {
     m_filter = m_project.filterDateTime;
     writer->diskInfo = &m_services.disks;
     writer->MultiZipInfo.MultiMode = spanned ? mmSpan : mmNone;
-    if (spanned)
-        writer->MultiZipInfo.WriteDiskLabels = true;
     m_progress.showProgressStrip(true);
     bindEvents(*writer, pending);
     try {
         m_missing = missingBackupSources(m_project.backupItems);
         if (m_missing.size() == m_project.backupItems.size())
-            throw Error(nothingToBackUpMessage());
+            throw Error(ErrorKind::NotFound, nothingToBackUpMessage());
         m_writerStart = m_services.clock.now();
         writer->Zip();
         if (!pending.completed())
-            throw Error("The archive was not completed");
+            throw Error(ErrorKind::Incomplete, "The archive was not completed", m_archivePath);
     } catch (const std::exception& error) {
         if (!m_archiveInPlace)
             writerFailed(error);
@@ -256,26 +254,19 @@ void BackupRun::writeArchive() {
 
 void BackupRun::configure(TZipWriter& writer, const std::string& writePath) {
     writer.setZipName(writePath);
-    writer.Recurse = m_project.includeSubfolders;
-    writer.StorePaths = m_project.storePaths;
+    applyWriterSettings(writer, writerSettingsOf(m_project));
     const std::string comment = trim(m_project.comment);
     writer.setZipComment(m_project.storeComment && !comment.empty() ? comment : std::string());
     writer.FilesList.clear();
     for (const std::string& item : m_project.backupItems)
         writer.FilesList.push_back(backupItemSpec(item));
     writer.ExcludeList = m_project.excludeItems;
-    const std::string password = trim(m_project.password);
-    writer.Password = m_project.usePassword && !password.empty() ? password : std::string();
-    writer.PackLevel = std::clamp(m_project.packLevel, MinPackLevel, MaxPackLevel);
-    writer.AddDirEntriesOnRecurse = false;
 }
 
 void BackupRun::bindEvents(TZipWriter& writer, PendingArchive& pending) {
     writer.DoProcessMessages = true;
-    writer.processMessages = [this] { m_progress.processMessages(); };
+    showProgressOf(writer, m_progress);
     writer.OnStartZip = [this](const std::string& path, TZipHeaderInfo&, bool& skip) { filterFile(path, skip); };
-    writer.OnTotalPercentDone = [this](int percent) { m_progress.setTotalPercent(percent); };
-    writer.OnFilePercentDone = [this](int percent) { m_progress.setFilePercent(percent); };
     writer.OnSkippingFile = [this](TSkipReason reason, const std::string&, int, bool&) {
         if (reason == SkipCannotOpen)
             ++m_unreadable;
@@ -312,8 +303,7 @@ void BackupRun::filterFile(const std::string& path, bool& skip) {
                 skip = true;
         }
     }
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string name = fileNamePart(path);
     if (isPendingArchiveName(name))
         skip = true;
     if (!skip)
@@ -386,9 +376,8 @@ RunJournal BackupRun::journalOf(const PendingArchive& pending, const BackupSumma
 // A run that failed while writing is logged: an unattended run that failed must show in the
 // log, or nobody learns that the backup is missing. A cancelled disk request is an interruption.
 void BackupRun::writerFailed(const std::exception& error) {
-    const bool cancelled = dynamic_cast<const EUserCanceled*>(&error) != nullptr;
     try {
-        m_services.log.AppendLog(OperationBackup, cancelled ? StatusInterrupt : StatusFails, error.what(),
+        m_services.log.AppendLog(OperationBackup, isCancellation(error) ? StatusInterrupt : StatusFails, error.what(),
                                  projectName());
     } catch (const std::exception&) {
         // The error being reported matters more than the log that could not take it.
@@ -424,7 +413,7 @@ BackupRunner::BackupRunner(DataFiles data, OperationLog& log, const Clock& clock
     : m_data(std::move(data)), m_log(log), m_clock(clock), m_disks(disks), m_makeWriter(std::move(makeWriter)) {}
 
 BackupOutcome BackupRunner::run(BackupControls& controls, const AppSettings& settings, UserPrompts& prompts,
-                                BackupProgress& progress) {
+                                RunProgress& progress) {
     const ProjectRunLock lock(m_data, controls.project.name);
     if (lock.refused())
         return lock.refuse(prompts);
@@ -443,7 +432,7 @@ std::string previewFileName(const BackupProject& project, const AppSettings& set
                                  settings.appendZero, settings.width, clock.now());
 }
 
-void askForNextDisk(UserPrompts& prompts, BackupProgress& progress, int nextDisk, std::string& fileName) {
+void askForNextDisk(UserPrompts& prompts, RunProgress& progress, int nextDisk, std::string& fileName) {
     progress.setWaitCursor(false);
     if (!prompts.askOkCancel(nextDiskQuestion(nextDisk), MessageKind::Confirmation))
         fileName.clear();

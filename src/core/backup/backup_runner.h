@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/backup/backup_progress.h"
+#include "core/backup/run_progress.h"
 #include "core/backup/operation_log.h"
 #include "core/platform/data_folder.h"
 #include "core/platform/disk_info.h"
@@ -61,7 +61,7 @@ struct BackupOutcome {
 
 // The backup procedure shared by Create Backup, the tray's project items, the scheduler and the
 // command line. Everything it has to say goes through the caller's UserPrompts (questions,
-// input errors, the timed outcome messages) and BackupProgress (busy state, progress strip).
+// input errors, the timed outcome messages) and RunProgress (busy state, progress strip).
 // The scheduler runs it with a copy of the settings whose promptBeforeBackup is off, so the
 // program's own setting is never touched.
 class BackupRunner {
@@ -75,7 +75,7 @@ public:
     // One run of the project in `controls`, followed by the after-run actions (the off-site
     // copy), which never change the outcome. Errors are shown through `prompts` and never thrown.
     BackupOutcome run(BackupControls& controls, const AppSettings& settings, UserPrompts& prompts,
-                      BackupProgress& progress);
+                      RunProgress& progress);
 
     // Called after each durable step of a run; tests stop the process there.
     void setStepObserver(std::function<void(RunStep)> observer) { m_stepObserver = std::move(observer); }
@@ -94,6 +94,6 @@ std::string previewFileName(const BackupProject& project, const AppSettings& set
 
 // The answer to the writer's request for the next disk of a spanned archive: OK keeps the name,
 // Cancel empties it, which stops the writer.
-void askForNextDisk(UserPrompts& prompts, BackupProgress& progress, int nextDisk, std::string& fileName);
+void askForNextDisk(UserPrompts& prompts, RunProgress& progress, int nextDisk, std::string& fileName);
 
 } // namespace quorvel

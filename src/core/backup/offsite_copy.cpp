@@ -18,7 +18,7 @@ namespace quorvel {
 namespace {
 
 void uploadWatched(const FtpSite& site, const std::string& archive, const std::string& folder,
-                   BackupProgress& progress) {
+                   RunProgress& progress) {
     std::atomic<std::uint64_t> sent{0};
     std::atomic<std::uint64_t> total{0};
     SiteUploadHooks hooks;
@@ -58,11 +58,13 @@ std::optional<std::string> sendOffsiteCopy(const AfterRunContext& run) {
     const std::string toSite = " to the FTP site '" + label + "'";
     try {
         if (run.outcome.disks > 1)
-            throw Error("it spans " + std::to_string(run.outcome.disks) +
-                        " removable disks, and only an archive in one file can be copied");
+            throw Error(ErrorKind::Refused,
+                        "it spans " + std::to_string(run.outcome.disks) +
+                            " removable disks, and only an archive in one file can be copied",
+                        archive);
         const std::optional<FtpSite> site = FtpSiteStore(run.data.accountIni()).find(label);
         if (!site)
-            throw Error("the site does not exist in Site Settings any more");
+            throw Error(ErrorKind::NotFound, "the site does not exist in Site Settings any more", label);
         run.progress.processMessages(); // a cancel that came during the summary
         const BusyState busy(run.progress);
         run.progress.showProgressStrip(true);
@@ -70,8 +72,10 @@ std::optional<std::string> sendOffsiteCopy(const AfterRunContext& run) {
         uploadWatched(*site, archive, folder, run.progress);
     } catch (const EUserCanceled&) {
         throw EUserCanceled("The copy of " + name + toSite + " was cancelled");
+    } catch (const Error& error) {
+        throw Error(error.kind(), name + " was not copied" + toSite + ": " + error.what(), archive);
     } catch (const std::exception& error) {
-        throw Error(name + " was not copied" + toSite + ": " + error.what());
+        throw Error(ErrorKind::Incomplete, name + " was not copied" + toSite + ": " + error.what(), archive);
     }
     return name + " copied" + toSite + " as " + remotePathIn(folder, name);
 }

@@ -1,4 +1,5 @@
 #include "core/backup/pending_archive.h"
+#include "core/util/path_parts.h"
 
 #include "core/platform/atomic_file.h"
 #include "core/platform/leftover_files.h"
@@ -38,24 +39,18 @@ bool nameIsFree(const std::string& path) {
     return ::lstat(path.c_str(), &st) != 0 && errno == ENOENT;
 }
 
-// The folder part with its "/", empty for a bare name.
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 } // namespace
 
 std::string unusedHiddenName(const std::string& finalPath) {
-    const std::size_t slash = finalPath.rfind('/');
-    const std::string folder = folderOf(finalPath);
-    const std::string name = slash == std::string::npos ? finalPath : finalPath.substr(slash + 1);
+    const std::string folder = folderPart(finalPath);
+    const std::string name = fileNamePart(finalPath);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = folder + "." + name + "." + randomTag() + std::string(PartSuffix);
         if (nameIsFree(candidate))
             return candidate;
     }
-    throw IoError("Cannot find a free temporary name beside '" + finalPath + "'");
+    throw IoError("Cannot find a free temporary name beside '" + finalPath + "'", finalPath);
 }
 
 bool isPendingArchiveName(const std::string& name) {
@@ -70,7 +65,7 @@ bool isPendingArchiveName(const std::string& name) {
 
 PendingArchive::PendingArchive(std::string finalPath, Mode mode) : m_finalPath(std::move(finalPath)), m_mode(mode) {
     if (mode == Hidden)
-        removeArchiveLeftovers(folderOf(m_finalPath));
+        removeArchiveLeftovers(folderPart(m_finalPath));
     m_writePath = mode == Hidden ? unusedHiddenName(m_finalPath) : m_finalPath;
 }
 
@@ -93,7 +88,7 @@ PendingArchive::~PendingArchive() {
 void PendingArchive::complete() {
     if (m_mode == Hidden) {
         if (std::rename(m_writePath.c_str(), m_finalPath.c_str()) != 0)
-            throw IoError("Cannot rename '" + m_writePath + "' to '" + m_finalPath + "': " + std::strerror(errno));
+            throw IoError("Cannot rename '" + m_writePath + "' to '" + m_finalPath + "': " + std::strerror(errno), m_finalPath);
         syncFolder(std::filesystem::absolute(m_finalPath).parent_path());
     }
     m_completed = true;

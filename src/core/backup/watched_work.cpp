@@ -15,7 +15,7 @@ constexpr std::chrono::milliseconds WatchInterval{100};
 
 } // namespace
 
-void runWatched(BackupProgress& progress, const std::shared_ptr<CancelToken>& cancel, const std::function<void()>& work,
+void runWatched(RunProgress& progress, const std::shared_ptr<CancelToken>& cancel, const std::function<void()>& work,
                 const std::function<void()>& tick) {
     std::future<void> running = std::async(std::launch::async, work);
     bool cancelled = false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/backup/backup_progress.h"
+#include "core/backup/run_progress.h"
 
 #include <functional>
 #include <memory>
@@ -14,7 +14,7 @@ class CancelToken;
 // for a silent server and no progress comes to ask from: the token then wakes the work's wait at
 // once. `progress` and `tick` are only ever called on this thread, as their users expect.
 // Rethrows what `work` raised; after a cancel, as EUserCanceled with the work's own text.
-void runWatched(BackupProgress& progress, const std::shared_ptr<CancelToken>& cancel, const std::function<void()>& work,
+void runWatched(RunProgress& progress, const std::shared_ptr<CancelToken>& cancel, const std::function<void()>& work,
                 const std::function<void()>& tick = {});
 
 } // namespace quorvel

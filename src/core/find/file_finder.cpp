@@ -14,13 +14,13 @@ TFileFinder::~TFileFinder() {
 
 void TFileFinder::setFilename(const std::string& value) {
     if (value.find('/') != std::string::npos)
-        throw EFileFinderError(value + "\n\rInvalid filename specified");
+        throw EFileFinderError(value + "\n\rInvalid filename specified", value);
     m_filename = value;
 }
 
 void TFileFinder::setLocation(const std::string& value) {
     if (value.find_first_of("*?") != std::string::npos)
-        throw EFileFinderError(value + "\n\rlocation cannot to be contained wildcards");
+        throw EFileFinderError(value + "\n\rlocation cannot to be contained wildcards", value);
     m_location = value;
 }
 

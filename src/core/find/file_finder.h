@@ -15,9 +15,11 @@
 
 namespace quorvel {
 
+// A property was given a value it cannot take; the subject is that value.
 class EFileFinderError : public Error {
 public:
-    using Error::Error;
+    EFileFinderError(const std::string& message, std::string value)
+        : Error(ErrorKind::Refused, message, std::move(value)) {}
 };
 
 // Searches folders for files matching a mask and reports each hit through OnFound.

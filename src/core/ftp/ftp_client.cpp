@@ -99,7 +99,7 @@ const Reply& TFtpClient::SendCmd(const std::string& command, std::initializer_li
 
 void TFtpClient::ConnectAndLogin(bool autoLogin) {
     if (m_control.isOpen())
-        throw Error("Already connected.");
+        throw Error(ErrorKind::Refused, "Already connected.");
     m_canResume.reset();
     try {
         m_control = Connection::open(Host, Port, connectLimit(), m_cancel.get(),

@@ -1,4 +1,5 @@
 #include "core/ftp/ftp_local_names.h"
+#include "core/util/path_parts.h"
 
 #include "core/zip/safe_destination.h"
 
@@ -11,8 +12,7 @@ bool isSafeLocalName(std::string_view name) {
 std::string remoteBaseName(std::string_view path) {
     while (path.size() > 1 && path.back() == '/')
         path.remove_suffix(1);
-    const std::size_t slash = path.rfind('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    return fileNamePart(path);
 }
 
 } // namespace quorvel

@@ -128,7 +128,7 @@ void FtpSiteStore::replaceSite(std::size_t index, FtpSite site) {
     IniFile(m_path).edit([&](IniDocument& doc) {
         std::vector<std::string> list = readIndexedList(doc, CommonSection, CountKey, ItemPrefix);
         if (index >= list.size())
-            throw Error("The site to change is no longer in the list.");
+            throw Error(ErrorKind::NotFound, "The site to change is no longer in the list.");
         checkLabel(site.label, list, index);
         doc.removeSection(trim(list[index]));
         list[index] = site.label;

@@ -36,7 +36,7 @@ struct FtpSite {
 // The label rule broken by a site being saved.
 class SiteLabelError : public Error {
 public:
-    explicit SiteLabelError(const std::string& message) : Error(message) {}
+    explicit SiteLabelError(const std::string& message) : Error(ErrorKind::Refused, message) {}
 };
 
 // The FTP sites in account.ini. Section "Common" lists the labels ("Account Count", "Account" +

@@ -53,7 +53,7 @@ void writeAll(int fd, const char* data, std::size_t size, const std::string& pat
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            throw IoError(systemError("Cannot write", path, errno));
+            throw IoError::of("Cannot write", path, errno);
         }
         data += written;
         size -= static_cast<std::size_t>(written);
@@ -298,14 +298,14 @@ void TFtpClient::ListFolder(bool details) {
 
 void TFtpClient::storeUnder(const std::string& localPath, int fd, std::int64_t size, const std::string& command) {
     if (::lseek(fd, 0, SEEK_SET) != 0)
-        throw IoError(systemError("Cannot read", localPath, errno));
+        throw IoError::of("Cannot read", localPath, errno);
     sendData(command, size, [fd, &localPath](char* buffer, std::size_t capacity) {
         for (;;) {
             const ssize_t got = ::read(fd, buffer, capacity);
             if (got >= 0)
                 return static_cast<std::size_t>(got);
             if (errno != EINTR)
-                throw IoError(systemError("Cannot read", localPath, errno));
+                throw IoError::of("Cannot read", localPath, errno);
         }
     });
 }
@@ -326,8 +326,10 @@ void TFtpClient::storeSafely(const std::string& localPath, int fd, std::int64_t 
         // The server's own count of what arrived, where it gives one.
         const std::int64_t stored = m_transferType == ftBinary ? RemoteFileSize(temporary) : -1;
         if (stored >= 0 && stored != size)
-            throw Error("The server received " + std::to_string(stored) + " of the " + std::to_string(size) +
-                        " bytes of '" + remoteName + "'.");
+            throw Error(ErrorKind::Incomplete,
+                        "The server received " + std::to_string(stored) + " of the " + std::to_string(size) +
+                            " bytes of '" + remoteName + "'.",
+                        remoteName);
     } catch (...) {
         removeTemporary();
         throw;
@@ -351,8 +353,10 @@ void TFtpClient::storeSafely(const std::string& localPath, int fd, std::int64_t 
     if (SendCmd("DELE " + remoteName).code == 250 && SendCmd("RNFR " + temporary).code == 350 &&
         SendCmd("RNTO " + remoteName).code == 250)
         return;
-    throw Error("The upload is complete under the name '" + temporary + "', but the server did not rename it:\r\n" +
-                m_lastReply.text());
+    throw Error(ErrorKind::Protocol,
+                "The upload is complete under the name '" + temporary + "', but the server did not rename it:\r\n" +
+                    m_lastReply.text(),
+                remoteName);
 }
 
 void TFtpClient::UploadFile(const std::string& localPath, const std::string& remoteName, bool append) {
@@ -360,7 +364,7 @@ void TFtpClient::UploadFile(const std::string& localPath, const std::string& rem
     UniqueFd fd(::open(localPath.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (!fd || ::fstat(fd.get(), &st) != 0)
-        throw IoError(systemError("Cannot open", localPath, errno));
+        throw IoError::of("Cannot open", localPath, errno);
     if (!S_ISREG(st.st_mode))
         throw IoError("'" + localPath + "' is not a file.");
     const std::int64_t size = st.st_size;
@@ -383,7 +387,7 @@ void TFtpClient::DownloadFile(const std::string& remoteName, const std::string& 
         throw IoError("'" + localPath + "' is a folder.");
     const bool continuing = exists && resume && S_ISREG(st.st_mode) && supportsResume();
     if (exists && !continuing && !canOverwrite)
-        throw Error("Destination file already exists.");
+        throw Error(ErrorKind::Refused, "Destination file already exists.", localPath);
     const std::int64_t expected = m_transferType == ftBinary ? RemoteFileSize(remoteName) : -1;
     std::int64_t received = 0;
     const auto writeTo = [&received](int fd, const std::string& path) {
@@ -394,13 +398,15 @@ void TFtpClient::DownloadFile(const std::string& remoteName, const std::string& 
     };
     const auto checkSize = [&](std::int64_t total) {
         if (expected >= 0 && total != expected)
-            throw Error("The download of '" + remoteName + "' is incomplete: " + std::to_string(total) + " of " +
-                        std::to_string(expected) + " bytes arrived.");
+            throw Error(ErrorKind::Incomplete,
+                        "The download of '" + remoteName + "' is incomplete: " + std::to_string(total) + " of " +
+                            std::to_string(expected) + " bytes arrived.",
+                        remoteName);
     };
     if (continuing) {
         UniqueFd fd(::open(localPath.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
         if (!fd)
-            throw IoError(systemError("Cannot open", localPath, errno));
+            throw IoError::of("Cannot open", localPath, errno);
         const std::int64_t offset = st.st_size;
         receiveData("RETR " + remoteName, offset, writeTo(fd.get(), localPath), 0);
         checkSize(offset + received);
@@ -409,11 +415,11 @@ void TFtpClient::DownloadFile(const std::string& remoteName, const std::string& 
     PendingArchive pending(localPath, PendingArchive::Hidden);
     UniqueFd fd(::open(pending.writePath().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!fd)
-        throw IoError(systemError("Cannot create", pending.writePath(), errno));
+        throw IoError::of("Cannot create", pending.writePath(), errno);
     receiveData("RETR " + remoteName, 0, writeTo(fd.get(), pending.writePath()), 0);
     checkSize(received);
     if (::fsync(fd.get()) != 0 || ::close(fd.release()) != 0)
-        throw IoError(systemError("Cannot write", pending.writePath(), errno));
+        throw IoError::of("Cannot write", pending.writePath(), errno);
     pending.complete();
 }
 

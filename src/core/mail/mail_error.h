@@ -8,7 +8,7 @@ namespace quorvel {
 // header, a message larger than the server takes. Raised before anything reaches the server.
 class MailError : public Error {
 public:
-    explicit MailError(const std::string& message) : Error(message) {}
+    explicit MailError(const std::string& message) : Error(ErrorKind::Refused, message) {}
 };
 
 } // namespace quorvel

@@ -43,7 +43,7 @@ UniqueFd openAttachment(const std::filesystem::path& path, std::uint64_t* size) 
 std::string newMessageId(const TEmailAddressItem& from) {
     unsigned char random[16];
     if (RAND_bytes(random, sizeof random) != 1)
-        throw Error("No random number for the Message-ID.");
+        throw Error(ErrorKind::Io, "No random number for the Message-ID.");
     std::string id = "<";
     for (const unsigned char byte : random) {
         id += "0123456789abcdef"[byte >> 4];

@@ -120,7 +120,7 @@ const Reply& TSmtpClient::SendCmd(const std::string& command, std::initializer_l
 
 void TSmtpClient::ConnectAndGreet() {
     if (m_connection.isOpen())
-        throw Error("Already connected.");
+        throw Error(ErrorKind::Refused, "Already connected.");
     m_authenticated = false;
     try {
         // A pin that is no fingerprint is refused before anything goes out.

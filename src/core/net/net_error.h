@@ -7,29 +7,13 @@
 
 namespace quorvel {
 
-// Why a network operation failed; the message is what the user reads.
-enum class NetErrorKind {
-    Resolve,        // the host name is unknown
-    Socket,         // a system call on a socket failed
-    ConnectTimeout, // no connection within the connect time-out
-    Timeout,        // a reply or a data connection stayed silent too long
-    Closed,         // the peer closed the connection
-    NotConnected,   // an operation on a connection that is not open
-    TooLong,        // a reply line or a reply exceeded its bound
-    Cancelled,      // the caller asked to stop
-    Tls,            // the TLS handshake or a TLS record failed
-    Certificate,    // the server's certificate is not the one expected or does not verify
-    Protocol,       // the server answered with a reply code the command does not allow
-    Refused,        // the program refused to send something (a name with a line break)
-};
+// Why a network operation failed: the network's values of the one ErrorKind (Resolve to
+// Protocol, with Cancelled and Refused); the message is what the user reads.
+using NetErrorKind = ErrorKind;
 
 class NetError : public Error {
 public:
-    NetError(NetErrorKind kind, const std::string& message) : Error(message), m_kind(kind) {}
-    NetErrorKind kind() const { return m_kind; }
-
-private:
-    NetErrorKind m_kind;
+    NetError(NetErrorKind kind, const std::string& message) : Error(kind, message) {}
 };
 
 // The server answered with a code the command does not allow. The message is the reply's text

@@ -29,9 +29,4 @@ int findProjectName(const std::vector<std::string>& names, std::string_view name
     return -1;
 }
 
-std::string folderPart(std::string_view path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
-}
-
 } // namespace quorvel

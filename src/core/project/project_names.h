@@ -16,7 +16,4 @@ void sortProjectNames(std::vector<std::string>& names);
 // Index of the name in the list (case ignored), or -1.
 int findProjectName(const std::vector<std::string>& names, std::string_view name);
 
-// The folder part of a path: everything up to and including its last "/" (empty without one).
-std::string folderPart(std::string_view path);
-
 } // namespace quorvel

@@ -16,7 +16,7 @@ namespace quorvel {
 // A project command that was refused before anything was written; what() is the message.
 class ProjectRefused : public Error {
 public:
-    explicit ProjectRefused(const std::string& message) : Error(message) {}
+    explicit ProjectRefused(const std::string& message) : Error(ErrorKind::Refused, message) {}
 };
 
 // The messages of the project commands.

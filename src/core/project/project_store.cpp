@@ -1,3 +1,4 @@
+#include "core/util/path_parts.h"
 #include "core/project/project_store.h"
 
 #include "core/ini/ini_password_codec.h"

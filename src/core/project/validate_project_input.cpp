@@ -1,3 +1,4 @@
+#include "core/util/path_parts.h"
 #include "core/project/validate_project_input.h"
 
 #include "core/ftp/ftp_site.h"

@@ -1,4 +1,5 @@
 #include "core/restore/archive_entry_maintenance.h"
+#include "core/util/path_parts.h"
 
 #include "core/project/backup_project.h"
 #include "core/restore/archive_maintenance.h"
@@ -7,20 +8,15 @@
 #include "core/zip/zip_writer.h"
 
 #include <algorithm>
-#include <map>
 
 namespace quorvel {
 
 namespace {
 
-std::string fileNameOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // A writer for one change of the archive, reporting to the window and to nobody else. Without
 // prompts it shows nothing itself: a failed final move reaches the user once, as the error raised.
-std::unique_ptr<TZipWriter> writerFor(const std::string& archive, BackupProgress& progress,
+std::unique_ptr<TZipWriter> writerFor(const std::string& archive, RunProgress& progress,
                                       const ArchiveWriterFactory& makeWriter) {
     std::unique_ptr<TZipWriter> writer = makeWriter ? makeWriter() : std::make_unique<TZipWriter>();
     writer->setZipName(archive);
@@ -28,13 +24,11 @@ std::unique_ptr<TZipWriter> writerFor(const std::string& archive, BackupProgress
     writer->IncompleteZipMode = izAssumeNotAZip;
     writer->MultiZipInfo.MultiMode = mmNone; // changed in place, never written anew in pieces
     writer->DoProcessMessages = true;
-    writer->processMessages = [&progress] { progress.processMessages(); };
-    writer->OnTotalPercentDone = [&progress](int percent) { progress.setTotalPercent(percent); };
-    writer->OnFilePercentDone = [&progress](int percent) { progress.setFilePercent(percent); };
+    showProgressOf(*writer, progress);
     return writer;
 }
 
-template <typename Work> auto whileBusy(BackupProgress& progress, Work work) {
+template <typename Work> auto whileBusy(RunProgress& progress, Work work) {
     BusyState busy(progress);
     progress.showProgressStrip(true);
     return work();
@@ -50,18 +44,8 @@ std::string notAddedMessage(const std::string& archive, const std::vector<std::s
 
 } // namespace
 
-AddFilesSettings addFilesSettingsOf(const BackupProject& project) {
-    AddFilesSettings settings;
-    settings.recurse = project.includeSubfolders;
-    settings.storePaths = project.storePaths;
-    const std::string password = trim(project.password);
-    settings.password = project.usePassword && !password.empty() ? password : std::string();
-    settings.packLevel = std::clamp(project.packLevel, MinPackLevel, MaxPackLevel);
-    return settings;
-}
-
-int addFilesToArchive(UserPrompts& prompts, BackupProgress& progress, const std::string& archive,
-                      const std::vector<std::string>& files, const AddFilesSettings& settings,
+int addFilesToArchive(UserPrompts& prompts, RunProgress& progress, const std::string& archive,
+                      const std::vector<std::string>& files, const ProjectWriterSettings& settings,
                       const ArchiveWriterFactory& makeWriter) {
     std::vector<std::string> notAdded;
     std::vector<std::string> plain;
@@ -74,14 +58,10 @@ int addFilesToArchive(UserPrompts& prompts, BackupProgress& progress, const std:
     int written = 0;
     if (!plain.empty()) {
         std::unique_ptr<TZipWriter> writer = writerFor(archive, progress, makeWriter);
-        writer->Recurse = settings.recurse;
-        writer->StorePaths = settings.storePaths;
-        writer->Password = settings.password;
-        writer->PackLevel = settings.packLevel;
-        writer->AddDirEntriesOnRecurse = false;
+        applyWriterSettings(*writer, settings);
         writer->FilesList = plain;
         writer->OnStartZip = [&progress](const std::string& path, TZipHeaderInfo&, bool&) {
-            progress.setProgressFileName(fileNameOf(path));
+            progress.setProgressFileName(fileNamePart(path));
         };
         writer->OnNoSuchFile = [&notAdded](const std::string& path) { notAdded.push_back(path + " (no longer there)"); };
         writer->OnSkippingFile = [&notAdded](TSkipReason reason, const std::string& path, int, bool&) {
@@ -97,7 +77,7 @@ int addFilesToArchive(UserPrompts& prompts, BackupProgress& progress, const std:
     return written;
 }
 
-std::optional<int> deleteArchiveEntries(UserPrompts& prompts, BackupProgress& progress, const std::string& archive,
+std::optional<int> deleteArchiveEntries(UserPrompts& prompts, RunProgress& progress, const std::string& archive,
                                         const std::vector<std::string>& storedNames,
                                         const ArchiveWriterFactory& makeWriter) {
     if (storedNames.empty())
@@ -105,21 +85,9 @@ std::optional<int> deleteArchiveEntries(UserPrompts& prompts, BackupProgress& pr
     if (!prompts.askYesNo(deleteFilesQuestion(storedNames.size(), "from the archive '" + archive + "'", storedNames),
                           MessageKind::Warning))
         return std::nullopt;
-    // How often each stored name was selected: one row removes one entry.
-    std::map<std::string, int> named;
-    for (const std::string& name : storedNames)
-        ++named[name];
     std::unique_ptr<TZipWriter> writer = writerFor(archive, progress, makeWriter);
-    // The writer takes a plain name as naming any entry that differs only in letter case, and a
-    // name holding "*" or "?" as a mask. So every entry is offered and only exactly the named ones
-    // go; an entry named "Notes.txt" never takes the place of the selected "notes.txt".
-    writer->FilesList = {"*"};
-    writer->OnDeleteEntry = [&named](const std::string& name, bool& skip) {
-        const auto found = named.find(name);
-        skip = found == named.end() || found->second == 0;
-        if (!skip)
-            --found->second;
-    };
+    // Each row removes the one entry stored under exactly its name, "*" and "?" included.
+    writer->ExactNames = storedNames;
     return whileBusy(progress, [&] { return writer->DeleteEntries(); });
 }
 

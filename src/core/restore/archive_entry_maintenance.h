@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/backup/backup_progress.h"
+#include "core/backup/project_writer_settings.h"
+#include "core/backup/run_progress.h"
 #include "core/util/user_prompts.h"
 
 #include <functional>
@@ -13,17 +14,6 @@ namespace quorvel {
 
 struct BackupProject;
 class TZipWriter;
-
-// How files added to an archive are stored: the way the project shown on the Backup page stores
-// the files of its backups.
-struct AddFilesSettings {
-    bool recurse = false;
-    bool storePaths = false;
-    std::string password; // empty: not encrypted
-    int packLevel = 6;
-};
-// The trimmed password only when the project's password box is ticked and the text is not blank.
-AddFilesSettings addFilesSettingsOf(const BackupProject& project);
 
 // The writer of one add or delete; tests substitute one whose output or final move fails.
 using ArchiveWriterFactory = std::function<std::unique_ptr<TZipWriter>()>;
@@ -41,15 +31,15 @@ using ArchiveWriterFactory = std::function<std::unique_ptr<TZipWriter>()>;
 // The masks a backup excludes are not applied: the user named these files one by one. A chosen
 // file that is gone, cannot be read, or whose path holds one of "*?<>|" (which the writer would
 // take as a mask, picking up other files) is left out, and the user is told which and why.
-int addFilesToArchive(UserPrompts& prompts, BackupProgress& progress, const std::string& archive,
-                      const std::vector<std::string>& files, const AddFilesSettings& settings,
+int addFilesToArchive(UserPrompts& prompts, RunProgress& progress, const std::string& archive,
+                      const std::vector<std::string>& files, const ProjectWriterSettings& settings,
                       const ArchiveWriterFactory& makeWriter = {});
 
 // Removes the entries stored under `storedNames` (the selected rows, top to bottom) after the
 // question "Do you want to delete the " + count + " files " (warning, Yes and No). Exactly the
 // named entries go, also when a name holds characters the writer would take as a mask. Returns
 // the number removed; nothing when the question was answered No or no entry is named.
-std::optional<int> deleteArchiveEntries(UserPrompts& prompts, BackupProgress& progress, const std::string& archive,
+std::optional<int> deleteArchiveEntries(UserPrompts& prompts, RunProgress& progress, const std::string& archive,
                                         const std::vector<std::string>& storedNames,
                                         const ArchiveWriterFactory& makeWriter = {});
 

@@ -5,18 +5,13 @@
 #include "core/project/project_store.h"
 #include "core/restore/archive_folder_listing.h"
 #include "core/util/strings.h"
-#include "core/zip/name_selection.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <unordered_set>
 
 namespace quorvel {
 
 namespace {
-
-// Thrown by the bad-password handler to end the extraction without a further message.
-struct AbortRestore {};
 
 RestoreOutcome declined() {
     RestoreOutcome outcome;
@@ -31,9 +26,6 @@ std::string fileNamePart(const std::string& path) {
 } // namespace
 
 struct RestoreSession::Run {
-    std::vector<std::string> requested;    // the names asked for; empty for the whole archive
-    bool exactNames = false;               // each requested name selects the entry stored under it alone
-    std::unordered_set<std::string> exact; // the requested names, when they are exact
     RestoreTally tally;
     int selected = 0; // entries the reader set out to restore
     int count = 0;
@@ -48,34 +40,28 @@ RestoreSession::RestoreSession(RestoreServices services) : m_services(services) 
 }
 
 void RestoreSession::attachEvents() {
-    BackupProgress& progress = m_services.progress;
-    m_reader.processMessages = [&progress] { progress.processMessages(); };
+    RunProgress& progress = m_services.progress;
+    showProgressOf(m_reader, progress);
     m_reader.OnInCompleteZip = [this](TIncompleteZipMode& mode) { mode = m_services.questions.askIncompleteZip(); };
     // The disks of a spanned archive are asked for as the backup run asks for them while writing.
     m_reader.OnGetNextDisk = [this](int number, std::string& fileName) {
         askForNextDisk(m_services.prompts, m_services.progress, number, fileName);
     };
+    // A requested name that selects no entry would otherwise just make the count smaller.
+    m_reader.OnNoSuchEntry = [this](const std::string& name) {
+        if (m_run)
+            m_run->tally.notFound(name);
+    };
     m_reader.OnStartUnZipInfo = [this](int count, std::uint64_t, bool&) {
         if (m_run)
             m_run->selected = count;
-        noteUnmatchedNames();
     };
-    m_reader.OnStartUnZip = [this, &progress](int index, std::string& name, bool& skip) {
-        // The reader selects by mask and ignores letter case; a listed name stands for itself.
-        if (m_run && m_run->exactNames && !isRequestedExactly(m_reader.Entry(index).storedName())) {
-            skip = true;
-            --m_run->selected;
-            return;
-        }
+    m_reader.OnStartUnZip = [&progress](int, std::string& name, bool&) {
         progress.setProgressFileName(fileNamePart(name));
     };
-    m_reader.OnFilePercentDone = [&progress](int percent) { progress.setFilePercent(percent); };
-    m_reader.OnTotalPercentDone = [&progress](int percent) { progress.setTotalPercent(percent); };
-    m_reader.OnBadPassword = [this](int, std::string&) {
-        m_services.prompts.showMessage(std::string(PasswordIncorrect), MessageKind::Error);
-        if (m_run)
-            m_run->badPassword = true;
-        throw AbortRestore{};
+    // A wrong password abandons the extraction; the report says so.
+    m_reader.OnBadPassword = [this](int index, std::string&) {
+        throw Error(ErrorKind::WrongPassword, std::string(PasswordIncorrect), m_reader.Entry(index).storedName());
     };
     m_reader.OnBadCRC = [this](std::uint32_t, std::uint32_t, int index) {
         if (m_run)
@@ -99,30 +85,6 @@ void RestoreSession::attachEvents() {
         if (m_run)
             m_run->count = count;
     };
-}
-
-// A requested name that selects no entry would otherwise just make the count smaller.
-void RestoreSession::noteUnmatchedNames() {
-    if (!m_run || m_run->requested.empty())
-        return;
-    // A folder entry is in the archive also when no folders are re-created (the reader then has
-    // nothing to do for it): a row naming it is found.
-    std::vector<std::string> candidates;
-    for (int i = 0; i < m_reader.Count(); ++i)
-        candidates.push_back(m_reader.Entry(i).storedName());
-    if (!m_run->exactNames) {
-        for (const std::string& name : NameSelection(m_run->requested).unmatched(candidates))
-            m_run->tally.notFound(name);
-        return;
-    }
-    const std::unordered_set<std::string> stored(candidates.begin(), candidates.end());
-    for (const std::string& name : m_run->requested)
-        if (stored.count(name) == 0)
-            m_run->tally.notFound(name);
-}
-
-bool RestoreSession::isRequestedExactly(const std::string& storedName) const {
-    return m_run->exact.count(storedName) != 0;
 }
 
 std::vector<EntryRow> RestoreSession::ListArchiveEntries(const std::string& folder, const std::string& name) {
@@ -163,10 +125,6 @@ RestoreOutcome RestoreSession::restore(const RestoreRequest& request, bool whole
 
     configureReader(request, name, wholeArchive);
     Run run;
-    run.requested = m_reader.FilesList;
-    run.exactNames = !wholeArchive && request.exactNames;
-    if (run.exactNames)
-        run.exact.insert(run.requested.begin(), run.requested.end());
     RestoreOutcome outcome;
     outcome.error = extract(run);
     outcome.restored = run.count;
@@ -188,7 +146,10 @@ void RestoreSession::configureReader(const RestoreRequest& request, const std::s
     m_reader.setDestDir(trim(options.destDir));
     m_reader.RecreateDirs = options.useOriginalFolders;
     m_reader.DoAll = wholeArchive;
-    m_reader.FilesList = wholeArchive ? std::vector<std::string>() : request.entries;
+    m_reader.FilesList.clear();
+    m_reader.ExactNames.clear();
+    if (!wholeArchive)
+        (request.exactNames ? m_reader.ExactNames : m_reader.FilesList) = request.entries;
     m_reader.OverwriteMode = readerOverwriteMode(options.overwrite);
     if (!trim(options.password).empty())
         m_reader.Password = options.password; // a blank field keeps the password given before
@@ -203,8 +164,11 @@ std::string RestoreSession::extract(Run& run) {
         m_services.progress.showProgressStrip(true);
         try {
             m_reader.UnZip();
-        } catch (const AbortRestore&) {
-            // "The password is incorrect" has been shown; the mark reports the rest.
+        } catch (const Error& e) {
+            if (e.kind() == ErrorKind::WrongPassword)
+                run.badPassword = true;
+            else
+                error = e.what();
         } catch (const std::exception& e) {
             error = e.what();
         }
@@ -225,6 +189,7 @@ void RestoreSession::report(const RestoreRequest& request, const std::string& ar
                                  MessageKind::Information, 6);
         log(StatusSucceeds, restoreSucceededLogInformation(outcome.restored, zipName, sizeKb));
     } else if (outcome.wrongPassword) {
+        prompts.showMessage(std::string(PasswordIncorrect), MessageKind::Error);
         prompts.showTimedMessage(std::string(RestoreFilesFails), MessageKind::Error, 6);
         log(StatusFails,
             restoreFailedLogInformation(zipName, sizeKb, withFilesLeftOut(PasswordIncorrect, outcome.leftOut)));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/backup/backup_progress.h"
+#include "core/backup/run_progress.h"
 #include "core/restore/archive_entry_listing.h"
 #include "core/restore/archive_questions.h"
 #include "core/restore/restore_options.h"
@@ -22,7 +22,7 @@ class ProjectStore;
 // drives the archives lie on (the real system when null).
 struct RestoreServices {
     UserPrompts& prompts;
-    BackupProgress& progress;
+    RunProgress& progress;
     ArchiveQuestions& questions;
     OperationLog& log;
     ProjectStore& store;
@@ -35,8 +35,8 @@ struct RestoreRequest {
     std::string archiveName;   // the current row of the archive list
     // The selected entries' stored names (or masks); only read by restoreSelected.
     std::vector<std::string> entries;
-    // The entries are stored names as listed, each restoring that entry alone: letter case counts
-    // and "*" or "?" in a name are part of it. Otherwise they select as the reader's masks do.
+    // The entries are stored names as listed (the reader's ExactNames): letter case counts and "*"
+    // or "?" in a name are part of it. Otherwise they select as the reader's FilesList does.
     bool exactNames = false;
     RestoreOptions options;
     std::string projectName; // the project selector's text
@@ -97,8 +97,6 @@ private:
     void attachEvents();
     void configureReader(const RestoreRequest& request, const std::string& archiveName, bool wholeArchive);
     std::string extract(Run& run);
-    void noteUnmatchedNames();
-    bool isRequestedExactly(const std::string& storedName) const;
     void report(const RestoreRequest& request, const std::string& archiveName, RestoreOutcome& outcome);
     void writeOptions(const RestoreRequest& request);
 

@@ -82,7 +82,7 @@ std::string ScheduledRunReport::headline() const {
 }
 
 ScheduledRunReport runScheduledBackup(const UnattendedContext& context, const ScheduledRun& run, UserPrompts& reporter,
-                                      BackupProgress& progress, OperationLog& log) {
+                                      RunProgress& progress, OperationLog& log) {
     ScheduledRunReport report;
     report.run = run;
     const IniDocument projectIni = IniFile(context.data.projectIni()).read();

@@ -37,12 +37,12 @@ struct ScheduledRunReport {
 // failed without a log entry of its own (an input check), or that had to answer a question, gets
 // a log entry saying so, so that no scheduled run fails unseen on the Log page.
 ScheduledRunReport runScheduledBackup(const UnattendedContext& context, const ScheduledRun& run, UserPrompts& reporter,
-                                      BackupProgress& progress, OperationLog& log);
+                                      RunProgress& progress, OperationLog& log);
 
 // A run's progress for a caller that may have to stop it: once `stopRequested` says so, the
 // writer is stopped at its next block or file (the run is interrupted, logged "Interrupt", and
 // leaves no archive behind).
-class StoppableProgress : public BackupProgress {
+class StoppableProgress : public RunProgress {
 public:
     explicit StoppableProgress(std::function<bool()> stopRequested) : m_stopRequested(std::move(stopRequested)) {}
     void processMessages() override;

@@ -7,7 +7,7 @@
 namespace quorvel {
 
 BackupOutcome runProjectUnattended(const UnattendedContext& context, const IniDocument& projectIni,
-                                   const std::string& project, UserPrompts& prompts, BackupProgress& progress,
+                                   const std::string& project, UserPrompts& prompts, RunProgress& progress,
                                    OperationLog& log) {
     AppSettings settings = context.settings ? *context.settings : loadSettingsAndProjects(projectIni).settings;
     settings.promptBeforeBackup = false; // a copy: the program's own setting is never touched

@@ -23,7 +23,7 @@ struct UnattendedContext {
 // spells it), as Create Backup would after loading it, but without the question before the run.
 // Everything the run says goes to `prompts`; its log entries to `log`.
 BackupOutcome runProjectUnattended(const UnattendedContext& context, const IniDocument& projectIni,
-                                   const std::string& project, UserPrompts& prompts, BackupProgress& progress,
+                                   const std::string& project, UserPrompts& prompts, RunProgress& progress,
                                    OperationLog& log);
 
 // How a run that nobody watches talks: every question takes its safe answer (No, Cancel) at once

@@ -96,4 +96,19 @@ std::string join(const std::vector<std::string>& parts, std::string_view separat
     return out;
 }
 
+std::string lineBreaksAsNewlines(std::string_view text) {
+    std::string lines;
+    lines.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            lines += text[i];
+            continue;
+        }
+        lines += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+    }
+    return lines;
+}
+
 } // namespace quorvel

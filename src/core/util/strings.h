@@ -27,4 +27,9 @@ int parseIntOr(std::string_view text, int fallback);
 std::vector<std::string> split(std::string_view text, char separator);
 std::string join(const std::vector<std::string>& parts, std::string_view separator);
 
+// The lines of a message as a display takes them. The core joins the lines of its messages with
+// "\r", as its stored texts always have (log.txt turns any line break into a blank), and a
+// server's reply lines end with "\r\n"; each of these becomes one "\n" here.
+std::string lineBreaksAsNewlines(std::string_view text);
+
 } // namespace quorvel

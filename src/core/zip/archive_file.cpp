@@ -10,17 +10,13 @@
 
 namespace quorvel {
 
-std::string systemError(const std::string& what, const std::string& path, int error) {
-    return what + " " + path + ": " + std::strerror(error);
-}
-
 ArchiveFile::ArchiveFile(const std::string& path) : m_path(path) {
     m_fd = UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!m_fd)
-        throw IoError(systemError("Cannot open", path, errno));
+        throw IoError::of("Cannot open", path, errno);
     struct stat st {};
     if (::fstat(m_fd.get(), &st) != 0)
-        throw IoError(systemError("Cannot read", path, errno));
+        throw IoError::of("Cannot read", path, errno);
     m_size = static_cast<std::uint64_t>(st.st_size);
     m_mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
@@ -37,7 +33,7 @@ std::size_t readFully(int fd, std::uint64_t offset, void* buffer, std::size_t co
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw IoError(systemError("Cannot read", shownName, errno));
+            throw IoError::of("Cannot read", shownName, errno);
         if (n == 0)
             break;
         done += static_cast<std::size_t>(n);

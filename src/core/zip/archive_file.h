@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/util/errors.h"
 #include "core/util/unique_fd.h"
 #include "core/zip/byte_source.h"
 
@@ -34,6 +35,5 @@ std::size_t readFully(int fd, std::uint64_t offset, void* buffer, std::size_t co
 
 // Modification time (ns) and size of a file, or nullopt-like zero size and time when missing.
 bool statFile(const std::string& path, std::int64_t& mtimeNs, std::uint64_t& size);
-std::string systemError(const std::string& what, const std::string& path, int error);
 
 } // namespace quorvel

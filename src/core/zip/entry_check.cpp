@@ -52,7 +52,7 @@ TEntryCheck TZipReader::checkEntry(const ByteSource& source, const TZipHeaderInf
     EntryDecoder decoder(source, e, buffers);
     try {
         if (!decoder.locate()) {
-            check.message = EBadZipFile().what();
+            check.message = EBadZipFile::Text;
         } else if (e.isEncrypted() && !decoder.passwordMatches(Password)) {
             check.message = "The password is incorrect";
         } else {

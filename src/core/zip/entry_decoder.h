@@ -11,6 +11,8 @@
 
 namespace quorvel {
 
+class ZipCrypto;
+
 // Work buffers and the inflate state, allocated once per operation and reused for every entry.
 class DecodeBuffers {
 public:
@@ -53,7 +55,20 @@ public:
     Result decode(const std::string& password, const Sink& sink, const Progress& progress);
 
 private:
+    class Output;
+    struct Cursor {
+        std::uint64_t offset; // of the next byte of the entry's data in the archive
+        std::uint64_t remaining;
+    };
+    enum class Inflated { Ended, Truncated, Invalid };
+
     void readData(std::uint64_t offset, unsigned char* buffer, std::size_t size) const;
+    std::unique_ptr<ZipCrypto> startDecryption(const std::string& password, Cursor& at) const;
+    std::size_t nextBlock(Cursor& at, ZipCrypto* crypto) const;
+    void copyAll(Cursor& at, ZipCrypto* crypto, Output& out) const;
+    Inflated inflateAll(Cursor& at, ZipCrypto* crypto, Output& out);
+    bool drain(Output& out);
+    int inflateInto(Output& out);
 
     const ByteSource& m_file;
     const TZipHeaderInfo& m_entry;

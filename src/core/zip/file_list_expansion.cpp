@@ -1,4 +1,5 @@
 #include "core/zip/zip_writer.h"
+#include "core/util/path_parts.h"
 
 #include "core/util/strings.h"
 #include "core/zip/dir_search.h"
@@ -11,8 +12,7 @@ namespace quorvel {
 namespace {
 
 bool matchesAny(const std::vector<std::string>& masks, const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string name = fileNamePart(path);
     for (const std::string& mask : masks) {
         if (WildcardMatch(mask, mask.find('/') != std::string::npos ? path : name))
             return true;

@@ -7,17 +7,26 @@
 
 namespace quorvel {
 
-NameSelection::NameSelection(const std::vector<std::string>& namesAndMasks) : m_all(namesAndMasks) {
-    for (const std::string& item : namesAndMasks) {
-        if (IsWildcardName(item))
+NameSelection::NameSelection(const std::vector<std::string>& items, NameMatching matching)
+    : m_matching(matching), m_all(items) {
+    for (const std::string& item : items) {
+        if (isMask(item))
             m_masks.push_back(item);
         else
-            m_plain.insert(toLowerAscii(item));
+            m_names.insert(key(item));
     }
 }
 
+std::string NameSelection::key(std::string_view name) const {
+    return m_matching == NameMatching::Exact ? std::string(name) : toLowerAscii(name);
+}
+
+bool NameSelection::isMask(const std::string& item) const {
+    return m_matching == NameMatching::Masks && IsWildcardName(item);
+}
+
 bool NameSelection::selects(std::string_view storedName) const {
-    if (!m_plain.empty() && m_plain.count(toLowerAscii(storedName)) != 0)
+    if (!m_names.empty() && m_names.count(key(storedName)) != 0)
         return true;
     return std::any_of(m_masks.begin(), m_masks.end(),
                        [storedName](const std::string& mask) { return WildcardMatch(mask, storedName); });
@@ -26,13 +35,13 @@ bool NameSelection::selects(std::string_view storedName) const {
 std::vector<std::string> NameSelection::unmatched(const std::vector<std::string>& storedNames) const {
     std::unordered_set<std::string> stored;
     for (const std::string& name : storedNames)
-        stored.insert(toLowerAscii(name));
+        stored.insert(key(name));
     std::vector<std::string> missing;
     for (const std::string& item : m_all) {
-        const bool found = IsWildcardName(item)
+        const bool found = isMask(item)
                                ? std::any_of(storedNames.begin(), storedNames.end(),
                                              [&item](const std::string& name) { return WildcardMatch(item, name); })
-                               : stored.count(toLowerAscii(item)) != 0;
+                               : stored.count(key(item)) != 0;
         if (!found)
             missing.push_back(item);
     }

@@ -16,7 +16,7 @@ SafeDestination::SafeDestination(const std::string& base) : m_baseName(base.empt
     std::filesystem::create_directories(m_baseName, ec);
     m_base = UniqueFd(::open(m_baseName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!m_base)
-        throw IoError(systemError("Cannot open folder", m_baseName, errno));
+        throw IoError::of("Cannot open folder", m_baseName, errno);
     // The umask can only be read without changing it through the process status file.
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {

@@ -50,7 +50,7 @@ void SpanOutput::openPiece(const std::string& path) {
 
 void SpanOutput::nextPiece() {
     if (m_disk + 1 >= MaxPieces)
-        throw Error("An archive cannot be cut into more than " + std::to_string(MaxPieces) + " pieces");
+        throw Error(ErrorKind::Refused, "An archive cannot be cut into more than " + std::to_string(MaxPieces) + " pieces");
     m_piece->finish();
     m_piece.reset();
     ++m_disk;
@@ -69,8 +69,10 @@ void SpanOutput::nextPiece() {
     std::string path = m_setup.askForDisk(number, m_path);
     for (int answers = 1; known && sameFile(path, finished); ++answers) {
         if (answers == MaxUnchangedAnswers)
-            throw Error("Disk " + std::to_string(number) + " was not inserted: the drive still holds disk " +
-                        std::to_string(number - 1));
+            throw Error(ErrorKind::Cancelled,
+                        "Disk " + std::to_string(number) + " was not inserted: the drive still holds disk " +
+                            std::to_string(number - 1),
+                        path);
         path = m_setup.askForDisk(number, m_path);
     }
     ::unlink(path.c_str());
@@ -120,7 +122,7 @@ void SpanOutput::finish() {
     m_piece.reset();
     if (m_setup.mode == mmBlocks && m_disk == 0) {
         if (::rename(m_path.c_str(), m_setup.zipName.c_str()) != 0)
-            throw IoError(systemError("Cannot rename " + m_path + " to", m_setup.zipName, errno));
+            throw IoError::of("Cannot rename " + m_path + " to", m_setup.zipName, errno);
         m_path = m_setup.zipName;
     }
     m_done = true;

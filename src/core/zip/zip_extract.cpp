@@ -22,6 +22,7 @@ struct ExtractJob {
     SafeDestination* destination = nullptr;
     DecodeBuffers* buffers = nullptr;
     ExtractTarget* target = nullptr;
+    std::string fname; // the file name OnStartUnZip settled on
     int* count = nullptr;
     std::optional<bool> overwriteForAll; // "Yes to all" or "No to all" of the overwrite question
 };
@@ -63,9 +64,10 @@ void TZipReader::failEntry(ExtractJob& job, const std::string& message) {
 
 int TZipReader::UnZip() {
     int count = 0;
-    bool keepOpen = KeepZipOpen;
+    const bool keepOpen = KeepZipOpen;
     auto finish = [&] {
         FilesList.clear();
+        ExactNames.clear();
         KeepZipOpen = keepOpen;
         releaseArchive();
         if (OnUnZipComplete)
@@ -75,42 +77,13 @@ int TZipReader::UnZip() {
         ensureLoaded();
         refuseOverlapping();
         KeepZipOpen = true;
-        std::vector<std::size_t> selected;
         std::uint64_t totalBytes = 0;
-        const NameSelection selection(DoAll ? std::vector<std::string>() : FilesList);
-        for (int i = 0; i < Count(); ++i) {
-            const TZipHeaderInfo& e = Entry(i);
-            if (e.isFolder() && !RecreateDirs)
-                continue;
-            if (!DoAll && !selection.selects(e.storedName()))
-                continue;
-            selected.push_back(static_cast<std::size_t>(i));
-            totalBytes += e.uncompressedSize;
-        }
-        // The disks of a spanned set are asked for once each, in order.
-        if (m_disks)
-            std::stable_sort(selected.begin(), selected.end(), [this](std::size_t a, std::size_t b) {
-                return physicalIndex(int(a)) < physicalIndex(int(b));
-            });
+        const std::vector<std::size_t> selected = selectEntries(totalBytes);
         bool stop = false;
         if (OnStartUnZipInfo)
             OnStartUnZipInfo(static_cast<int>(selected.size()), totalBytes, stop);
-        if (!stop && !selected.empty()) {
-            SafeDestination destination(m_destDir);
-            DecodeBuffers buffers;
-            ExtractJob job;
-            job.totalBytes = totalBytes;
-            job.destination = &destination;
-            job.buffers = &buffers;
-            job.count = &count;
-            for (std::size_t index : selected) {
-                job.index = static_cast<int>(index);
-                job.entry = &Entry(job.index);
-                while (!extractEntry(job))
-                    ;
-                job.doneBefore += job.entry->uncompressedSize;
-            }
-        }
+        if (!stop && !selected.empty())
+            extractSelected(selected, totalBytes, count);
     } catch (...) {
         finish();
         throw;
@@ -119,133 +92,244 @@ int TZipReader::UnZip() {
     return count;
 }
 
+// The entries to extract (SortMode indexes) and the sum of their sizes.
+std::vector<std::size_t> TZipReader::selectEntries(std::uint64_t& totalBytes) {
+    const NameSelection byMask(DoAll ? std::vector<std::string>() : FilesList);
+    const NameSelection byName(DoAll ? std::vector<std::string>() : ExactNames, NameMatching::Exact);
+    if (!DoAll)
+        reportNoSuchEntries(byMask, byName);
+    std::vector<std::size_t> selected;
+    for (int i = 0; i < Count(); ++i) {
+        const TZipHeaderInfo& e = Entry(i);
+        if (e.isFolder() && !RecreateDirs)
+            continue;
+        if (!DoAll && !byMask.selects(e.storedName()) && !byName.selects(e.storedName()))
+            continue;
+        selected.push_back(static_cast<std::size_t>(i));
+        totalBytes += e.uncompressedSize;
+    }
+    // The disks of a spanned set are asked for once each, in order.
+    if (m_disks)
+        std::stable_sort(selected.begin(), selected.end(), [this](std::size_t a, std::size_t b) {
+            return physicalIndex(static_cast<int>(a)) < physicalIndex(static_cast<int>(b));
+        });
+    return selected;
+}
+
+void TZipReader::reportNoSuchEntries(const NameSelection& byMask, const NameSelection& byName) const {
+    if (!OnNoSuchEntry || (FilesList.empty() && ExactNames.empty()))
+        return;
+    std::vector<std::string> stored;
+    stored.reserve(m_directory.size());
+    for (const TZipHeaderInfo& entry : m_directory)
+        stored.push_back(entry.storedName());
+    for (const NameSelection* selection : {&byMask, &byName})
+        for (const std::string& name : selection->unmatched(stored))
+            OnNoSuchEntry(name);
+}
+
+void TZipReader::extractSelected(const std::vector<std::size_t>& selected, std::uint64_t totalBytes, int& count) {
+    SafeDestination destination(m_destDir);
+    DecodeBuffers buffers;
+    ExtractJob job;
+    job.totalBytes = totalBytes;
+    job.destination = &destination;
+    job.buffers = &buffers;
+    job.count = &count;
+    for (std::size_t index : selected) {
+        job.index = static_cast<int>(index);
+        job.entry = &Entry(job.index);
+        while (!extractEntry(job))
+            ;
+        job.doneBefore += job.entry->uncompressedSize;
+    }
+}
+
 // One entry; false when it must be tried again with a new password.
 bool TZipReader::extractEntry(ExtractJob& job) {
-    const TZipHeaderInfo& e = *job.entry;
     job.target = nullptr;
     std::vector<std::string> folder;
-    std::string relative = RecreateDirs ? relativeFolder(e.filePath, m_rootDir) : std::string();
-    if (!SafeDestination::splitRelative(relative, folder) ||
-        (!e.isFolder() && !SafeDestination::validName(e.fileName))) {
-        failEntry(job, "Unsafe name in archive, not extracted: " + e.storedName());
+    if (!safeFolderOf(job, folder))
+        return true;
+    if (job.entry->isFolder()) {
+        extractFolder(job, folder);
         return true;
     }
-    if (e.isFolder()) {
-        std::string error;
-        if (job.destination->openFolder(folder, error) < 0)
-            failEntry(job, error);
-        else
-            ++*job.count;
-        return true;
-    }
-    ExtractTarget target(*job.destination, m_destDir, folder, e.fileName);
+    ExtractTarget target(*job.destination, m_destDir, folder, job.entry->fileName);
     job.target = &target;
-    std::string fname = target.shownName();
+    if (!startFile(job) || !dataReadable(job))
+        return true;
+    std::unique_ptr<SpannedSource> spanned;
+    EntryDecoder decoder(sourceFor(*job.entry, spanned), *job.entry, *job.buffers);
+    if (!decoder.locate()) {
+        failEntry(job, EBadZipFile::Text);
+        return true;
+    }
+    if (!passwordAccepted(job, decoder) || !targetCreated(job))
+        return true;
+    std::uint32_t crc = 0;
+    switch (decodeToTarget(job, decoder, crc)) {
+    case Decoded::Good:
+        commitFile(job);
+        return true;
+    case Decoded::Failed:
+        return true;
+    case Decoded::WrongData:
+        break;
+    }
+    return !retryAfterWrongData(job, crc);
+}
+
+// The entry's folder below the destination, as parts; false (the entry failed) for a name that
+// would lead out of it.
+bool TZipReader::safeFolderOf(ExtractJob& job, std::vector<std::string>& folder) {
+    const TZipHeaderInfo& e = *job.entry;
+    const std::string relative = RecreateDirs ? relativeFolder(e.filePath, m_rootDir) : std::string();
+    if (SafeDestination::splitRelative(relative, folder) && (e.isFolder() || SafeDestination::validName(e.fileName)))
+        return true;
+    failEntry(job, "Unsafe name in archive, not extracted: " + e.storedName());
+    return false;
+}
+
+void TZipReader::extractFolder(ExtractJob& job, const std::vector<std::string>& folder) {
+    std::string error;
+    if (job.destination->openFolder(folder, error) < 0)
+        failEntry(job, error);
+    else
+        ++*job.count;
+}
+
+// OnStartUnZip may leave the entry out or name another file; then the file's folder is opened.
+bool TZipReader::startFile(ExtractJob& job) {
+    job.fname = job.target->shownName();
     bool skip = false;
     if (OnStartUnZip)
-        OnStartUnZip(job.index, fname, skip);
+        OnStartUnZip(job.index, job.fname, skip);
     if (skip)
-        return true;
+        return false;
     std::string error;
-    if (!target.open(fname, error)) {
-        failEntry(job, error);
+    if (job.target->open(job.fname, error))
         return true;
-    }
-    if (!EntryDecoder::methodSupported(e.compressionMethod)) {
-        if (prompts)
-            prompts->showMessage("Unknown Compression Method", MessageKind::Error);
-        failEntry(job, "Unknown Compression Method");
+    failEntry(job, error);
+    return false;
+}
+
+// An entry whose data this reader cannot decode, or must not read, fails without being touched.
+bool TZipReader::dataReadable(ExtractJob& job) {
+    const TZipHeaderInfo& e = *job.entry;
+    std::string problem;
+    if (!EntryDecoder::methodSupported(e.compressionMethod))
+        problem = "Unknown Compression Method";
+    else if (!m_disks && e.diskNumberStart != 0)
+        problem = "The entry lies on another disk of a spanned set";
+    else
+        problem = damagedSpan(e); // it would read into other entries or the directory
+    if (problem.empty())
         return true;
-    }
-    if (!m_disks && e.diskNumberStart != 0) {
-        failEntry(job, "The entry lies on another disk of a spanned set");
+    failEntry(job, problem);
+    return false;
+}
+
+// Asks OnBadPassword for another password; true when it gave one, which is then Password.
+bool TZipReader::askNewPassword(int index) {
+    if (!OnBadPassword)
+        return false;
+    std::string newPassword = Password;
+    OnBadPassword(index, newPassword);
+    if (newPassword == Password)
+        return false;
+    Password = newPassword;
+    return true;
+}
+
+// An encrypted entry's check byte must match before anything is written; false when no password
+// that matches was given (the entry is skipped).
+bool TZipReader::passwordAccepted(ExtractJob& job, const EntryDecoder& decoder) {
+    if (!job.entry->isEncrypted())
         return true;
-    }
-    if (std::string damaged = damagedSpan(e); !damaged.empty()) {
-        failEntry(job, damaged); // it would read into other entries or the directory
-        return true;
-    }
-    std::unique_ptr<SpannedSource> spanned;
-    EntryDecoder decoder(sourceFor(e, spanned), e, *job.buffers);
-    if (!decoder.locate()) {
-        failEntry(job, EBadZipFile().what());
-        return true;
-    }
-    if (e.isEncrypted()) {
-        while (!decoder.passwordMatches(Password)) {
-            std::string newPassword = Password;
-            if (OnBadPassword)
-                OnBadPassword(job.index, newPassword);
-            if (!OnBadPassword || newPassword == Password) {
-                skipEntry(SkipBadPassword, fname, job.index);
-                return true;
-            }
-            Password = newPassword;
+    while (!decoder.passwordMatches(Password)) {
+        if (!askNewPassword(job.index)) {
+            skipEntry(SkipBadPassword, job.fname, job.index);
+            return false;
         }
     }
-    ExtractTarget::OverwriteRules rules{OverwriteMode, ReplaceReadOnly, e.modifiedDateTime,   e.storedName(),
-                                        job.index,     prompts,         &OnPromptForOverwrite, &job.overwriteForAll,
-                                        e.uncompressedSize};
-    if (!target.mayReplace(rules, error)) {
+    return true;
+}
+
+// The overwrite mode decides about an existing file; then the file is created.
+bool TZipReader::targetCreated(ExtractJob& job) {
+    const TZipHeaderInfo& e = *job.entry;
+    const ExtractTarget::OverwriteRules rules{OverwriteMode, ReplaceReadOnly, e.modifiedDateTime,   e.storedName(),
+                                              job.index,     prompts,         &OnPromptForOverwrite, &job.overwriteForAll,
+                                              e.uncompressedSize};
+    std::string error;
+    if (!job.target->mayReplace(rules, error)) {
         if (error.empty())
-            skipEntry(SkipNoOverwrite, fname, job.index);
+            skipEntry(SkipNoOverwrite, job.fname, job.index);
         else
             failEntry(job, error);
-        return true;
+        return false;
     }
-    if (!target.create(error)) {
-        failEntry(job, error);
+    if (job.target->create(error))
         return true;
-    }
-    EntryDecoder::Result result;
-    bool oversize = false;
+    failEntry(job, error);
+    return false;
+}
+
+// Decodes into the created file. WrongData (with the CRC computed) when the data does not check
+// out; Failed when the entry was given up for another reason.
+TZipReader::Decoded TZipReader::decodeToTarget(ExtractJob& job, EntryDecoder& decoder, std::uint32_t& crc) {
     try {
-        result = decoder.decode(
-            Password, [&](const unsigned char* data, std::size_t size) { target.write(data, size); },
-            [&](std::uint64_t written) {
-                if (OnFilePercentDone)
-                    OnFilePercentDone(percentOf(written, e.uncompressedSize));
-                if (OnTotalPercentDone)
-                    OnTotalPercentDone(percentOf(job.doneBefore + written, job.totalBytes));
-                serviceMessages();
-            });
+        const EntryDecoder::Result result = decoder.decode(
+            Password, [&job](const unsigned char* data, std::size_t size) { job.target->write(data, size); },
+            [this, &job](std::uint64_t written) { reportProgress(job, written); });
+        crc = result.crc;
+        return result.crcMatches() ? Decoded::Good : Decoded::WrongData;
     } catch (const EBiggerThanUncompressed& error) {
-        target.discard();
-        if (!e.isEncrypted()) {
-            failEntry(job, error.what());
-            return true;
-        }
-        // A wrong password passes the one-byte check once in 256 tries and then decrypts to
-        // noise; that is a bad password, not an archive that lies about its size.
-        oversize = true;
+        job.target->discard();
+        if (job.entry->isEncrypted())
+            return Decoded::WrongData; // a wrong password that passed the one-byte check decrypts to noise
+        failEntry(job, error.what());
+        return Decoded::Failed;
     } catch (...) {
-        target.discard();
+        job.target->discard();
         throw;
     }
-    if (oversize || !result.crcMatches()) {
-        target.discard();
-        if (e.isEncrypted()) {
-            std::string newPassword = Password;
-            if (OnBadPassword)
-                OnBadPassword(job.index, newPassword);
-            if (OnBadPassword && newPassword != Password) {
-                Password = newPassword;
-                return false;
-            }
-            skipEntry(SkipBadPassword, fname, job.index);
-        } else if (OnBadCRC) {
-            OnBadCRC(result.crc, e.crc32, job.index);
-        }
-        return true;
+}
+
+void TZipReader::reportProgress(const ExtractJob& job, std::uint64_t written) {
+    if (OnFilePercentDone)
+        OnFilePercentDone(percentOf(written, job.entry->uncompressedSize));
+    if (OnTotalPercentDone)
+        OnTotalPercentDone(percentOf(job.doneBefore + written, job.totalBytes));
+    serviceMessages();
+}
+
+// The data did not check out and nothing of it stays. An encrypted entry is tried again when
+// OnBadPassword gives another password (true), and otherwise skipped as a bad password; for any
+// other entry OnBadCRC tells the CRCs.
+bool TZipReader::retryAfterWrongData(ExtractJob& job, std::uint32_t crc) {
+    job.target->discard();
+    if (!job.entry->isEncrypted()) {
+        if (OnBadCRC)
+            OnBadCRC(crc, job.entry->crc32, job.index);
+        return false;
     }
-    if (!target.commit(RetainAttributes, FlushFilesOnClose, e, error)) {
-        failEntry(job, error);
+    if (askNewPassword(job.index))
         return true;
+    skipEntry(SkipBadPassword, job.fname, job.index);
+    return false;
+}
+
+void TZipReader::commitFile(ExtractJob& job) {
+    std::string error;
+    if (!job.target->commit(RetainAttributes, FlushFilesOnClose, *job.entry, error)) {
+        failEntry(job, error);
+        return;
     }
     ++*job.count;
     if (OnEndUnZip)
-        OnEndUnZip(job.index, fname);
-    return true;
+        OnEndUnZip(job.index, job.fname);
 }
 
 } // namespace quorvel

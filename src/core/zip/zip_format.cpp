@@ -1,4 +1,5 @@
 #include "core/zip/zip_format.h"
+#include "core/util/path_parts.h"
 
 #include "core/zip/byte_writer.h"
 #include "core/zip/cp437.h"
@@ -76,14 +77,8 @@ void setEntryName(TZipHeaderInfo& entry, std::string_view raw, bool oemConvert) 
         name.assign(raw);
     entry.rawName.assign(raw);
     std::replace(name.begin(), name.end(), '\\', '/');
-    std::size_t slash = name.rfind('/');
-    if (slash == std::string::npos) {
-        entry.filePath.clear();
-        entry.fileName = std::move(name);
-    } else {
-        entry.filePath = name.substr(0, slash + 1);
-        entry.fileName = name.substr(slash + 1);
-    }
+    entry.filePath = folderPart(name);
+    entry.fileName = fileNamePart(name);
     entry.oemConvert = oemConvert;
 }
 

@@ -20,7 +20,7 @@ constexpr std::size_t OutputBufferSize = 1024 * 1024;
 [[noreturn]] void throwWriteError(const std::string& path, int error) {
     if (error == ENOSPC || error == EDQUOT || error == EFBIG || error == 0)
         throw ENotEnoughRoom();
-    throw IoError(systemError("Cannot write", path, error));
+    throw IoError::of("Cannot write", path, error);
 }
 
 } // namespace
@@ -29,10 +29,10 @@ FileZipOutput::FileZipOutput(const std::string& path) : m_path(path), m_shown(pa
     // Archives hold copies of private files: only their owner may read them.
     m_fd = UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
     if (!m_fd)
-        throw IoError(systemError("Cannot create", path, errno));
+        throw IoError::of("Cannot create", path, errno);
     // Locked before it is emptied: a file that another writer is at work on is left to it.
     if (takeWriterLock(m_fd.get()) == WriterLock::HeldByOther)
-        throw IoError("Cannot create " + path + ": another program is writing it");
+        throw IoError("Cannot create " + path + ": another program is writing it", path);
     if (::ftruncate(m_fd.get(), 0) != 0)
         throwWriteError(path, errno);
     m_buffer.reserve(OutputBufferSize);
@@ -46,7 +46,7 @@ std::unique_ptr<FileZipOutput> FileZipOutput::anonymous(const std::string& folde
     std::string path = folder + (folder.ends_with('/') ? "" : "/") + std::string(UpdateTemporaryPrefix) + "XXXXXX";
     UniqueFd fd(::mkostemp(path.data(), O_CLOEXEC));
     if (!fd)
-        throw IoError(systemError("Cannot create a temporary file in", folder, errno));
+        throw IoError::of("Cannot create a temporary file in", folder, errno);
     ::unlink(path.c_str());
     return std::unique_ptr<FileZipOutput>(new FileZipOutput(std::move(fd), path));
 }

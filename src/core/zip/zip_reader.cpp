@@ -176,12 +176,12 @@ void TZipReader::readDirectoryOnce() {
         if (OnInCompleteZip)
             OnInCompleteZip(mode);
         if (mode == izAssumeNotAZip)
-            throw ENotAZipFile();
+            throw ENotAZipFile(m_zipName);
         if (mode == izAssumeMulti)
-            throw EIncompleteZip();
+            throw EIncompleteZip(m_zipName);
         bool exe = toLowerAscii(m_zipName).ends_with(".exe");
         if (!rebuildFromLocalHeaders(file, exe ? 14000 : 0, OEMConvert, m_directory, tick))
-            throw EBadZipFile();
+            throw EBadZipFile(m_zipName);
         m_endCentral = TEndCentral{};
         m_entriesEnd = file.size();
     } else if (end->thisDisk != 0) {
@@ -189,7 +189,7 @@ void TZipReader::readDirectoryOnce() {
         readSpannedDirectory(*end, sideFile != nullptr);
         // The side file holds nothing but the directory and the end records.
         if (sideFile && !readCentralDirectory(*sideFile, 0, *end, OEMConvert, m_directory, end->blockStart))
-            throw EBadZipFile();
+            throw EBadZipFile(m_zipName);
     } else {
         m_endCentral = *end;
         const ArchiveFile& source = sideFile ? *sideFile : file;
@@ -197,7 +197,7 @@ void TZipReader::readDirectoryOnce() {
         TSortedZip central;
         if (!readCentralDirectory(source, start, *end, OEMConvert, central, end->blockStart)) {
             if (!rebuildFromLocalHeaders(file, 0, OEMConvert, m_directory, tick))
-                throw EBadZipFile();
+                throw EBadZipFile(m_zipName);
             completeFromCentral(m_directory, central);
             m_entriesEnd = file.size();
         } else {
@@ -240,7 +240,7 @@ void TZipReader::readSpannedDirectory(const TEndCentral& end, bool fromSideFile)
         return;
     SpannedSource central(*m_disks, end.centralDisk);
     if (!zipdirectory::readCentralDirectory(central, end.centralOffset, end, OEMConvert, m_directory, UINT64_MAX))
-        throw EBadZipFile();
+        throw EBadZipFile(m_zipName);
 }
 
 void TZipReader::useDiskSet(const TEndCentral& end, std::uint32_t currentDisk, bool zipNameIsLast) {

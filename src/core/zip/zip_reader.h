@@ -21,6 +21,8 @@ class ArchiveFile;
 class ByteSource;
 class DecodeBuffers;
 class DiskSet;
+class EntryDecoder;
+class NameSelection;
 class SafeDestination;
 class SpannedSource;
 struct ExtractJob;
@@ -41,8 +43,6 @@ public:
     TZipReader(const TZipReader&) = delete;
     TZipReader& operator=(const TZipReader&) = delete;
 
-    static constexpr int ThisVersion = 115;
-
     // --- properties -------------------------------------------------------------------------
     const std::string& ZipName() const { return m_zipName; }
     // A different name forgets the loaded directory, the comment and the open archive.
@@ -55,7 +55,13 @@ public:
     TZipSortMode SortMode = ByNone;
     bool RecreateDirs = false;
     TUZOverwriteMode OverwriteMode = Prompt;
+    // The entries UnZip extracts (when DoAll is false) and DeleteEntries removes: masks, and names
+    // that match a stored name ignoring letter case.
     std::vector<std::string> FilesList;
+    // Stored names (path + name as the archive holds them) that UnZip extracts and DeleteEntries
+    // removes besides what FilesList names, taken literally: letter case counts and "*" or "?" are
+    // part of the name. DeleteEntries removes one entry per name. Empty afterwards, like FilesList.
+    std::vector<std::string> ExactNames;
     bool DoAll = false;
     TIncompleteZipMode IncompleteZipMode = izAssumeMulti;
     bool KeepZipOpen = false;
@@ -66,9 +72,9 @@ public:
     bool OEMConvert = true;
     std::string Password;
 
-    // Built-in questions ("File Exists Alert", "Unknown Compression Method", the request for the
-    // next disk of a spanned set). Without prompts the safe answer is taken: an existing file is
-    // kept, a disk request is canceled.
+    // The built-in questions ("File Exists Alert", the request for the next disk of a spanned set).
+    // Without prompts the safe answer is taken: an existing file is kept, a disk request is
+    // canceled. Nothing is shown through it: failures are raised, or reported by the events.
     UserPrompts* prompts = nullptr;
     // Drive type and free space of the archive's medium; the real system when null. An archive of
     // several disks on a removable or CD drive is read disk by disk (mmSpan), anywhere else as
@@ -78,6 +84,10 @@ public:
     std::function<void()> processMessages;
 
     // --- events, in the order they fire during UnZip -----------------------------------------
+    // A FilesList item or an ExactNames name that names no entry of the archive, so nothing is
+    // extracted for it. A folder entry counts as named also where RecreateDirs leaves nothing to do
+    // for it.
+    std::function<void(const std::string& Name)> OnNoSuchEntry;
     std::function<void(int NumFiles, std::uint64_t TotalBytes, bool& StopNow)> OnStartUnZipInfo;
     std::function<void(int FileIndex, std::string& FName, bool& Skip)> OnStartUnZip;
     std::function<void(bool& OverWriteIt, int FileIndex, std::string& FName)> OnPromptForOverwrite;
@@ -184,8 +194,23 @@ private:
     void useDiskSet(const TEndCentral& end, std::uint32_t currentDisk, bool zipNameIsLast);
     bool archiveChanged() const;
     const std::vector<std::size_t>& order() const;
-    int extractSelected(std::vector<std::size_t>& selected, std::uint64_t totalBytes);
+    std::vector<std::size_t> selectEntries(std::uint64_t& totalBytes);
+    void reportNoSuchEntries(const NameSelection& byMask, const NameSelection& byName) const;
+    void extractSelected(const std::vector<std::size_t>& selected, std::uint64_t totalBytes, int& count);
+    // zip_extract.cpp: the steps of extracting one entry
+    enum class Decoded { Good, WrongData, Failed };
     bool extractEntry(ExtractJob& job);
+    bool safeFolderOf(ExtractJob& job, std::vector<std::string>& folder);
+    void extractFolder(ExtractJob& job, const std::vector<std::string>& folder);
+    bool startFile(ExtractJob& job);
+    bool dataReadable(ExtractJob& job);
+    bool askNewPassword(int index);
+    bool passwordAccepted(ExtractJob& job, const EntryDecoder& decoder);
+    bool targetCreated(ExtractJob& job);
+    Decoded decodeToTarget(ExtractJob& job, EntryDecoder& decoder, std::uint32_t& crc);
+    void reportProgress(const ExtractJob& job, std::uint64_t written);
+    bool retryAfterWrongData(ExtractJob& job, std::uint32_t crc);
+    void commitFile(ExtractJob& job);
     void failEntry(ExtractJob& job, const std::string& message);
     void skipEntry(TSkipReason reason, const std::string& name, int index);
 

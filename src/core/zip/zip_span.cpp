@@ -76,7 +76,7 @@ void TZipWriter::copyStaged(ZipOutput& out, TZipHeaderInfo& entry) {
     LocalHeader header;
     ByteReader in(fixed, sizeof fixed);
     if (m_stage->readAt(0, fixed, sizeof fixed) != sizeof fixed || !parseLocalHeader(in, header))
-        throw IoError("Cannot read back the staged data of " + entry.storedName());
+        throw IoError("Cannot read back the staged data of " + entry.storedName(), entry.storedName());
     out.keepTogether(LocalHeaderSize + header.nameLength + header.extraLength);
     entry.relativeOffset = out.position();
     entry.diskNumberStart = out.disk();
@@ -86,7 +86,7 @@ void TZipWriter::copyStaged(ZipOutput& out, TZipHeaderInfo& entry) {
     for (std::uint64_t done = 0; done < total;) {
         std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(total - done, block.size()));
         if (m_stage->readAt(done, block.data(), n) != n)
-            throw IoError("Cannot read back the staged data of " + entry.storedName());
+            throw IoError("Cannot read back the staged data of " + entry.storedName(), entry.storedName());
         out.write(block.data(), n);
         done += n;
         if (OnFilePercentDone)
@@ -130,9 +130,7 @@ void TZipWriter::writeSideFile(const std::string& firstName) {
         side.write(end.data(), end.size());
         side.finish();
     } catch (const Error&) {
-        if (!prompts)
-            throw Error(failure);
-        prompts->showMessage(failure, MessageKind::Error);
+        throw IoError(failure, path);
     }
 }
 

@@ -84,16 +84,14 @@ struct TEndCentral {
     bool commentChanged = false;  // the comment was set and must be written
 };
 
-// Options for archives written in pieces. Volume labels are never read or written on Linux:
-// CheckDiskLabels and WriteDiskLabels are accepted and have no effect.
+// Options for archives written in pieces. Volume labels are never read or written on Linux, so
+// the disks of a set carry no label to check or write.
 struct TMultiZipInfo {
     std::int64_t BlockSize = 1457600;
     std::int64_t FirstBlockSize = 1457600;
     std::int64_t SaveOnFirstDisk = 0;
     bool SaveZipInfoOnFirstDisk = false;
     TMultiMode MultiMode = mmNone;
-    bool CheckDiskLabels = true;
-    bool WriteDiskLabels = true;
 };
 
 } // namespace quorvel

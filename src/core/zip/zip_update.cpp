@@ -66,10 +66,11 @@ std::optional<std::string> TZipWriter::pendingComment() const {
 void TZipWriter::loadExisting(const std::optional<std::string>& newComment) {
     ReadZip();
     if (!m_loaded)
-        throw EIncompleteZip(); // without a directory the file is not ours to replace
+        throw EIncompleteZip(m_zipName); // without a directory the file is not ours to replace
     refuseOverlapping();        // its kept entries would be copied out of the shared bytes
     if (m_archiveMultiMode != mmNone)
-        throw Error("Cannot change " + m_zipName + ": it is one disk of an archive that spans several disks");
+        throw Error(ErrorKind::Refused,
+                    "Cannot change " + m_zipName + ": it is one disk of an archive that spans several disks", m_zipName);
     if (newComment)
         setZipComment(*newComment);
 }
@@ -195,20 +196,29 @@ int TZipWriter::DeleteEntries() {
     return count;
 }
 
-// Each entry is named by the first item that matches it. A plain item is used up by the entry it
-// names, so it removes one entry; a mask goes on removing every entry it matches, also after a
-// handler kept one of them.
+// Each entry is named by an exact name left over, or else by the first item that matches it. A
+// name or a plain item is used up by the entry it names, so it removes one entry; a mask goes on
+// removing every entry it matches, also after a handler kept one of them.
 std::vector<bool> TZipWriter::planDeletion(int& count) {
     std::vector<std::string> items = FilesList;
+    std::unordered_map<std::string, int> exact;
+    for (const std::string& name : ExactNames)
+        ++exact[name];
     std::vector<bool> drop(m_directory.size(), false);
     std::unordered_set<std::string> stored;
     for (const TZipHeaderInfo& entry : m_directory)
         stored.insert(entry.storedName());
     for (std::size_t i = 0; i < m_directory.size(); ++i) {
         const TZipHeaderInfo& entry = m_directory[i];
-        auto item = std::find_if(items.begin(), items.end(),
-                                 [&](const std::string& it) { return names(it, entry, stored.count(it) > 0); });
-        if (item == items.end())
+        const auto name = exact.find(entry.storedName());
+        const bool namedExactly = name != exact.end() && name->second > 0;
+        auto item = items.end();
+        if (namedExactly)
+            --name->second;
+        else
+            item = std::find_if(items.begin(), items.end(),
+                                [&](const std::string& it) { return names(it, entry, stored.count(it) > 0); });
+        if (!namedExactly && item == items.end())
             continue;
         bool skip = false;
         if (OnDeleteEntry)
@@ -217,7 +227,7 @@ std::vector<bool> TZipWriter::planDeletion(int& count) {
             drop[i] = true;
             ++count;
         }
-        if (!IsWildcardName(*item))
+        if (item != items.end() && !IsWildcardName(*item))
             items.erase(item);
     }
     return drop;
@@ -230,7 +240,7 @@ void TZipWriter::rebuildArchive(const std::function<void(ZipOutput&, EntryCopier
     std::string temporary = (std::filesystem::path(folder) / (std::string(UpdateTemporaryPrefix) + "XXXXXX")).string();
     UniqueFd created(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!created)
-        throw IoError(systemError("Cannot create a temporary file in", folder, errno));
+        throw IoError::of("Cannot create a temporary file in", folder, errno);
     created.reset();
     std::unique_ptr<ZipOutput> out;
     try {
@@ -277,10 +287,9 @@ void TZipWriter::moveIntoPlace(const std::string& temporary) {
         placeArchive(temporary, target);
     } catch (const Error& error) {
         ::unlink(temporary.c_str());
-        std::string text = "Could not copy from " + temporary + " -> " + m_zipName;
-        if (prompts)
-            prompts->showMessage(text, MessageKind::Error);
-        throw IoError(text + " (" + error.what() + "); the archive is unchanged");
+        throw IoError("Could not copy from " + temporary + " -> " + m_zipName + " (" + error.what() +
+                          "); the archive is unchanged",
+                      m_zipName);
     }
     ::unlink(temporary.c_str());
 }

@@ -1,4 +1,5 @@
 #include "core/zip/zip_writer.h"
+#include "core/util/path_parts.h"
 
 #include "core/platform/atomic_file.h"
 #include "core/util/strings.h"
@@ -42,6 +43,7 @@ void TZipWriter::RunScope::end() {
         return;
     ended = true;
     writer.FilesList.clear();
+    writer.ExactNames.clear();
     writer.releaseWritten();
     writer.m_zippedSources.clear();
     writer.m_freshenNames.clear();
@@ -66,8 +68,7 @@ std::uint32_t attributesOf(const struct stat& st, const std::string& path) {
     std::string trimmed = path;
     while (trimmed.size() > 1 && trimmed.back() == '/')
         trimmed.pop_back();
-    std::size_t slash = trimmed.rfind('/');
-    if (trimmed.compare(slash == std::string::npos ? 0 : slash + 1, 1, ".") == 0)
+    if (fileNamePart(trimmed).starts_with('.'))
         dos |= 0x02;
     return (static_cast<std::uint32_t>(st.st_mode & 0xFFFF) << 16) | dos;
 }
@@ -88,7 +89,7 @@ std::size_t TZipWriter::readSourceBlock(int fd, std::uint64_t offset, unsigned c
         if (n >= 0)
             return static_cast<std::size_t>(n);
         if (errno != EINTR && errno != EAGAIN)
-            throw IoError(systemError("Cannot read", path, errno));
+            throw IoError::of("Cannot read", path, errno);
     }
 }
 
@@ -309,9 +310,8 @@ TZipWriter::FileOutcome TZipWriter::writeOneFile(ZipOutput& out, WriteFileJob& j
     entry.uncompressedSize = static_cast<std::uint64_t>(st.st_size);
     entry.externalAttributes = attributesOf(st, path);
     std::string stored = storedNameOf(path);
-    std::size_t slash = stored.rfind('/');
-    entry.filePath = slash == std::string::npos ? std::string() : stored.substr(0, slash + 1);
-    entry.fileName = slash == std::string::npos ? stored : stored.substr(slash + 1);
+    entry.filePath = folderPart(stored);
+    entry.fileName = fileNamePart(stored);
     entry.fileNameLength = static_cast<std::uint16_t>(stored.size());
     entry.relativeOffset = out.position();
     entry.diskNumberStart = 0;

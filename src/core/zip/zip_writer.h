@@ -85,8 +85,11 @@ public:
     // Writes the archive, or adds to the existing one as ZipAction says; returns the number of
     // entries written (new or replaced). FilesList is empty afterwards.
     int Zip();
-    // Removes the entries FilesList names (plain stored names, each removing one entry, or masks);
-    // returns how many were removed. FilesList is empty afterwards.
+    // Removes the entries ExactNames and FilesList name: each exact name and each plain FilesList
+    // item removes one entry (a plain item the entry stored under exactly that name, when there is
+    // one, else one differing in letter case), a mask without "/" every entry whose file name it
+    // matches, any other mask every entry whose path + name it matches. Returns how many were
+    // removed; both lists are empty afterwards.
     int DeleteEntries();
 
     // True when the file would be stored without compression (NoCompressList).

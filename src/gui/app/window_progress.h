@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/backup/backup_progress.h"
+#include "core/backup/run_progress.h"
 
 namespace quorvel::gui {
 
@@ -8,7 +8,7 @@ class ProgressStrip;
 
 // The main window's progress strip as a backup run, a restore or an archive change reports to it,
 // on the window's thread (a WorkerProgress brings the worker's reports here).
-class WindowProgress final : public BackupProgress {
+class WindowProgress final : public RunProgress {
 public:
     explicit WindowProgress(ProgressStrip& strip) : m_strip(strip) {}
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/backup/backup_progress.h"
+#include "core/backup/run_progress.h"
 
 #include <functional>
 #include <mutex>
@@ -18,9 +18,9 @@ class BackgroundTask;
 //
 // The busy state and the cursor are the window's while the task runs, not the core's: the calls
 // that would set them are ignored here.
-class WorkerProgress final : public BackupProgress {
+class WorkerProgress final : public RunProgress {
 public:
-    WorkerProgress(BackgroundTask& task, BackupProgress& window) : m_task(task), m_window(window) {}
+    WorkerProgress(BackgroundTask& task, RunProgress& window) : m_task(task), m_window(window) {}
 
     void enableRunControls(bool) override {}
     void setWaitCursor(bool) override {}
@@ -43,7 +43,7 @@ private:
     void show(); // window's thread
 
     BackgroundTask& m_task;
-    BackupProgress& m_window;
+    RunProgress& m_window;
     std::mutex m_mutex;
     State m_latest;
     bool m_updateQueued = false;

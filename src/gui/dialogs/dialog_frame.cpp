@@ -1,5 +1,7 @@
 #include "gui/dialogs/dialog_frame.h"
 
+#include "core/util/strings.h"
+
 #include <QApplication>
 #include <QScreen>
 #include <QWidget>
@@ -38,10 +40,7 @@ MessageLook messageLook(MessageKind kind) {
 }
 
 QString messageText(const std::string& text) {
-    QString result = QString::fromStdString(text);
-    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return result;
+    return QString::fromStdString(lineBreaksAsNewlines(text));
 }
 
 } // namespace quorvel::gui

@@ -1,5 +1,6 @@
 #include "gui/dialogs/project_wizard.h"
 
+#include "core/util/path_parts.h"
 #include "core/project/backup_file_name.h"
 #include "core/project/backup_project.h"
 #include "core/project/project_names.h"

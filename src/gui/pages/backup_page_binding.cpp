@@ -1,5 +1,6 @@
 #include "gui/pages/backup_page.h"
 
+#include "core/util/path_parts.h"
 #include "core/ftp/ftp_site.h"
 #include "core/project/backup_file_name.h"
 #include "core/project/project_names.h"

@@ -588,13 +588,13 @@ void RestorePage::SpeedButton12Click() {
         files.push_back(ss(file));
     changeCurrentArchive(tr("The update of '%1'").arg(name),
                          [this, files, typed = ss(EditRestorePassword->text()),
-                          settings = addFilesSettingsOf(m_context.currentProject())](const std::string& archive) {
+                          settings = writerSettingsOf(m_context.currentProject())](const std::string& archive) {
                              UserPrompts& prompts = m_context.task.prompts();
                              const std::optional<std::string> password =
                                  passwordForAddedFiles(prompts, archive, typed, settings.password);
                              if (!password)
                                  return false;
-                             AddFilesSettings chosenSettings = settings;
+                             ProjectWriterSettings chosenSettings = settings;
                              chosenSettings.password = *password;
                              addFilesToArchive(prompts, m_context.progress, archive, files, chosenSettings);
                              return true;

@@ -31,7 +31,7 @@ public:
 };
 
 // Records what the run shows, as one event per call.
-class RecordingProgress final : public BackupProgress {
+class RecordingProgress final : public RunProgress {
 public:
     std::vector<std::string> events;
     std::vector<std::string> fileNames;

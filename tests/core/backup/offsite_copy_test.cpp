@@ -34,7 +34,7 @@ int closedPort() {
 }
 
 // The window's progress, whose Cancel is pressed as soon as the upload shows.
-class CancellingProgress final : public BackupProgress {
+class CancellingProgress final : public RunProgress {
 public:
     std::vector<std::string> fileNames;
     void setProgressFileName(const std::string& name) override { fileNames.push_back(name); }
@@ -196,7 +196,7 @@ struct AfterRun : ::testing::Test {
     SettableClock clock;
     OperationLog log{dir / "log.txt", clock};
     ScriptedPrompts prompts;
-    BackupProgress progress;
+    RunProgress progress;
     BackupOutcome outcome;
     BackupProject project;
     DataFiles data{dir.path()};
@@ -215,7 +215,7 @@ TEST_F(AfterRun, EachActionIsLoggedAndShownAndAFailureStopsNoOther) {
     };
     runAfterRunActions(context(), log,
                        {action("A", [] { return std::optional<std::string>(); }),
-                        action("B", []() -> std::optional<std::string> { throw Error("B failed"); }),
+                        action("B", []() -> std::optional<std::string> { throw Error(ErrorKind::Io, "B failed"); }),
                         action("C", [] { return std::optional<std::string>("C done"); }),
                         action("D", []() -> std::optional<std::string> { throw EUserCanceled("D cancelled"); }),
                         action("E", [] { return std::optional<std::string>("E done"); })});

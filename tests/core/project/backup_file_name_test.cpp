@@ -1,3 +1,4 @@
+#include "core/util/path_parts.h"
 #include "core/project/backup_file_name.h"
 #include "core/project/project_names.h"
 

@@ -54,7 +54,7 @@ protected:
         ADD_FAILURE() << name << " is not in " << archivePath;
         return {};
     }
-    int add(const Names& files, const AddFilesSettings& settings = {}) {
+    int add(const Names& files, const ProjectWriterSettings& settings = {}) {
         return addFilesToArchive(prompts, progress, archive(), files, settings);
     }
 
@@ -151,14 +151,14 @@ TEST_F(EntryMaintenance, TheProjectsPasswordEncryptsTheAddedFileOnly) {
     project.password = "  secret  ";
     project.storePaths = false;
     project.packLevel = 12;
-    const AddFilesSettings settings = addFilesSettingsOf(project);
+    const ProjectWriterSettings settings = writerSettingsOf(project);
     EXPECT_EQ(settings.password, "secret");
     EXPECT_EQ(settings.packLevel, 9);
     project.password = "   ";
-    EXPECT_EQ(addFilesSettingsOf(project).password, "");
+    EXPECT_EQ(writerSettingsOf(project).password, "");
     project.password = "secret";
     project.usePassword = false;
-    EXPECT_EQ(addFilesSettingsOf(project).password, "");
+    EXPECT_EQ(writerSettingsOf(project).password, "");
 
     looseArchive({{"open.txt", "anyone may read this"}});
     writeFile(loose / "closed.txt", "for the project's eyes");

@@ -15,7 +15,7 @@
 namespace quorvel::test {
 
 // Records what a restore shows of itself.
-class RecordingProgress final : public BackupProgress {
+class RecordingProgress final : public RunProgress {
 public:
     void enableRunControls(bool enabled) override { calls.push_back(enabled ? "idle" : "busy"); }
     void showProgressStrip(bool visible) override { calls.push_back(visible ? "strip shown" : "strip hidden"); }

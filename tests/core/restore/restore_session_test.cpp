@@ -274,6 +274,23 @@ TEST_F(RestoreFixture, ASelectedNameMissingFromTheArchiveIsReported) {
     EXPECT_EQ(session->restoreSelected(r).status, RestoreStatus::Succeeded);
 }
 
+// Rows of the entry list name their entries exactly: a name holding "*" or "?" restores that
+// entry alone, and one that differs from a stored name in letter case is not found.
+TEST_F(RestoreFixture, SelectedRowsNameTheirEntriesExactly) {
+    makeArchive("odd.zip", {{"a*b?.txt", "literal"}, {"axxb1.txt", "other"}, {"Notes.txt", "n"}});
+    RestoreRequest r = request("odd.zip", {"a*b?.txt", "notes.txt"});
+    r.exactNames = true;
+    r.confirm = false;
+    const RestoreOutcome outcome = session->restoreSelected(r);
+    EXPECT_EQ(outcome.status, RestoreStatus::Failed);
+    EXPECT_EQ(outcome.restored, 1);
+    EXPECT_EQ(outcome.leftOut, 1);
+    ASSERT_EQ(outcome.failures.size(), 1u);
+    EXPECT_EQ(outcome.failures[0].name, "notes.txt");
+    EXPECT_EQ(outcome.failures[0].reason, "not found in the archive");
+    EXPECT_EQ(namesIn(out()), std::vector<std::string>{"a*b?.txt"});
+}
+
 TEST_F(RestoreFixture, AnExtractionEndingInAnErrorIsLoggedBeforeTheErrorIsShown) {
     writeFile(archives() / "broken.zip", std::string(100, 'x'));
     RestoreRequest r = request("broken.zip");

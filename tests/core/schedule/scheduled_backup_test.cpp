@@ -20,7 +20,7 @@ protected:
         store.saveProjectList({"Docs", "Else"});
     }
 
-    ScheduledRunReport runScheduled(BackupProgress& using_) {
+    ScheduledRunReport runScheduled(RunProgress& using_) {
         const ScheduledRun due{"docs", DateTime{2026, 3, 14, 8, 0, 0}};
         return runScheduledBackup(UnattendedContext{DataFiles{data}, clock, disks}, due, prompts, using_, log);
     }

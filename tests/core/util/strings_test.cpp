@@ -26,3 +26,13 @@ TEST(Strings, CaseInsensitiveComparisonIsAsciiOnly) {
     EXPECT_TRUE(startsWithIgnoreCase("/Home/User", "/home/"));
     EXPECT_EQ(split("a;;b", ';'), (std::vector<std::string>{"a", "", "b"}));
 }
+
+// A message's "\r" and a server reply's "\r\n" are one line break each; "\n\r" is two.
+TEST(Strings, LineBreaksBecomeOneNewlineEach) {
+    EXPECT_EQ(lineBreaksAsNewlines("Backup 2 Files Succeeds!\rProject Name: 'Docs'"),
+              "Backup 2 Files Succeeds!\nProject Name: 'Docs'");
+    EXPECT_EQ(lineBreaksAsNewlines("Socket Error # 111\r\nConnection refused.\r\n"),
+              "Socket Error # 111\nConnection refused.\n");
+    EXPECT_EQ(lineBreaksAsNewlines("a\n\rb\r"), "a\n\nb\n");
+    EXPECT_EQ(lineBreaksAsNewlines(""), "");
+}

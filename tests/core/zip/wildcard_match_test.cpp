@@ -78,3 +78,14 @@ TEST(NameSelection, ChoosesWhatWildcardMatchChooses) {
               (std::vector<std::string>{"*.md", "b.txt"}));
     EXPECT_FALSE(NameSelection({}).selects("anything"));
 }
+
+// Exact names are stored names as they are: no mask characters, and letter case counts.
+TEST(NameSelection, ExactNamesAreTakenLiterally) {
+    const NameSelection selection({"a*b?.txt", "Notes.txt"}, NameMatching::Exact);
+    EXPECT_TRUE(selection.selects("a*b?.txt"));
+    EXPECT_FALSE(selection.selects("axxb1.txt"));
+    EXPECT_FALSE(selection.selects("A*B?.TXT"));
+    EXPECT_TRUE(selection.selects("Notes.txt"));
+    EXPECT_FALSE(selection.selects("notes.txt"));
+    EXPECT_EQ(selection.unmatched({"axxb1.txt", "notes.txt", "Notes.txt"}), std::vector<std::string>{"a*b?.txt"});
+}

@@ -149,6 +149,29 @@ TEST_F(ReaderFixture, SelectionByMasksAndFlatExtraction) {
     EXPECT_EQ(lost, (std::vector<std::string>{"a.txt", "Other/a.txt"}));
 }
 
+// Exact names extract the entry stored under them alone, whatever "*" or "?" they hold; what
+// names nothing is reported once per item, before the extraction starts.
+TEST_F(ReaderFixture, ExactNamesAndNamesThatSelectNothing) {
+    open(ArchiveBuilder()
+             .addStored("a*b?.txt", "literal")
+             .addStored("axxb1.txt", "other")
+             .addStored("Notes.txt", "upper")
+             .addStored("Data/", "")
+             .build());
+    std::vector<std::string> events;
+    reader.OnNoSuchEntry = [&](const std::string& name) { events.push_back("missing " + name); };
+    reader.OnStartUnZipInfo = [&](int count, std::uint64_t, bool&) {
+        events.push_back("start " + std::to_string(count));
+    };
+    reader.ExactNames = {"a*b?.txt", "notes.txt", "Data/"};
+    reader.FilesList = {"*.md", "NOTES.TXT"};
+    EXPECT_EQ(reader.UnZip(), 2);
+    EXPECT_EQ(events, (std::vector<std::string>{"missing *.md", "missing notes.txt", "start 2"}));
+    using Files = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(treeOf(out), (Files{{"Notes.txt", "upper"}, {"a*b?.txt", "literal"}}));
+    EXPECT_TRUE(reader.ExactNames.empty());
+}
+
 TEST_F(ReaderFixture, OverwriteModesCompareTimeStamps) {
     open(ArchiveBuilder().addStored("f.txt", "from archive").build());
     reader.DoAll = true;
