@@ -27,3 +27,8 @@ rm -f "$seeds"/*.zip
 (cd "$work" && "$build/src/cli/quorvel-backup-cli" zip "$seeds/own.zip" -r -p --password-file pw d >/dev/null)
 TMPDIR=${TMPDIR:-/dev/shm} nice "$build/fuzz/fuzz-zip-reader" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$build/findings/" -print_final_stats=1 "$build/corpus" "$seeds"
+
+# What fuzzing covered joins the committed corpus, minimised, so that the test run replays it.
+corpus="$root/tests/fuzz/corpus/zip_reader"
+mkdir -p "$corpus"
+"$build/fuzz/fuzz-zip-reader" -merge=1 -max_len=4096 -timeout=10 "$corpus" "$build/corpus" "$seeds" 2>&1 | tail -1

@@ -1,4 +1,5 @@
 #include "cli/cli_app.h"
+#include "cli/commands/console_prompts.h"
 
 #include "build_info.h"
 #include "core/util/errors.h"
@@ -58,7 +59,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                                err};
             return command->run(context);
         } catch (const std::exception& e) {
-            err << e.what() << "\n";
+            err << consoleText(e.what()) << "\n";
             return ExitFailure;
         }
     }

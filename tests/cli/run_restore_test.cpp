@@ -13,7 +13,7 @@ using namespace quorvel::test;
 
 namespace {
 
-const std::string Python = "/usr/bin/python3";
+const std::string Python = PythonInterpreter.string();
 
 bool havePeers() {
     return haveTool("unzip") && haveTool("7zz") && fs::exists(Python);

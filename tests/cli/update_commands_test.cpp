@@ -85,8 +85,8 @@ TEST_F(UpdateCommands, ANamedFileThatIsMissingFailsTheAdd) {
 
 // Names that differ only in letter case are two entries; deleting one by name leaves the other.
 TEST_F(UpdateCommands, DeleteByNameTakesOnlyTheEntryOfThatExactName) {
-    if (!fs::exists(DebianPython))
-        GTEST_SKIP() << DebianPython << " is not installed";
+    if (!fs::exists(PythonInterpreter))
+        GTEST_SKIP() << PythonInterpreter << " is not installed";
     const ProcessResult made =
         zipNamesWithPython(path("x.zip"), {"Notes.txt", "notes.txt", "sub/Notes.txt", "other.txt"});
     ASSERT_EQ(made.exitCode, 0) << made.output;

@@ -59,7 +59,7 @@ private slots:
     // The work waits for a timer of the window's thread: it can only end because the window's
     // event loop keeps running meanwhile. A second start waits for the first to end.
     void workRunsOffTheWindowThreadWhileItsEventLoopRuns() {
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         BackgroundTask task(prompts);
         QSignalSpy running(&task, &BackgroundTask::runningChanged);
         std::promise<void> timerFired;
@@ -90,7 +90,7 @@ private slots:
     }
 
     void theWorksQuestionsAreAnsweredOnTheWindowThreadInOrder() {
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         prompts.answers = {true, false, false};
         BackgroundTask task(prompts);
         std::vector<bool> answers;
@@ -112,7 +112,7 @@ private slots:
     }
 
     void anExceptionFromTheWorkIsShownOnTheWindowThread() {
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         BackgroundTask task(prompts);
         bool completed = true;
         QVERIFY(task.start(
@@ -137,7 +137,7 @@ private slots:
     // Cancelling is seen by the work at its next check; from then on nobody is asked anything and
     // the cancellation itself is not reported as an error.
     void cancelStopsTheWorkAtItsNextCheckAndSilencesIt() {
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         BackgroundTask task(prompts);
         bool afterCancel = true, stopped = false, completed = true;
         QVERIFY(task.start(
@@ -170,7 +170,7 @@ private slots:
     // A window that goes away while its work waits for an answer: the work gets the safe answer
     // and ends before the window's objects do.
     void destroyingTheTaskEndsWorkWaitingForTheWindow() {
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         bool answer = true, ended = false;
         {
             BackgroundTask task(prompts);
@@ -187,7 +187,7 @@ private slots:
     // Progress reaches the window's thread in the order it was reported, with at most one update
     // waiting there: the latest state, not every step.
     void progressArrivesInOrderAndCoalesced() {
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         BackgroundTask task(prompts);
         RecordingProgress window;
         WorkerProgress progress(task, window);

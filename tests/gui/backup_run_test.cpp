@@ -7,6 +7,7 @@
 #include "gui/pages/log_page.h"
 #include "gui/pages/log_table_model.h"
 #include "scripted_prompts.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 #include "wait_for_run.h"
 
@@ -35,8 +36,8 @@ namespace {
 // A data folder with one project, "Docs", that backs up src/ into dest/.
 struct Window {
     TempDir dir;
-    ScriptedPrompts prompts;
-    FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+    WindowPrompts prompts;
+    TestClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
     std::unique_ptr<TFormMain> form;
 
     explicit Window(const std::string& extraCommon = {}, const std::string& extraProject = {}) {

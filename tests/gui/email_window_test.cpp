@@ -4,7 +4,7 @@
 #include "core/ini/ini_file.h"
 #include "core/ini/ini_password_codec.h"
 #include "core/mail/email_account.h"
-#include "core/project/fixed_clock.h"
+#include "support/test_clock.h"
 #include "gui/app/form_main.h"
 #include "gui/dialogs/preferences_dialog.h"
 #include "gui/mail/form_email.h"
@@ -50,7 +50,7 @@ QString qs(const std::string& text) {
 // A data folder with account.ini, and the server the account sends through when started.
 struct Mailing {
     TempDir dir;
-    ScriptedPrompts prompts;
+    WindowPrompts prompts;
     std::unique_ptr<SmtpTestServer> server;
 
     bool start(SmtpServerOptions options = {}) {
@@ -244,7 +244,7 @@ private slots:
 
     void theRestorePageOpensItWithTheChosenArchives() {
         TempDir dir;
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         const fs::path archives = dir / "archives";
         fs::create_directories(archives);
         for (const char* name : {"a.zip", "b.zip", "c.zip"})
@@ -252,7 +252,7 @@ private slots:
         writeFile(dir / "project.ini", "[Common]\nProject Count=1\nCount0=Docs\nLast Project=Docs\nBy Field=0\n"
                                        "\n[Docs]\nSave Path=" +
                                            archives.string() + "\n");
-        FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+        TestClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
         TFormMain main(DataFiles{dir.path()}, prompts, clock);
         main.show();
         main.PageControl1->setCurrentWidget(main.TabRestore);
@@ -277,7 +277,7 @@ private slots:
     void thePreferencesKeepTheRecipientOfFailureReports() {
         TempDir dir;
         IniFile ini(dir / "project.ini");
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         TFormPreferences dialog(ini, dir / "autostart.desktop", "/usr/bin/quorvel-backup", prompts);
         QVERIFY(dialog.EditReportTo->text().isEmpty());
         dialog.EditReportTo->setText(QStringLiteral("me@example.org, not an address"));

@@ -5,6 +5,7 @@
 #include "gui/pages/backup_page.h"
 #include "gui/widgets/project_selector.h"
 #include "scripted_prompts.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <QAction>
@@ -40,8 +41,8 @@ const std::string TwoProjects = "[Common]\nProject Count=2\nCount0=Photos\nCount
 
 struct Window {
     TempDir dir;
-    ScriptedPrompts prompts;
-    FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+    WindowPrompts prompts;
+    TestClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
     std::unique_ptr<TFormMain> form;
 
     explicit Window(const std::string* ini) {

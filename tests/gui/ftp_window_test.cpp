@@ -70,7 +70,7 @@ struct Transfers {
     TempDir dir;
     fs::path root = dir / "server";
     fs::path local = dir / "local";
-    ScriptedPrompts prompts;
+    WindowPrompts prompts;
     std::unique_ptr<FtpTestServer> server;
 
     bool start(FtpServerOptions options = {}, bool pin = true) {
@@ -106,7 +106,7 @@ class FtpWindowTest : public QObject {
 private slots:
     void siteManagerStartsEmptyAndDisabled() {
         TempDir dir;
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         TFormAccount form(dir / "account.ini", prompts);
         QCOMPARE(form.windowTitle(), QStringLiteral("Site Settings"));
         QCOMPARE(form.ListBox1->count(), 0);
@@ -118,7 +118,7 @@ private slots:
 
     void newSitesAreSavedTrimmedAndRepeatsRefused() {
         TempDir dir;
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         TFormAccount form(dir / "account.ini", prompts);
         form.SpNew->click();
         QVERIFY(form.editing());
@@ -152,7 +152,7 @@ private slots:
 
     void editingKeepsItsOwnLabelButNotAnothers() {
         TempDir dir;
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         FtpSiteStore store(dir / "account.ini");
         for (const char* label : {"First", "Second"}) {
             FtpSite site;
@@ -174,7 +174,7 @@ private slots:
 
     void deletingTheLastSiteLeavesTheDefaults() {
         TempDir dir;
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         FtpSite site;
         site.label = "Only";
         site.port = "2121";

@@ -5,6 +5,7 @@
 #include "gui/widgets/help_book.h"
 #include "next_modal.h"
 #include "scripted_prompts.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <QAction>
@@ -59,7 +60,7 @@ private slots:
     }
 
     void aMissingBookIsReportedNotOpened() {
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         openHelp(HelpPreferences, prompts);
         QVERIFY(recorder.opened.isEmpty());
         QCOMPARE(prompts.said.size(), size_t(1));
@@ -69,8 +70,8 @@ private slots:
     void helpOpensTheSectionOfThePageInFront() {
         writeFile(book, "<html></html>");
         TempDir data;
-        ScriptedPrompts prompts;
-        FixedClock clock{DateTime{2026, 12, 7, 10, 0, 0}};
+        WindowPrompts prompts;
+        TestClock clock{DateTime{2026, 12, 7, 10, 0, 0}};
         TFormMain form(DataFiles{data.path()}, prompts, clock);
         form.menuHelp->trigger();
         form.PageControl1->setCurrentWidget(form.TabRestore);
@@ -88,8 +89,8 @@ private slots:
     void theKeyAndTheToolBarOpenThePageInFront() {
         writeFile(book, "<html></html>");
         TempDir data;
-        ScriptedPrompts prompts;
-        FixedClock clock{DateTime{2026, 12, 7, 10, 0, 0}};
+        WindowPrompts prompts;
+        TestClock clock{DateTime{2026, 12, 7, 10, 0, 0}};
         TFormMain form(DataFiles{data.path()}, prompts, clock);
         form.show();
         form.activateWindow();
@@ -107,8 +108,8 @@ private slots:
         writeFile(book, "<html></html>");
         TempDir data;
         writeFile(data / "project.ini", "[Common]\nProject Count=1\nCount0=Docs\n");
-        ScriptedPrompts prompts;
-        FixedClock clock{DateTime{2026, 12, 7, 10, 0, 0}};
+        WindowPrompts prompts;
+        TestClock clock{DateTime{2026, 12, 7, 10, 0, 0}};
         TFormMain form(DataFiles{data.path()}, prompts, clock);
         form.show();
         form.activateWindow();

@@ -1,6 +1,7 @@
 #include "gui/pages/log_page.h"
 #include "gui/pages/log_table_model.h"
 #include "message_box_answer.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <QAction>
@@ -12,13 +13,9 @@
 using namespace quorvel;
 using namespace quorvel::gui;
 using quorvel::test::TempDir;
+using quorvel::test::TestClock;
 
 namespace {
-
-class FixedClock final : public Clock {
-public:
-    DateTime now() const override { return DateTime{2026, 5, 4, 21, 7, 9}; }
-};
 
 bool isRed(QRgb pixel) {
     return qRed(pixel) > 200 && qGreen(pixel) < 80 && qBlue(pixel) < 80;
@@ -151,7 +148,7 @@ private slots:
     }
 
 private:
-    FixedClock m_clock;
+    TestClock m_clock{DateTime{2026, 5, 4, 21, 7, 9}};
     std::unique_ptr<TempDir> m_dir;
     std::unique_ptr<OperationLog> m_log;
     std::unique_ptr<LogPage> m_page;

@@ -10,6 +10,7 @@
 #include "gui/pages/log_table_model.h"
 #include "scripted_prompts.h"
 #include "support/ftp_test_server.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 #include "wait_for_run.h"
 
@@ -35,7 +36,7 @@ void addSite(const fs::path& data, const std::string& label, int port) {
 }
 
 // A data folder with one project, "Docs", that backs up src/ into dest/ and copies to `ftpKeys`.
-std::unique_ptr<TFormMain> openWindow(const TempDir& dir, ScriptedPrompts& prompts, const FixedClock& clock,
+std::unique_ptr<TFormMain> openWindow(const TempDir& dir, WindowPrompts& prompts, const TestClock& clock,
                                       const std::string& ftpKeys) {
     writeFile(dir / "src/a.txt", compressibleText(200000, 1));
     writeFile(dir / "src/sub/b.bin", randomBytes(300000, 2));
@@ -59,8 +60,8 @@ private slots:
         FtpTestServer server(dir / "server", slow);
         QVERIFY2(server.running(), server.error().c_str());
         addSite(dir.path(), "Home NAS", server.port());
-        ScriptedPrompts prompts;
-        FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+        WindowPrompts prompts;
+        TestClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
         auto form = openWindow(dir, prompts, clock, "FTP Site=Home NAS\nFTP Folder=up\n");
         QCOMPARE(form->TabBackup->cbFtpSite->currentText(), QStringLiteral("Home NAS"));
 
@@ -99,8 +100,8 @@ private slots:
         FtpTestServer server(dir / "server", slow);
         QVERIFY2(server.running(), server.error().c_str());
         addSite(dir.path(), "Home NAS", server.port());
-        ScriptedPrompts prompts;
-        FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+        WindowPrompts prompts;
+        TestClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
         auto form = openWindow(dir, prompts, clock, "FTP Site=Home NAS\n");
         QPushButton* stop = form->progressStrip->ButtonStop;
         QVERIFY(!stop->isVisibleTo(form.get()));
@@ -141,8 +142,8 @@ private slots:
         TempDir dir;
         addSite(dir.path(), "Home NAS", 21);
         addSite(dir.path(), "Work", 21);
-        ScriptedPrompts prompts;
-        FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+        WindowPrompts prompts;
+        TestClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
         auto form = openWindow(dir, prompts, clock, "FTP Site=Old\nFTP Folder=/up\n");
         BackupPage& page = *form->TabBackup;
         QCOMPARE(page.cbFtpSite->count(), 4);

@@ -21,7 +21,7 @@ namespace {
 struct Dialog {
     TempDir dir;
     IniFile ini{dir / "project.ini"};
-    ScriptedPrompts prompts;
+    WindowPrompts prompts;
     fs::path entry = dir / "autostart" / "quorvel-backup.desktop";
     std::unique_ptr<TFormPreferences> open() {
         return std::make_unique<TFormPreferences>(ini, entry, "/usr/bin/quorvel-backup", prompts);

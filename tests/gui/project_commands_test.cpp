@@ -10,6 +10,7 @@
 #include "gui/widgets/project_selector.h"
 #include "next_modal.h"
 #include "scripted_prompts.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <QAction>
@@ -39,8 +40,8 @@ const std::string Projects = "[Common]\nProject Count=2\nCount0=Photos\nCount1=D
 
 struct Window {
     TempDir dir;
-    ScriptedPrompts prompts;
-    FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+    WindowPrompts prompts;
+    TestClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
     std::unique_ptr<TFormMain> form;
 
     Window() {
@@ -232,7 +233,7 @@ private slots:
 
     void theWildcardDialogEditsTheLibraryOnlyOnOk() {
         TempDir dir;
-        ScriptedPrompts prompts;
+        WindowPrompts prompts;
         IniFile ini(dir / "project.ini");
         saveWildcardLibrary(ini, {"*.doc", "*.txt"});
         {

@@ -8,6 +8,7 @@
 #include "next_modal.h"
 #include "scripted_prompts.h"
 #include "wait_for_run.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <QCheckBox>
@@ -50,8 +51,8 @@ private slots:
         writeFile(dir / "src" / "deep" / "b.txt", "beta");
         writeFile(dir / "src" / "c.log", "left out");
         fs::create_directory(dir / "data"); // empty, as the program makes it on its first start
-        ScriptedPrompts prompts;
-        FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+        WindowPrompts prompts;
+        TestClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
         TFormMain form(DataFiles{dir / "data"}, prompts, clock);
         QVERIFY(form.TabBackup->PanelNoProject->isVisibleTo(&form));
         QVERIFY(!form.SpEdit->isEnabled() && !form.SpRename->isEnabled() && !form.SpDelete->isEnabled());
@@ -126,8 +127,8 @@ private slots:
 
     void cancelWritesNothing() {
         TempDir dir;
-        ScriptedPrompts prompts;
-        FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+        WindowPrompts prompts;
+        TestClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
         TFormMain form(DataFiles{dir.path()}, prompts, clock);
         onNextModal<TFormProjectName>([](TFormProjectName& w) {
             w.comboproject->setText(QStringLiteral("P"));
@@ -141,8 +142,8 @@ private slots:
 
     void aNameInUseInOtherCaseIsRefusedOnTheFirstPage() {
         TempDir dir;
-        ScriptedPrompts prompts;
-        FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+        WindowPrompts prompts;
+        TestClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
         TFormProjectName w(WizardContext{DataFiles{dir.path()}, prompts, clock, {"Docs"}, true, 4});
         w.comboproject->setText(QStringLiteral("dOCS"));
         w.btnNext->click();

@@ -149,7 +149,7 @@ private slots:
     // Stored names are told apart by letter case and are never masks: restoring the selected row
     // must not also write an entry the user did not select over a file of that name.
     void restoresOnlyTheSelectedEntryAmongNamesThatMatchIt() {
-        if (!fs::exists(DebianPython))
+        if (!fs::exists(PythonInterpreter))
             QSKIP("Python's zipfile makes the archive");
         Window w;
         // Our writer keeps one name per letter-case spelling, so another program makes the archive;

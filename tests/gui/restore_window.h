@@ -7,6 +7,7 @@
 #include "gui/pages/restore_page.h"
 #include "gui/widgets/project_selector.h"
 #include "scripted_prompts.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <QTabWidget>
@@ -35,8 +36,8 @@ inline void makeArchive(const fs::path& archive, const std::map<std::string, std
 // and the main window on it.
 struct Window {
     TempDir dir;
-    ScriptedPrompts prompts;
-    FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+    WindowPrompts prompts;
+    TestClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
     std::unique_ptr<gui::TFormMain> form;
 
     explicit Window(const std::string& common = "") {

@@ -14,6 +14,7 @@
 #include "gui/resources/app_icons.h"
 #include "gui/widgets/project_selector.h"
 #include "scripted_prompts.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 #include "wait_for_run.h"
 
@@ -38,12 +39,6 @@ using namespace quorvel::test;
 
 namespace {
 
-class MovingClock final : public Clock {
-public:
-    DateTime value{2026, 3, 14, 10, 0, 0};
-    DateTime now() const override { return value; }
-};
-
 QImage picture(const QIcon& icon) {
     return icon.pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
 }
@@ -52,8 +47,8 @@ QImage picture(const QIcon& icon) {
 // without a schedule, backing up pics/ into dest/. The clock stands at 10:00 on 2026-03-14.
 struct Window {
     TempDir dir;
-    ScriptedPrompts prompts;
-    MovingClock clock;
+    WindowPrompts prompts;
+    TestClock clock;
     std::unique_ptr<TFormMain> form;
 
     explicit Window(const std::string& extraCommon = {}, const std::string& moreProjects = {}) {

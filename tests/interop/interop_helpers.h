@@ -12,7 +12,7 @@
 namespace quorvel::test {
 
 // The peer the interop tests run as Python's zipfile.
-inline const std::string Python = DebianPython.string();
+inline const std::string Python = PythonInterpreter.string();
 
 // The same tree listing the zip tests use.
 inline auto filesBelow(const fs::path& root) { return treeOf(root); }

@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Variant{"level8", 8, "", "", true}, Variant{"level9", 9, "", "", true}, Variant{"encrypted", 6, "pa55 w\xc3\xb6rd", "", true},
                       Variant{"encryptedStored", 0, "pw", "", true}, Variant{"comment", 6, "", "Backup of the week", true},
                       Variant{"noPaths", 6, "", "", false}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& param) { return param.param.name; });
 
 TEST(OurEmptyArchive, PeersAcceptIt) {
     REQUIRE_PEERS();

@@ -104,7 +104,7 @@ struct UpdatedPeerArchives : ::testing::TestWithParam<PeerKind> {
         std::vector<std::string> out;
         for (const auto& [name, data] : files)
             out.push_back((names ? name + " " : "") + std::to_string(data.size()) + " " +
-                          std::to_string(crc32(0, reinterpret_cast<const Bytef*>(data.data()), data.size())));
+                          std::to_string(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()))));
         std::sort(out.begin(), out.end());
         return out;
     }
@@ -151,7 +151,7 @@ TEST_P(UpdatedPeerArchives, SurviveAnAddAndADelete) {
 }
 
 // Comments and extra fields from Python: an archive comment, entry comments, a private extra block.
-const std::string PythonWithComments = R"(/usr/bin/python3 -c "
+const std::string PythonWithComments = Python + R"( -c "
 import os, zipfile
 with zipfile.ZipFile('peer.zip', 'w', zipfile.ZIP_DEFLATED) as z:
     z.comment = b'written by python'
@@ -167,7 +167,7 @@ with zipfile.ZipFile('peer.zip', 'w', zipfile.ZIP_DEFLATED) as z:
 ")";
 
 // Sizes after the data (data descriptors), from a stream that cannot seek.
-const std::string PythonStreamed = R"(/usr/bin/python3 -c "
+const std::string PythonStreamed = Python + R"( -c "
 import io, os, zipfile
 class Pipe(io.RawIOBase):
     def __init__(self, out): self.out = out
@@ -181,7 +181,7 @@ with open('peer.zip', 'wb') as raw, zipfile.ZipFile(Pipe(raw), 'w', zipfile.ZIP_
                 d.write(s.read())
 ")";
 
-const std::string PythonZip64 = R"(/usr/bin/python3 -c "
+const std::string PythonZip64 = Python + R"( -c "
 import os, zipfile
 with zipfile.ZipFile('peer.zip', 'w', zipfile.ZIP_DEFLATED) as z:
     for r, _, fs in os.walk('d'):
@@ -203,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "secret"},
                       PeerKind{"pythonComments", PythonWithComments}, PeerKind{"pythonStreamed", PythonStreamed},
                       PeerKind{"pythonZip64", PythonZip64}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& param) { return param.param.name; });
 
 TEST(UpdatedOwnArchive, DeletingEverythingLeavesAValidEmptyArchive) {
     REQUIRE_PEERS();

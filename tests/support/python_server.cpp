@@ -21,7 +21,7 @@ constexpr int StartMs = 30000;
 PythonServer::PythonServer(const std::string& script, std::vector<std::string> args, bool tls,
                            const std::string& what) {
     // -B: no byte-code files written into the source tree.
-    args.insert(args.begin(), {DebianPython.string(), "-B", (sourceDir() / "tests/interop" / script).string()});
+    args.insert(args.begin(), {PythonInterpreter.string(), "-B", (sourceDir() / "tests/interop" / script).string()});
     if (tls) {
         char pattern[] = "/tmp/quorvel-tls-XXXXXX";
         if (::mkdtemp(pattern) == nullptr) {

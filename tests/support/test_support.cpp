@@ -134,7 +134,7 @@ fs::path binaryDir() {
 }
 
 ProcessResult zipNamesWithPython(const fs::path& zip, const std::vector<std::string>& names) {
-    std::vector<std::string> argv{DebianPython.string(), "-c",
+    std::vector<std::string> argv{PythonInterpreter.string(), "-c",
                                   "import sys, zipfile\n"
                                   "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
                                   "    for n in sys.argv[2:]: z.writestr(n, n)\n",

@@ -42,8 +42,8 @@ struct ProcessResult {
 ProcessResult runProcess(const std::vector<std::string>& argv, const fs::path& workingDir = {});
 bool haveTool(const std::string& name);
 
-// Debian's python with its zipfile module (the first python3 on PATH may lack it).
-inline const fs::path DebianPython = "/usr/bin/python3";
+// The Python interpreter the build was configured with: the peer for zipfile and the test servers.
+inline const fs::path PythonInterpreter = QUORVEL_PYTHON;
 // Writes, with Python's zipfile, an archive of one stored entry per name holding the name itself:
 // for archives our own writer would not make, such as names differing only in letter case.
 ProcessResult zipNamesWithPython(const fs::path& zip, const std::vector<std::string>& names);

@@ -17,6 +17,7 @@
 #include <deque>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -27,7 +28,7 @@ namespace quorvel {
 // What happens to each entry of the old archive (physical order), and the files left to add.
 struct TZipWriter::UpdatePlan {
     struct Decision {
-        int file = -1;        // the file named like the entry, or -1
+        std::optional<std::size_t> file; // the file named like the entry
         bool replace = false; // written anew from that file; otherwise kept
     };
     std::vector<std::string> files;
@@ -79,9 +80,9 @@ TZipWriter::UpdatePlan TZipWriter::planUpdate() {
     UpdatePlan plan;
     plan.files = std::move(FilesList);
     FilesList.clear();
-    std::unordered_map<std::string, std::deque<int>> byName;
+    std::unordered_map<std::string, std::deque<std::size_t>> byName;
     for (std::size_t i = 0; i < plan.files.size(); ++i)
-        byName[storedNameOf(plan.files[i])].push_back(static_cast<int>(i));
+        byName[storedNameOf(plan.files[i])].push_back(i);
     std::vector<bool> matched(plan.files.size(), false);
     for (const TZipHeaderInfo& entry : m_directory) {
         UpdatePlan::Decision decision;
@@ -89,10 +90,10 @@ TZipWriter::UpdatePlan TZipWriter::planUpdate() {
         if (found != byName.end() && !found->second.empty()) {
             decision.file = found->second.front();
             found->second.pop_front();
-            matched[decision.file] = true;
+            matched[*decision.file] = true;
             struct stat st {};
             bool newer =
-                ::stat(plan.files[decision.file].c_str(), &st) == 0 && dosTimeOf(st.st_mtime) > entry.modifiedDateTime;
+                ::stat(plan.files[*decision.file].c_str(), &st) == 0 && dosTimeOf(st.st_mtime) > entry.modifiedDateTime;
             decision.replace = ZipAction == zaReplace || newer;
             plan.anyReplace = plan.anyReplace || decision.replace;
         }
@@ -109,9 +110,9 @@ int TZipWriter::updateArchive(std::uint64_t& totalBytes) {
     if (!plan.anyReplace && plan.remaining.empty() && !m_endCentral.commentChanged) {
         // Nothing changes, so the archive is not rewritten at all.
         for (std::size_t i = 0; i < plan.entries.size(); ++i) {
-            if (plan.entries[i].file < 0)
+            if (!plan.entries[i].file)
                 continue;
-            m_zippedSources.push_back(plan.files[plan.entries[i].file]);
+            m_zippedSources.push_back(plan.files[*plan.entries[i].file]);
             if (OnUpdate)
                 OnUpdate(UpdateKeep, static_cast<int>(i));
         }
@@ -136,11 +137,11 @@ int TZipWriter::mergeOldEntries(ZipOutput& out, EntryCopier& copier, UpdatePlan&
     for (std::size_t i = 0; i < m_directory.size(); ++i) {
         const UpdatePlan::Decision& decision = plan.entries[i];
         const TZipHeaderInfo& old = m_directory[i];
-        if (decision.file < 0) {
+        if (!decision.file) {
             copyKept(out, copier, old);
             continue;
         }
-        const std::string& path = plan.files[decision.file];
+        const std::string& path = plan.files[*decision.file];
         if (!decision.replace) {
             if (OnUpdate)
                 OnUpdate(UpdateKeep, static_cast<int>(i));

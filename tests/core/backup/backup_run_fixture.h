@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/backup/backup_runner.h"
-#include "core/restore/scripted_prompts.h"
+#include "support/recording_progress.h"
+#include "support/scripted_prompts.h"
 #include "core/zip/zip_writer.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <algorithm>
@@ -11,12 +13,6 @@
 #include <vector>
 
 namespace quorvel::test {
-
-class SettableClock final : public Clock {
-public:
-    DateTime value{2026, 3, 14, 10, 0, 5};
-    DateTime now() const override { return value; }
-};
 
 class FakeDisks final : public DiskInfo {
 public:
@@ -28,23 +24,6 @@ public:
         return type;
     }
     std::uint64_t freeSpace(const std::filesystem::path&) const override { return free; }
-};
-
-// Records what the run shows, as one event per call.
-class RecordingProgress final : public RunProgress {
-public:
-    std::vector<std::string> events;
-    std::vector<std::string> fileNames;
-    std::function<void(const std::string&)> onFileName;
-
-    void enableRunControls(bool enabled) override { events.push_back(enabled ? "enable" : "disable"); }
-    void setWaitCursor(bool waiting) override { events.push_back(waiting ? "hourglass" : "arrow"); }
-    void showProgressStrip(bool visible) override { events.push_back(visible ? "strip" : "no strip"); }
-    void setProgressFileName(const std::string& name) override {
-        fileNames.push_back(name);
-        if (onFileName)
-            onFileName(name);
-    }
 };
 
 // Remembers the writer's settings at the moment it opens its output.
@@ -90,7 +69,7 @@ protected:
     fs::path src = dir / "src";
     fs::path dest = dir / "dest";
     fs::path data = dir / "data";
-    SettableClock clock;
+    TestClock clock{DateTime{2026, 3, 14, 10, 0, 5}};
     FakeDisks disks;
     OperationLog log{data / "log.txt", clock};
     AppSettings settings;

@@ -77,8 +77,8 @@ protected:
         disks.free = 1 << 20;
     }
 
-    BackupOutcome runWith(UserPrompts& user) {
-        return BackupRunner(DataFiles{data}, log, clock, disks).run(controls, settings, user, progress);
+    BackupOutcome runWith(UserPrompts& answers) {
+        return BackupRunner(DataFiles{data}, log, clock, disks).run(controls, settings, answers, progress);
     }
 
     // Restores Docs1.zip into restored/ as the Restore page does, with the last disk in the drive.

@@ -1,5 +1,6 @@
 // The work after a backup run, and the off-site copy against a real FTP server on 127.0.0.1.
 #include "backup_run_fixture.h"
+#include "support/test_clock.h"
 
 #include "core/backup/after_run.h"
 #include "core/backup/offsite_copy.h"
@@ -193,7 +194,7 @@ TEST_F(OffsiteCopy, CancelStopsTheUploadEvenWhileTheServerIsSilent) {
 // The work after a run, with actions of the test's own.
 struct AfterRun : ::testing::Test {
     TempDir dir;
-    SettableClock clock;
+    TestClock clock{DateTime{2026, 3, 14, 10, 0, 5}};
     OperationLog log{dir / "log.txt", clock};
     ScriptedPrompts prompts;
     RunProgress progress;

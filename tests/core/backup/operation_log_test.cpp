@@ -1,6 +1,7 @@
 #include "core/backup/operation_log.h"
 
 #include "core/util/errors.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -9,15 +10,6 @@ using namespace quorvel;
 using namespace quorvel::test;
 
 namespace {
-
-class SteppingClock final : public Clock {
-public:
-    DateTime now() const override { return m_now; }
-    void advance(int seconds) { m_now = addSeconds(m_now, seconds); }
-
-private:
-    DateTime m_now{2026, 3, 14, 9, 26, 53};
-};
 
 class OperationLogTest : public ::testing::Test {
 protected:
@@ -43,7 +35,7 @@ protected:
     }
 
     TempDir m_dir;
-    SteppingClock m_clock;
+    TestClock m_clock{DateTime{2026, 3, 14, 9, 26, 53}};
 };
 
 std::string info(const OperationLog& log, int row) {

@@ -4,7 +4,7 @@
 
 #include "core/project/project_operations.h"
 #include "core/project/project_store.h"
-#include "fixed_clock.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@ namespace quorvel::test {
 // A data folder with the project commands and the store that reads what they wrote.
 struct ProjectOperationsTest : ::testing::Test {
     TempDir dir;
-    FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+    TestClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
     ProjectStore store{dir / "project.ini", clock};
     ProjectOperations ops{DataFiles{dir.path()}};
 

@@ -1,7 +1,7 @@
 #include "core/ini/ini_password_codec.h"
 #include "core/project/project_store.h"
 #include "core/project/validate_project_input.h"
-#include "fixed_clock.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@ const DateTime Now{2026, 12, 7, 23, 16, 6};
 
 struct SaveFixture : ::testing::Test {
     TempDir dir;
-    FixedClock clock{Now};
+    TestClock clock{Now};
     ProjectStore store{dir / "project.ini", clock};
 
     BackupProject sample() {

@@ -1,7 +1,7 @@
 #include "core/ini/ini_password_codec.h"
 #include "core/platform/data_folder.h"
 #include "core/project/project_store.h"
-#include "fixed_clock.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@ namespace {
 const DateTime Now{2026, 12, 7, 23, 16, 6};
 
 BackupProject loadFrom(const std::string& ini, const std::string& name) {
-    FixedClock clock(Now);
+    TestClock clock(Now);
     return ProjectStore::fromDocument(IniDocument::parse(ini), name, clock);
 }
 
@@ -142,7 +142,7 @@ TEST(ProjectStoreList, ReadsTheListSortedSkippingEmptyAndRepeatedNames) {
 
 TEST(ProjectStoreList, WritingAShorterListLeavesOldEntriesBeyondTheCount) {
     TempDir dir;
-    FixedClock clock(Now);
+    TestClock clock(Now);
     ProjectStore store(dir / "project.ini", clock);
     store.saveProjectList({"a", "b", "c"});
     store.saveProjectList({"x"});
@@ -152,7 +152,7 @@ TEST(ProjectStoreList, WritingAShorterListLeavesOldEntriesBeyondTheCount) {
 
 TEST(ProjectStoreFile, StoredScheduleModeAndRestoreOptions) {
     TempDir dir;
-    FixedClock clock(Now);
+    TestClock clock(Now);
     ProjectStore store(dir / "project.ini", clock);
     EXPECT_EQ(store.storedScheduleMode("Docs"), 3);
     writeFile(dir / "project.ini", "[Docs]\nBackupMode=0\nFilename prefix=D\n");

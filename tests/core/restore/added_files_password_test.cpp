@@ -2,7 +2,7 @@
 #include "core/restore/added_files_password.h"
 #include "core/zip/zip_errors.h"
 #include "core/zip/zip_writer.h"
-#include "scripted_prompts.h"
+#include "support/scripted_prompts.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -12,7 +12,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-const Names BusyAndBack{"busy", "strip shown", "strip hidden", "idle"};
+const Names BusyAndBack{"disable", "strip", "no strip", "enable"};
 
 class EntryMaintenance : public RestoreFixture {
 protected:
@@ -76,7 +76,7 @@ TEST_F(EntryMaintenance, DeletingTwoOfFiveEntriesLeavesThreeAndSaysNothingElse) 
     prompts.queue({false});
     EXPECT_EQ(deleteArchiveEntries(prompts, progress, zip.string(), selected), std::nullopt);
     EXPECT_EQ(storedNames(zip.string()).size(), 5u);
-    EXPECT_TRUE(progress.calls.empty());
+    EXPECT_TRUE(progress.events.empty());
 
     prompts.queue({true});
     EXPECT_EQ(deleteArchiveEntries(prompts, progress, zip.string(), selected), 2);
@@ -87,7 +87,7 @@ TEST_F(EntryMaintenance, DeletingTwoOfFiveEntriesLeavesThreeAndSaysNothingElse) 
     const std::vector<EntryRow> left = session->ListArchiveEntries(archives().string(), "five.zip");
     EXPECT_EQ(totalFilesCaption(left.size()), "(Total 3 files)");
     EXPECT_EQ(entryStoredNames(left, 0, 2), (Names{"Data/sub/four.txt", "five.txt", "one.txt"}));
-    EXPECT_EQ(progress.calls, BusyAndBack);
+    EXPECT_EQ(progress.events, BusyAndBack);
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_FALSE(fs::exists(dir / "log.txt"));
 
@@ -106,8 +106,8 @@ TEST_F(EntryMaintenance, NamesThatLookLikeMasksDeleteOnlyThemselves) {
 // Names differing only in letter case are two files here; deleting one must leave the other.
 TEST_F(EntryMaintenance, DeletingAnEntryLeavesOneWhoseNameDiffersOnlyInCase) {
     // Our writer keeps one name per letter-case spelling, so another program makes the archive.
-    if (!fs::exists(DebianPython))
-        GTEST_SKIP() << DebianPython << " is not installed";
+    if (!fs::exists(PythonInterpreter))
+        GTEST_SKIP() << PythonInterpreter << " is not installed";
     const ProcessResult made = zipNamesWithPython(archive(), {"Notes.txt", "notes.txt", "other.txt"});
     ASSERT_EQ(made.exitCode, 0) << made.output;
     ASSERT_EQ(storedNames(archive()), (Names{"Notes.txt", "notes.txt", "other.txt"}));
@@ -128,7 +128,7 @@ TEST_F(EntryMaintenance, ANewerFileReplacesItsEntryInPlaceAndAnUnchangedOneWrite
     EXPECT_EQ(add({path("a.txt")}), 0);
     EXPECT_EQ(readFile(archive()), before);
     EXPECT_EQ(fs::last_write_time(archive()), stamp);
-    EXPECT_EQ(progress.calls, BusyAndBack);
+    EXPECT_EQ(progress.events, BusyAndBack);
 
     writeFile(loose / "a.txt", "the new a");
     setModificationTime(loose / "a.txt", 1700000100);
@@ -193,7 +193,7 @@ TEST_F(EntryMaintenance, FailuresLeaveTheArchiveAsItWasAndTheBusyStateLeft) {
     writeFile(archive(), "this is not a zip archive at all");
     EXPECT_THROW(add({path("new.bin")}), ENotAZipFile);
     EXPECT_EQ(readFile(archive()), "this is not a zip archive at all");
-    EXPECT_EQ(progress.calls, BusyAndBack);
+    EXPECT_EQ(progress.events, BusyAndBack);
 
     fs::remove(archive());
     looseArchive({{"a.txt", compressibleText(5000, 1)}});
@@ -203,12 +203,12 @@ TEST_F(EntryMaintenance, FailuresLeaveTheArchiveAsItWasAndTheBusyStateLeft) {
             return std::make_unique<FailingOutput>(TZipWriter::openOutput(name), 8000);
         }
     };
-    progress.calls.clear();
+    progress.events.clear();
     EXPECT_THROW(addFilesToArchive(prompts, progress, archive(), {path("new.bin")}, {},
                                    [] { return std::make_unique<SmallDisk>(); }),
                  ENotEnoughRoom);
     EXPECT_EQ(readFile(archive()), before);
-    EXPECT_EQ(progress.calls, BusyAndBack);
+    EXPECT_EQ(progress.events, BusyAndBack);
 
     // The archive cannot be put back: the error carries the writer's text, and it is not also
     // shown by the writer, so the user reads it once.

@@ -7,7 +7,7 @@ using namespace quorvel;
 
 namespace {
 
-std::vector<std::string> column(const std::vector<ArchiveRow>& rows, int col) {
+std::vector<std::string> column(const std::vector<ArchiveRow>& rows, std::size_t col) {
     std::vector<std::string> cells;
     for (const ArchiveRow& row : rows)
         cells.push_back(row[col]);
@@ -67,7 +67,8 @@ TEST(SortArchiveList, EveryKeyAndDirectionGivesAnOrderedListOfTheSameRows) {
             auto before = [&](const ArchiveRow& a, const ArchiveRow& b) {
                 if (key == 1)
                     return std::stoull(a[1]) < std::stoull(b[1]);
-                return a[key] < b[key]; // the name and these dates order as text
+                const auto at = static_cast<std::size_t>(key);
+                return a[at] < b[at]; // the name and these dates order as text
             };
             for (size_t i = 1; i < sorted.size(); ++i) {
                 if (direction == 0)

@@ -1,6 +1,6 @@
 #include "core/restore/archive_maintenance.h"
 #include "core/util/date_time.h"
-#include "scripted_prompts.h"
+#include "support/scripted_prompts.h"
 #include "support/test_support.h"
 
 #include <algorithm>

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "core/backup/operation_log.h"
-#include "core/project/fixed_clock.h"
+#include "support/test_clock.h"
 #include "core/project/project_store.h"
 #include "core/restore/restore_session.h"
 #include "core/zip/zip_writer.h"
-#include "scripted_prompts.h"
+#include "support/recording_progress.h"
+#include "support/scripted_prompts.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -13,19 +14,6 @@
 #include <memory>
 
 namespace quorvel::test {
-
-// Records what a restore shows of itself.
-class RecordingProgress final : public RunProgress {
-public:
-    void enableRunControls(bool enabled) override { calls.push_back(enabled ? "idle" : "busy"); }
-    void showProgressStrip(bool visible) override { calls.push_back(visible ? "strip shown" : "strip hidden"); }
-    void setProgressFileName(const std::string& name) override { fileNames.push_back(name); }
-    void setTotalPercent(int percent) override { lastTotal = percent; }
-
-    std::vector<std::string> calls;
-    std::vector<std::string> fileNames;
-    int lastTotal = -1;
-};
 
 class CountingQuestions final : public ArchiveQuestions {
 public:
@@ -96,7 +84,7 @@ protected:
     }
 
     TempDir dir;
-    FixedClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
+    TestClock clock{DateTime{2026, 12, 7, 23, 16, 6}};
     ProjectStore store{dir / "project.ini", clock};
     OperationLog log{dir / "log.txt", clock};
     ScriptedPrompts prompts;

@@ -50,7 +50,7 @@ TEST_F(RestoreFixture, AnArchiveWithoutEndRecordIsPutToTheQuestionAndThenRefused
 
 TEST_F(RestoreFixture, WholeArchiveRestoreRecreatesFoldersReportsLogsAndKeepsTheOptions) {
     Files files;
-    for (int i = 0; i < 10; ++i)
+    for (std::uint32_t i = 0; i < 10; ++i)
         files["Data/sub" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".txt"] = compressibleText(3000 + i, i);
     const fs::path zip = makeArchive("ten.zip", files);
     RestoreRequest r = request("ten.zip");
@@ -73,7 +73,7 @@ TEST_F(RestoreFixture, WholeArchiveRestoreRecreatesFoldersReportsLogsAndKeepsThe
     EXPECT_EQ(prompts.messages[0].text, "Restore 10 Files Succeeds!\rProject Name: 'Docs'\rFilename:     'ten.zip'");
     EXPECT_EQ(prompts.messages[0].kind, MessageKind::Information);
     EXPECT_EQ(prompts.messages[0].seconds, 6);
-    EXPECT_EQ(progress.calls, (std::vector<std::string>{"busy", "strip shown", "strip hidden", "idle"}));
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"disable", "strip", "no strip", "enable"}));
     EXPECT_EQ(progress.fileNames.size(), 10u);
     EXPECT_EQ(progress.lastTotal, 100);
 
@@ -207,7 +207,7 @@ TEST_F(RestoreFixture, ABlankPasswordFieldReusesTheEarlierPasswordAndAWrongOneFa
     EXPECT_EQ(newest[LogColumnStatus], "Fails");
     EXPECT_EQ(newest[LogColumnInformation],
               zip.string() + "  " + kbOf(zip) + ": The password is incorrect; 2 files not restored");
-    EXPECT_EQ(progress.calls.back(), "idle");
+    EXPECT_EQ(progress.events.back(), "enable");
 
     // The mark is cleared: the right password succeeds again.
     r.options.password = "s3cret";
@@ -309,7 +309,7 @@ TEST_F(RestoreFixture, AnExtractionEndingInAnErrorIsLoggedBeforeTheErrorIsShown)
     EXPECT_EQ(loggedWhenShown[0][LogColumnStatus], "Fails");
     EXPECT_EQ(loggedWhenShown[0][LogColumnInformation],
               (archives() / "broken.zip").string() + "  0Kb: Not a valid zip file!");
-    EXPECT_EQ(progress.calls, (std::vector<std::string>{"busy", "strip shown", "strip hidden", "idle"}));
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"disable", "strip", "no strip", "enable"}));
     EXPECT_EQ(store.load("Docs").restorePath, out().string());
 }
 
@@ -333,7 +333,7 @@ TEST_F(RestoreFixture, NothingHappensWithoutArchiveOrAfterNo) {
     EXPECT_EQ(session->restoreArchive(request("a.zip")).status, RestoreStatus::Declined);
     EXPECT_FALSE(fs::exists(out() / "a.txt"));
     EXPECT_TRUE(logEntries().empty());
-    EXPECT_TRUE(progress.calls.empty());
+    EXPECT_TRUE(progress.events.empty());
     EXPECT_EQ(store.load("Docs").overwriteMode, 2);
     EXPECT_NE(store.load("Docs").restorePath, out().string());
 }

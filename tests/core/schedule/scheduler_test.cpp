@@ -4,6 +4,7 @@
 
 #include "core/ini/ini_file.h"
 #include "core/project/project_store.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -14,12 +15,6 @@ using namespace quorvel::test;
 namespace {
 
 using Names = std::vector<std::string>;
-
-class MovingClock final : public Clock {
-public:
-    DateTime value{2026, 3, 14, 10, 0, 0};
-    DateTime now() const override { return value; }
-};
 
 class SchedulerTest : public ::testing::Test {
 protected:
@@ -59,7 +54,7 @@ protected:
 
     TempDir dir;
     DataFiles data{dir.path()};
-    MovingClock clock;
+    TestClock clock;
     Scheduler scheduler{data, clock};
 };
 

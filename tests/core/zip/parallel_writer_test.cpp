@@ -94,7 +94,7 @@ struct ParallelFixture : ::testing::Test {
     }
 
     void expectSoundArchive(const std::string& archive, const std::string& password = "") {
-        ProcessResult python = runProcess({DebianPython.string(), "-c",
+        ProcessResult python = runProcess({PythonInterpreter.string(), "-c",
                                            "import sys, zipfile\n"
                                            "z = zipfile.ZipFile(sys.argv[1])\n"
                                            "z.setpassword(sys.argv[2].encode())\n"
@@ -212,7 +212,7 @@ TEST_F(ParallelFixture, AFileFailingPastSeveralBlocksIsLeftOutWhateverTheThreads
         for (int i = 0; i < writer.Count(); ++i)
             EXPECT_NE(writer.Entry(i).fileName, "big.dat");
         ProcessResult python =
-            runProcess({DebianPython.string(), "-c",
+            runProcess({PythonInterpreter.string(), "-c",
                         "import sys, zipfile\nassert zipfile.ZipFile(sys.argv[1]).testzip() is None\n", archive});
         EXPECT_EQ(python.exitCode, 0) << python.output;
     }

@@ -65,7 +65,7 @@ struct ReadFaultFixture : ::testing::Test {
         EXPECT_EQ(reader.UnZip(), 2);
         EXPECT_EQ(readFile(dir / "x/a.txt"), readFile(src / "a.txt"));
         EXPECT_EQ(readFile(dir / "x/c.txt"), readFile(src / "c.txt"));
-        ProcessResult python = runProcess({DebianPython.string(), "-c",
+        ProcessResult python = runProcess({PythonInterpreter.string(), "-c",
                                            "import sys, zipfile\n"
                                            "z = zipfile.ZipFile(sys.argv[1])\n"
                                            "assert z.testzip() is None\n"

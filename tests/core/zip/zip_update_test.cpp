@@ -25,7 +25,7 @@ struct UpdateFixture : ::testing::Test {
     void SetUp() override {
         fs::create_directories(temp);
         for (const char* name : {"a.txt", "b.txt", "c.txt"})
-            put(name, compressibleText(4000, name[0]));
+            put(name, compressibleText(4000, static_cast<unsigned char>(name[0])));
         writer.setZipName(archive);
         writer.TempPath = temp.string();
         writer.FilesList = {(src / "a.txt").string(), (src / "b.txt").string(), (src / "c.txt").string()};
@@ -72,9 +72,8 @@ struct UpdateFixture : ::testing::Test {
         std::map<std::string, std::string> out;
         for (const TZipHeaderInfo& e : reader.directory()) {
             std::size_t at = static_cast<std::size_t>(e.relativeOffset);
-            std::size_t lengths =
-                static_cast<unsigned char>(bytes[at + 26]) + 256 * static_cast<unsigned char>(bytes[at + 27]) +
-                static_cast<unsigned char>(bytes[at + 28]) + 256 * static_cast<unsigned char>(bytes[at + 29]);
+            const auto byteAt = [&](std::size_t offset) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[offset])); };
+            const std::size_t lengths = byteAt(at + 26) + 256 * byteAt(at + 27) + byteAt(at + 28) + 256 * byteAt(at + 29);
             out[e.storedName()] = bytes.substr(at, 30 + lengths + static_cast<std::size_t>(e.compressedSize));
         }
         return out;
