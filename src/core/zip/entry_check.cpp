@@ -3,6 +3,7 @@
 #include "core/zip/archive_file.h"
 #include "core/zip/disk_set.h"
 #include "core/zip/entry_decoder.h"
+#include "core/zip/quick_entry_check.h"
 #include "core/zip/worker_pool.h"
 
 #include <deque>
@@ -12,26 +13,33 @@ namespace quorvel {
 
 namespace {
 
-// Decode buffers lent to the threads that check entries: one set per running check, made once
-// and reused, as setting up an inflater costs more than checking a small entry.
-class BufferShelf {
+// What one thread needs to check entries: the quick check for sound entries and the streaming
+// decoder that words what is wrong with the others.
+struct CheckTools {
+    QuickEntryCheck quick;
+    DecodeBuffers decode;
+};
+
+// Tools lent to the threads that check entries: one set per running check, made once and reused,
+// as setting up an inflater costs more than checking a small entry.
+class ToolShelf {
 public:
-    std::unique_ptr<DecodeBuffers> borrow() {
+    std::unique_ptr<CheckTools> borrow() {
         std::lock_guard lock(m_mutex);
         if (m_idle.empty())
-            return std::make_unique<DecodeBuffers>();
-        std::unique_ptr<DecodeBuffers> buffers = std::move(m_idle.back());
+            return std::make_unique<CheckTools>();
+        std::unique_ptr<CheckTools> tools = std::move(m_idle.back());
         m_idle.pop_back();
-        return buffers;
+        return tools;
     }
-    void giveBack(std::unique_ptr<DecodeBuffers> buffers) {
+    void giveBack(std::unique_ptr<CheckTools> tools) {
         std::lock_guard lock(m_mutex);
-        m_idle.push_back(std::move(buffers));
+        m_idle.push_back(std::move(tools));
     }
 
 private:
     std::mutex m_mutex;
-    std::vector<std::unique_ptr<DecodeBuffers>> m_idle;
+    std::vector<std::unique_ptr<CheckTools>> m_idle;
 };
 
 } // namespace
@@ -117,7 +125,7 @@ void TZipReader::testEntries(const EntryCheckReport& report) {
         std::shared_ptr<TEntryCheck> check;
         std::shared_ptr<WorkerPool::Task> task;
     };
-    BufferShelf shelf;
+    ToolShelf shelf;
     // Declared after what its tasks use: leaving early drops the queued checks and waits for the
     // running ones before those go.
     WorkerPool pool(WorkerPool::threadCount(Threads));
@@ -129,9 +137,17 @@ void TZipReader::testEntries(const EntryCheckReport& report) {
             const TZipHeaderInfo& entry = Entry(next);
             auto check = std::make_shared<TEntryCheck>();
             auto task = pool.submit([this, &file, &entry, &shelf, check] {
-                std::unique_ptr<DecodeBuffers> buffers = shelf.borrow();
-                *check = checkEntry(file, entry, *buffers);
-                shelf.giveBack(std::move(buffers));
+                std::unique_ptr<CheckTools> tools = shelf.borrow();
+                std::optional<std::uint32_t> soundCrc;
+                if (!entry.isFolder() && damagedSpan(entry).empty())
+                    soundCrc = tools->quick.verify(file, entry);
+                if (soundCrc) {
+                    check->ok = true;
+                    check->calculatedCrc = *soundCrc;
+                } else {
+                    *check = checkEntry(file, entry, tools->decode);
+                }
+                shelf.giveBack(std::move(tools));
             });
             pending.push_back({next++, std::move(check), std::move(task)});
         }
