@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <libdeflate.h>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace quorvel {
 
@@ -18,6 +18,8 @@ namespace {
 // hand-overs than packing a file of a few KB.
 constexpr std::size_t BatchBlocks = 32;
 constexpr std::size_t BatchBytes = 256 * 1024;
+// Files opened (and when small, read and packed) by one task on a worker.
+constexpr std::size_t BatchFiles = 16;
 // Each file read ahead holds a descriptor until the writer is done with it.
 constexpr std::size_t MaxFilesAhead = 256;
 
@@ -31,7 +33,8 @@ constexpr std::size_t PreparedWeight = 2 * ReadAhead::SmallFileSize + 256;
 } // namespace
 
 void DataBlock::work(BlockPacker& packer) {
-    crc = static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), raw.data(), static_cast<uInt>(size)));
+    // libdeflate's CRC is several times as fast as zlib's on processors with carry-less multiply.
+    crc = libdeflate_crc32(0, raw.data(), size);
     if (level == 0)
         return;
     if (first && last) {
@@ -197,7 +200,9 @@ bool ReadAhead::openNext() {
     if (!m_list || m_jobs.size() >= m_window)
         return false;
     const bool onWorkers = m_pool.threads() >= 2;
-    if (onWorkers && m_held + PreparedWeight > m_budget)
+    // Half the budget at most goes to files being prepared: the other half keeps the blocks of a
+    // large file coming while the writer is at it.
+    if (onWorkers && (m_held + PreparedWeight > m_budget || m_reserved + PreparedWeight > m_budget / 2))
         return false;
     while (m_nextIndex < m_list->size()) {
         std::size_t index = m_nextIndex++;
@@ -211,9 +216,10 @@ bool ReadAhead::openNext() {
         std::unique_ptr<FileJob> job = newJob(path, index);
         job->preparing = true;
         m_held += PreparedWeight;
+        m_reserved += PreparedWeight;
         m_toPrepare.push_back(job.get());
         m_jobs.push_back(std::move(job));
-        if (m_toPrepare.size() >= BatchBlocks)
+        if (m_toPrepare.size() >= BatchFiles)
             submitPreparations();
         return true;
     }
@@ -250,6 +256,7 @@ void ReadAhead::collect(FileJob& job, bool settleOnly) {
         return;
     job.preparing = false;
     m_held -= std::min(m_held, PreparedWeight);
+    m_reserved -= std::min(m_reserved, PreparedWeight);
     if (!job.preparation) {
         if (settleOnly) { // never handed to the pool: nothing works on it
             m_toPrepare.erase(std::find(m_toPrepare.begin(), m_toPrepare.end(), &job));
@@ -300,10 +307,10 @@ std::size_t ReadAhead::readSource(FileJob& job, std::uint64_t offset, std::vecto
 
 // An encrypted entry's header holds its CRC, so a file of several blocks is read once for it first.
 void ReadAhead::checksumPass(FileJob& job, std::vector<unsigned char>& scratch) const {
-    std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
+    std::uint32_t crc = 0;
     std::uint64_t offset = 0;
     for (std::size_t n; (n = readSource(job, offset, scratch)) > 0; offset += n)
-        crc = static_cast<std::uint32_t>(crc32(crc, scratch.data(), static_cast<uInt>(n)));
+        crc = libdeflate_crc32(crc, scratch.data(), n);
     job.checksum = crc;
 }
 

@@ -81,7 +81,7 @@ class ReadAhead {
 public:
     static constexpr std::size_t BlockSize = 1024 * 1024;
     // Files up to this size are read on the worker that opens them.
-    static constexpr std::size_t SmallFileSize = 64 * 1024;
+    static constexpr std::size_t SmallFileSize = 32 * 1024;
 
     ReadAhead(TZipWriter& writer, std::pair<dev_t, ino_t> archiveId);
     ~ReadAhead();
@@ -138,6 +138,7 @@ private:
     std::size_t m_maxWindow; // files open at once
     std::size_t m_window;
     std::size_t m_held = 0;
+    std::size_t m_reserved = 0; // of m_held: for files being prepared, whose size is not known yet
     std::vector<unsigned char> m_scratch;
     std::deque<std::unique_ptr<FileJob>> m_jobs; // the writer's file first, then those ahead
     std::size_t m_cursor = 0;                    // no job before it has anything left to read
