@@ -1,38 +1,53 @@
 #include "core/zip/zip_reader.h"
 
+#include "core/util/errors.h"
 #include "core/zip/archive_file.h"
 #include "core/zip/disk_set.h"
 #include "core/zip/entry_decoder.h"
+#include "core/zip/quick_entry_check.h"
 #include "core/zip/worker_pool.h"
 
 #include <deque>
 #include <mutex>
+#include <optional>
 
 namespace quorvel {
 
 namespace {
 
-// Decode buffers lent to the threads that check entries: one set per running check, made once
-// and reused, as setting up an inflater costs more than checking a small entry.
-class BufferShelf {
+// What one thread needs to check entries: the quick check for sound entries and the streaming
+// decoder that words what is wrong with the others.
+struct CheckTools {
+    QuickEntryCheck quick;
+    DecodeBuffers decode;
+};
+
+// Tools lent to the threads that check entries: one set per running check, made once and reused,
+// as setting up an inflater costs more than checking a small entry.
+class ToolShelf {
 public:
-    std::unique_ptr<DecodeBuffers> borrow() {
+    std::unique_ptr<CheckTools> borrow() {
         std::lock_guard lock(m_mutex);
         if (m_idle.empty())
-            return std::make_unique<DecodeBuffers>();
-        std::unique_ptr<DecodeBuffers> buffers = std::move(m_idle.back());
+            return std::make_unique<CheckTools>();
+        std::unique_ptr<CheckTools> tools = std::move(m_idle.back());
         m_idle.pop_back();
-        return buffers;
+        return tools;
     }
-    void giveBack(std::unique_ptr<DecodeBuffers> buffers) {
+    void giveBack(std::unique_ptr<CheckTools> tools) {
         std::lock_guard lock(m_mutex);
-        m_idle.push_back(std::move(buffers));
+        m_idle.push_back(std::move(tools));
     }
 
 private:
     std::mutex m_mutex;
-    std::vector<std::unique_ptr<DecodeBuffers>> m_idle;
+    std::vector<std::unique_ptr<CheckTools>> m_idle;
 };
+
+// Entries checked by one task of the pool: at most this many, of at most this much data together
+// (a larger entry goes alone).
+constexpr std::size_t GroupEntries = 16;
+constexpr std::uint64_t GroupBytes = 1 << 20;
 
 } // namespace
 
@@ -112,33 +127,61 @@ void TZipReader::testEntries(const EntryCheckReport& report) {
         }
     } restore{*this, keepOpen};
     const ArchiveFile& file = openArchive();
-    struct Pending {
-        int index;
-        std::shared_ptr<TEntryCheck> check;
+    // Entries go to the pool in groups: one hand-over per entry of a few KB would cost more than
+    // checking it.
+    struct Group {
+        int first = 0;
+        std::shared_ptr<std::vector<TEntryCheck>> checks;
         std::shared_ptr<WorkerPool::Task> task;
     };
-    BufferShelf shelf;
+    // Sound entries are proven quickly; the others are checked again by the streaming decoder,
+    // which words what is wrong with them.
+    auto check = [this, &file](const TZipHeaderInfo& entry, CheckTools& tools) {
+        std::optional<std::uint32_t> soundCrc;
+        try {
+            if (!entry.isFolder() && damagedSpan(entry).empty())
+                soundCrc = tools.quick.verify(file, entry);
+        } catch (const Error&) {
+            // A read that fails here fails again in the full check.
+        }
+        if (!soundCrc)
+            return checkEntry(file, entry, tools.decode);
+        TEntryCheck sound;
+        sound.ok = true;
+        sound.calculatedCrc = *soundCrc;
+        return sound;
+    };
+    ToolShelf shelf;
     // Declared after what its tasks use: leaving early drops the queued checks and waits for the
     // running ones before those go.
     WorkerPool pool(WorkerPool::threadCount(Threads));
     const std::size_t window = 4 * static_cast<std::size_t>(pool.threads());
-    std::deque<Pending> pending;
+    std::deque<Group> pending;
     int next = 0;
     while (next < Count() || !pending.empty()) {
         while (next < Count() && pending.size() < window) {
-            const TZipHeaderInfo& entry = Entry(next);
-            auto check = std::make_shared<TEntryCheck>();
-            auto task = pool.submit([this, &file, &entry, &shelf, check] {
-                std::unique_ptr<DecodeBuffers> buffers = shelf.borrow();
-                *check = checkEntry(file, entry, *buffers);
-                shelf.giveBack(std::move(buffers));
+            std::vector<const TZipHeaderInfo*> entries;
+            std::uint64_t bytes = 0;
+            do {
+                entries.push_back(&Entry(next));
+                bytes += entries.back()->compressedSize;
+                ++next;
+            } while (next < Count() && entries.size() < GroupEntries &&
+                     bytes + Entry(next).compressedSize <= GroupBytes);
+            auto checks = std::make_shared<std::vector<TEntryCheck>>(entries.size());
+            auto task = pool.submit([&check, &shelf, entries = std::move(entries), checks] {
+                std::unique_ptr<CheckTools> tools = shelf.borrow();
+                for (std::size_t k = 0; k < entries.size(); ++k)
+                    (*checks)[k] = check(*entries[k], *tools);
+                shelf.giveBack(std::move(tools));
             });
-            pending.push_back({next++, std::move(check), std::move(task)});
+            pending.push_back({next - static_cast<int>(checks->size()), checks, std::move(task)});
         }
-        Pending done = std::move(pending.front());
+        Group done = std::move(pending.front());
         pending.pop_front();
         pool.wait(*done.task);
-        report(done.index, *done.check);
+        for (std::size_t k = 0; k < done.checks->size(); ++k)
+            report(done.first + static_cast<int>(k), (*done.checks)[k]);
     }
 }
 

@@ -61,6 +61,11 @@ struct FileJob {
     std::vector<unsigned char> tail;               // the last bytes read: the next block's dictionary
     std::deque<std::shared_ptr<DataBlock>> blocks; // read and not yet taken by the writer
 
+    // Opened (and when small, read and packed) on a worker: until the writer's thread collected
+    // it, nothing of the job but these two is touched there.
+    bool preparing = false;
+    std::shared_ptr<WorkerPool::Task> preparation; // set once the job went to the pool
+
     bool regular() const { return fd && statOk && S_ISREG(st.st_mode); }
 };
 
@@ -69,9 +74,14 @@ struct FileJob {
 // read ahead is bounded in bytes and in files; after the writer's OnStartZip handler left a file
 // out, reading ahead stops until files are kept again, so that a run leaving most files out reads
 // only those it keeps. The block partition depends on the data alone, never on the threads.
+// With worker threads, the files ahead are opened on them in batches, and small ones read and
+// packed there too: for many small files the system calls would otherwise keep the writer's thread
+// busy while the workers wait.
 class ReadAhead {
 public:
     static constexpr std::size_t BlockSize = 1024 * 1024;
+    // Files up to this size are read on the worker that opens them.
+    static constexpr std::size_t SmallFileSize = 32 * 1024;
 
     ReadAhead(TZipWriter& writer, std::pair<dev_t, ino_t> archiveId);
     ~ReadAhead();
@@ -96,17 +106,28 @@ public:
     void finish();
 
 private:
+    std::unique_ptr<FileJob> newJob(const std::string& path, std::size_t index) const;
     std::unique_ptr<FileJob> open(const std::string& path, std::size_t index);
-    void openFile(FileJob& job);
+    // Opens the file and begins its attempt; touches the job alone, so a worker may run it.
+    void openFile(FileJob& job) const;
     void startAttempt(FileJob& job);
+    static void resetAttempt(FileJob& job);
     void fill();
     FileJob* nextToRead();
     bool openNext();
     void readBlock(FileJob& job);
-    void checksumPass(FileJob& job);
-    std::size_t readSource(FileJob& job, std::uint64_t offset);
+    // Reads the job's next block into `scratch` and makes it a block; null when reading failed.
+    std::shared_ptr<DataBlock> takeBlock(FileJob& job, std::vector<unsigned char>& scratch) const;
+    void checksumPass(FileJob& job, std::vector<unsigned char>& scratch) const;
+    std::size_t readSource(FileJob& job, std::uint64_t offset, std::vector<unsigned char>& scratch) const;
     void submitPending();
     void release(const DataBlock& block);
+    // On a worker: opens the file and, when it is small, reads and packs it.
+    void prepare(FileJob& job, std::vector<unsigned char>& scratch);
+    void submitPreparations();
+    // Waits for the job's preparation and takes its blocks into the accounts; with `settleOnly`
+    // (the job is dropped) whatever the preparation raised is ignored.
+    void collect(FileJob& job, bool settleOnly = false);
 
     TZipWriter& m_writer;
     std::pair<dev_t, ino_t> m_archiveId;
@@ -117,6 +138,7 @@ private:
     std::size_t m_maxWindow; // files open at once
     std::size_t m_window;
     std::size_t m_held = 0;
+    std::size_t m_reserved = 0; // of m_held: for files being prepared, whose size is not known yet
     std::vector<unsigned char> m_scratch;
     std::deque<std::unique_ptr<FileJob>> m_jobs; // the writer's file first, then those ahead
     std::size_t m_cursor = 0;                    // no job before it has anything left to read
@@ -124,6 +146,7 @@ private:
     std::size_t m_nextIndex = 0;
     std::vector<std::weak_ptr<DataBlock>> m_pending; // read, not yet handed to the pool
     std::size_t m_pendingBytes = 0;
+    std::vector<FileJob*> m_toPrepare; // jobs of m_jobs to be opened by the pool, not yet handed to it
 };
 
 } // namespace quorvel

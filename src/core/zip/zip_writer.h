@@ -108,7 +108,8 @@ protected:
     // on failure and leaves the archive as it was. Tests substitute a failing one.
     virtual void placeArchive(const std::string& temporary, const std::filesystem::path& target);
     // Reads up to `size` bytes of a source file at `offset`, fewer only at its end; raises IoError
-    // naming `path` when reading fails. Tests substitute a disk that fails part-way.
+    // naming `path` when reading fails. Called on worker threads too, for several files at once.
+    // Tests substitute a disk that fails part-way.
     virtual std::size_t readSourceBlock(int fd, std::uint64_t offset, unsigned char* buffer, std::size_t size,
                                         const std::string& path);
 

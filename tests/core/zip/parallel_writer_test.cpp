@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <mutex>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -29,9 +30,13 @@ protected:
         if (!victim.empty() && path.ends_with(victim) && offset + size > goodBytes)
             throw IoError(systemError("Cannot read", path, EIO));
         std::size_t n = TZipWriter::readSourceBlock(fd, offset, buffer, size, path);
+        std::lock_guard lock(m_mutex); // workers read several files at once
         bytesRead[fs::path(path).filename().string()] += n;
         return n;
     }
+
+private:
+    std::mutex m_mutex;
 };
 
 struct ParallelFixture : ::testing::Test {
@@ -264,4 +269,35 @@ TEST_F(ParallelFixture, FilesLeftOutByTheHandlerAreNotReadAhead) {
     EXPECT_LE(readAhead, 4u);
     EXPECT_EQ(writer.bytesRead["f7.txt"], 20000u);
     EXPECT_EQ(writer.bytesRead["f30.txt"], 20000u);
+}
+
+// Hundreds of small files, opened and packed on the workers in batches, among larger ones read on
+// the writer's thread: each file is read once, and the archive and events are those of one thread.
+TEST_F(ParallelFixture, ManySmallFilesAreEachReadOnceWhateverTheThreads) {
+    std::vector<std::string> list;
+    std::map<std::string, std::uint64_t> sizes;
+    for (int i = 0; i < 300; ++i) {
+        std::string name = "s" + std::to_string(i) + ".txt";
+        std::size_t size = i % 50 == 7 ? ReadAhead::SmallFileSize + 1 + static_cast<std::size_t>(i) : 1500 + 37u * i;
+        writeFile(src / "many" / name, compressibleText(size, static_cast<std::uint32_t>(i)));
+        list.push_back((src / "many" / name).string());
+        sizes[name] = size;
+    }
+    std::vector<std::string> logs[2];
+    std::string archives[2];
+    int run = 0;
+    for (int threads : {1, 3}) {
+        SCOPED_TRACE(threads);
+        CountingWriter writer;
+        writer.Threads = threads;
+        archives[run] = (dir / ("many" + std::to_string(threads) + ".zip")).string();
+        writer.setZipName(archives[run]);
+        record(writer, logs[run]);
+        writer.FilesList = list;
+        EXPECT_EQ(writer.Zip(), 300);
+        EXPECT_EQ(writer.bytesRead, sizes);
+        ++run;
+    }
+    EXPECT_EQ(logs[0], logs[1]);
+    EXPECT_EQ(readFile(archives[0]), readFile(archives[1]));
 }

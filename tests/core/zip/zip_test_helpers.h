@@ -23,6 +23,13 @@ public:
         m_entries.push_back(entry);
         return *this;
     }
+    // An entry whose local header carries an extra field the directory record does not.
+    ArchiveBuilder& addWithLocalExtra(TZipHeaderInfo entry, const std::string& data, const std::string& localExtra) {
+        entry.relativeOffset = m_bytes.size();
+        m_bytes += zipformat::encodeLocalHeader(entry, false, localExtra) + data;
+        m_entries.push_back(entry);
+        return *this;
+    }
     // A well-formed stored entry.
     ArchiveBuilder& addStored(const std::string& name, const std::string& data) {
         return addRaw(entryFor(name, data, 0), data);
