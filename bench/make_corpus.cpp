@@ -27,7 +27,7 @@ const std::vector<std::string> Words = {
 class Generator {
 public:
     explicit Generator(std::uint32_t seed) : m_rng(seed) {}
-    std::uint32_t below(std::uint32_t n) { return m_rng() % n; }
+    std::uint32_t below(std::uint32_t n) { return static_cast<std::uint32_t>(m_rng() % n); }
 
     std::string text(std::size_t size) {
         std::string out;
@@ -43,7 +43,7 @@ public:
     std::string random(std::size_t size) {
         std::string out(size, '\0');
         for (std::size_t i = 0; i < size; i += 4) {
-            std::uint32_t v = m_rng();
+            auto v = static_cast<std::uint32_t>(m_rng());
             for (std::size_t k = 0; k < 4 && i + k < size; ++k)
                 out[i + k] = static_cast<char>(v >> (8 * k));
         }

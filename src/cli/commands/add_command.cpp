@@ -31,13 +31,17 @@ bool readOptions(ArgCursor& args, TZipWriter& writer, std::vector<std::string>& 
         } else if (arg == "--replace" || arg == "--freshen") {
             writer.ZipAction = arg == "--replace" ? zaReplace : zaFreshen;
         } else if (arg == "-l" || arg == "-x" || arg == "--password-file") {
-            std::optional<std::string> value = args.value();
-            std::optional<int> level = value && arg == "-l" ? parseInt(*value) : std::nullopt;
-            if (!value || (arg == "-l" && (!level || *level < 0 || *level > 9))) {
-                err << arg << (arg == "-l" ? " needs a level from 0 to 9\n" : " needs a value\n");
+            const std::optional<std::string> value = args.value();
+            const std::optional<int> level = arg == "-l" && value ? parseInt(*value) : std::nullopt;
+            if (arg == "-l" && (!level || *level < 0 || *level > 9)) {
+                err << arg << " needs a level from 0 to 9\n";
                 return false;
             }
-            if (arg == "-l")
+            if (!value) {
+                err << arg << " needs a value\n";
+                return false;
+            }
+            if (level)
                 writer.PackLevel = *level;
             else if (arg == "-x")
                 writer.ExcludeList.push_back(*value);
