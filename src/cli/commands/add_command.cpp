@@ -30,20 +30,21 @@ bool readOptions(ArgCursor& args, TZipWriter& writer, std::vector<std::string>& 
             writer.StorePaths = true;
         } else if (arg == "--replace" || arg == "--freshen") {
             writer.ZipAction = arg == "--replace" ? zaReplace : zaFreshen;
-        } else if (arg == "-l" || arg == "-x" || arg == "--password-file") {
+        } else if (arg == "-l") {
             const std::optional<std::string> value = args.value();
-            const std::optional<int> level = arg == "-l" && value ? parseInt(*value) : std::nullopt;
-            if (arg == "-l" && (!level || *level < 0 || *level > 9)) {
+            const int level = value ? parseInt(*value).value_or(-1) : -1;
+            if (level < 0 || level > 9) {
                 err << arg << " needs a level from 0 to 9\n";
                 return false;
             }
+            writer.PackLevel = level;
+        } else if (arg == "-x" || arg == "--password-file") {
+            const std::optional<std::string> value = args.value();
             if (!value) {
                 err << arg << " needs a value\n";
                 return false;
             }
-            if (level)
-                writer.PackLevel = *level;
-            else if (arg == "-x")
+            if (arg == "-x")
                 writer.ExcludeList.push_back(*value);
             else
                 writer.Password = readPasswordFile(*value);
