@@ -19,10 +19,11 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::vector<std::string> Words = {
-    "backup", "archive", "folder", "project", "schedule", "restore", "the", "a", "of", "and", "to", "in", "file",
-    "data", "report", "quarter", "invoice", "customer", "order", "total", "amount", "date", "status", "pending",
-    "complete", "error", "warning", "info", "user", "system", "network", "server", "client", "request", "response",
-    "value", "index", "table", "record", "field", "number", "string", "list", "item", "price", "tax", "address"};
+    "backup",  "archive", "folder", "project", "schedule", "restore", "the",     "a",        "of",     "and",
+    "to",      "in",      "file",   "data",    "report",   "quarter", "invoice", "customer", "order",  "total",
+    "amount",  "date",    "status", "pending", "complete", "error",   "warning", "info",     "user",   "system",
+    "network", "server",  "client", "request", "response", "value",   "index",   "table",    "record", "field",
+    "number",  "string",  "list",   "item",    "price",    "tax",     "address"};
 
 class Generator {
 public:

@@ -70,8 +70,8 @@ void writeArchive(const fs::path& path, int count) {
     put32(end, 0x06064b50);
     put64(end, 44);
     put16(end, 45), put16(end, 45), put32(end, 0), put32(end, 0);
-    put64(end, static_cast<std::uint64_t>(count)), put64(end, static_cast<std::uint64_t>(count)), put64(end, central.size()),
-        put64(end, local.size());
+    put64(end, static_cast<std::uint64_t>(count)), put64(end, static_cast<std::uint64_t>(count)),
+        put64(end, central.size()), put64(end, local.size());
     put32(end, 0x07064b50);
     put32(end, 0), put64(end, zip64At), put32(end, 1);
     put32(end, 0x06054b50);
@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
     fs::remove_all(dir);
     fs::create_directories(dir / "archives");
     writeArchive(dir / "archives" / "big.zip", count);
-    std::printf("archive: %d entries, %.1f MB\n", count, static_cast<double>(fs::file_size(dir / "archives" / "big.zip")) / 1e6);
+    std::printf("archive: %d entries, %.1f MB\n", count,
+                static_cast<double>(fs::file_size(dir / "archives" / "big.zip")) / 1e6);
 
     TZipReader reader;
     reader.SortMode = ByName;

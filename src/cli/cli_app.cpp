@@ -55,8 +55,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         try {
             if (dataDir.empty())
                 dataDir = resolveDataFolder(executableFolder());
-            CliContext context{{args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end()}, DataFiles{dataDir}, out,
-                               err};
+            CliContext context{
+                {args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end()}, DataFiles{dataDir}, out, err};
             return command->run(context);
         } catch (const std::exception& e) {
             err << consoleText(e.what()) << "\n";

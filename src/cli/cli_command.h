@@ -15,7 +15,7 @@ inline constexpr int ExitUsage = 2;
 
 struct CliContext {
     std::vector<std::string> args; // the command's own arguments, without its name
-    DataFiles data;                 // the data folder (--data-dir, or the program's own)
+    DataFiles data;                // the data folder (--data-dir, or the program's own)
     std::ostream& out;
     std::ostream& err;
 };

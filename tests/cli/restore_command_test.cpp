@@ -63,7 +63,8 @@ TEST_F(CliRestore, RestoresMatchingEntriesWithTheStoredOptionsAndAnswersThePromp
     EXPECT_EQ(readFile(out() / "Data/c.log"), "gamma");
     EXPECT_FALSE(fs::exists(out() / "a.txt"));
     // The question, with the file it is about, takes its safe answer.
-    const std::size_t question = result.out.find("Replace existing file Data/b.txt?\n\n" + (out() / "Data/b.txt").string());
+    const std::size_t question =
+        result.out.find("Replace existing file Data/b.txt?\n\n" + (out() / "Data/b.txt").string());
     EXPECT_NE(question, std::string::npos) << result.out;
     EXPECT_NE(result.out.find(" bytes -> No\n", question), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Restore 1 Files Succeeds!\nProject Name: 'Docs'\nFilename:     'docs.zip'\n"),

@@ -46,9 +46,7 @@ protected:
         IniFile(dir / "data/project.ini").writeString("Common", key, value);
     }
 
-    CliRun cli(std::vector<std::string> args) {
-        return runCliOn(dir / "data", std::move(args));
-    }
+    CliRun cli(std::vector<std::string> args) { return runCliOn(dir / "data", std::move(args)); }
 
     TempDir dir;
     fs::path src = dir / "src";

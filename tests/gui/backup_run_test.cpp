@@ -200,7 +200,7 @@ private slots:
     void theLogPageHasLogCountPlusOneRowsAndTheEntriesOfLogTxt() {
         Window w("Log Count=12\n");
         QCOMPARE(w.form->operationLog().rowCount(), 13); // the header row and "Log Count" rows
-        QCOMPARE(w.logModel().rowCount(), 0);              // the page shows only rows with an entry
+        QCOMPARE(w.logModel().rowCount(), 0);            // the page shows only rows with an entry
         w.form->operationLog().AppendLog("Restore", "Succeeds", "restored", "Docs");
         QCOMPARE(w.logCell(0, LogColumnOperation), QStringLiteral("Restore"));
 

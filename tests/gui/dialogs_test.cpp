@@ -47,7 +47,8 @@ private slots:
 
     // The window says how long it stays: the seconds left, counted down from the close timer.
     void messageWindowCountsDownTheSecondsLeft() {
-        const auto form = CreateTimedMessageForm(QStringLiteral("Backup 3 Files Succeeds!"), MessageKind::Information, 6);
+        const auto form =
+            CreateTimedMessageForm(QStringLiteral("Backup 3 Files Succeeds!"), MessageKind::Information, 6);
         QVERIFY(form->Countdown->isVisibleTo(form.get()));
         QCOMPARE(form->Countdown->text(), QStringLiteral("This window closes by itself in 6 seconds."));
         // Below the message, above the button, inside the window.
@@ -225,10 +226,10 @@ private slots:
         QCOMPARE(seen->title, QStringLiteral("Confirm"));
 
         // The overwrite question: Yes, "Yes to all", No and "No to all"; Esc is No for this file.
-        for (const auto& [button, answer] : {std::pair{QMessageBox::YesToAll, ToAllAnswer::YesToAll},
-                                             std::pair{QMessageBox::NoToAll, ToAllAnswer::NoToAll},
-                                             std::pair{QMessageBox::Yes, ToAllAnswer::Yes},
-                                             std::pair{QMessageBox::No, ToAllAnswer::No}}) {
+        for (const auto& [button, answer] :
+             {std::pair{QMessageBox::YesToAll, ToAllAnswer::YesToAll},
+              std::pair{QMessageBox::NoToAll, ToAllAnswer::NoToAll}, std::pair{QMessageBox::Yes, ToAllAnswer::Yes},
+              std::pair{QMessageBox::No, ToAllAnswer::No}}) {
             seen = answerNextBox(button);
             QCOMPARE(prompts.askYesNoToAll("Replace existing file a.txt?", MessageKind::Confirmation), answer);
         }

@@ -4,7 +4,6 @@
 #include "core/ini/ini_file.h"
 #include "core/ini/ini_password_codec.h"
 #include "core/mail/email_account.h"
-#include "support/test_clock.h"
 #include "gui/app/form_main.h"
 #include "gui/dialogs/preferences_dialog.h"
 #include "gui/mail/form_email.h"
@@ -14,6 +13,7 @@
 #include "scripted_prompts.h"
 #include "support/scripted_server.h"
 #include "support/smtp_test_server.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <QComboBox>

@@ -134,9 +134,9 @@ private slots:
         Window w(&TwoProjects);
         w.form->SpEditClick();
         QVERIFY(w.form->isEditing());
-        for (QWidget* off : std::initializer_list<QWidget*>{w.form->comboProject, w.form->SpRename, w.form->SpNew,
-                                                            w.form->SpEdit, w.form->SpDelete, w.form->SpStart,
-                                                            w.form->SpRestore})
+        for (QWidget* off :
+             std::initializer_list<QWidget*>{w.form->comboProject, w.form->SpRename, w.form->SpNew, w.form->SpEdit,
+                                             w.form->SpDelete, w.form->SpStart, w.form->SpRestore})
             QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
         QVERIFY(!w.form->menuPreferences->isEnabled());
         QVERIFY(w.form->SpCancel->isEnabled());
@@ -160,7 +160,7 @@ private slots:
         QVERIFY(QApplication::overrideCursor() != nullptr);
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         w.form->EnableRunControls(false); // a second call does not stack the cursor
-        w.form->SpEditClick();             // editing waits for the run to end
+        w.form->SpEditClick();            // editing waits for the run to end
         QVERIFY(!w.form->isEditing());
         // The project commands and the preferences wait too, also when browse mode is set anew;
         // the project selector stays.

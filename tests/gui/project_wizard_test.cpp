@@ -7,9 +7,9 @@
 #include "gui/widgets/project_selector.h"
 #include "next_modal.h"
 #include "scripted_prompts.h"
-#include "wait_for_run.h"
 #include "support/test_clock.h"
 #include "support/test_support.h"
+#include "wait_for_run.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -31,7 +31,6 @@ using namespace quorvel;
 using namespace quorvel::gui;
 using namespace quorvel::test;
 
-
 class RestorePageTest : public QObject {
     Q_OBJECT
 private slots:

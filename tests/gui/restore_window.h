@@ -19,7 +19,8 @@
 namespace quorvel::test {
 
 // Zips `files` (stored name -> contents) with stored paths into `archive`, dated `modified`.
-inline void makeArchive(const fs::path& archive, const std::map<std::string, std::string>& files, std::time_t modified) {
+inline void makeArchive(const fs::path& archive, const std::map<std::string, std::string>& files,
+                        std::time_t modified) {
     TempDir source;
     for (const auto& [name, contents] : files)
         writeFile(source / name, contents);

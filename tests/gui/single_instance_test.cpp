@@ -63,8 +63,9 @@ private slots:
         QVERIFY(second.waitForFinished(20000));
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(first.state(), QProcess::Running);
-        QCOMPARE(fs::last_write_time(dir / "cfg" / "quorvel-backup" / "project.ini"),
-                 fs::file_time_type(std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(1000000000))));
+        QCOMPARE(
+            fs::last_write_time(dir / "cfg" / "quorvel-backup" / "project.ini"),
+            fs::file_time_type(std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(1000000000))));
         first.terminate();
         first.waitForFinished(10000);
     }

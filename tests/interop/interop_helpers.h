@@ -15,14 +15,16 @@ namespace quorvel::test {
 inline const std::string Python = PythonInterpreter.string();
 
 // The same tree listing the zip tests use.
-inline auto filesBelow(const fs::path& root) { return treeOf(root); }
+inline auto filesBelow(const fs::path& root) {
+    return treeOf(root);
+}
 
 inline bool havePeers() {
     return haveTool("unzip") && haveTool("zip") && haveTool("7zz") && fs::exists(Python);
 }
 
-#define REQUIRE_PEERS()                                                                                              \
-    if (!::quorvel::test::havePeers())                                                                               \
+#define REQUIRE_PEERS()                                                                                                \
+    if (!::quorvel::test::havePeers())                                                                                 \
     GTEST_SKIP() << "zip, unzip, 7zz or " << ::quorvel::test::Python << " is not installed"
 
 inline std::string runOk(const std::vector<std::string>& argv, const fs::path& cwd = {}) {

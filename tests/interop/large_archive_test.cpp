@@ -74,7 +74,8 @@ std::uint32_t crcOfZeros(std::uint64_t count) {
     uLong crc = crc32(0, nullptr, 0);
     for (; count >= block.size(); count -= block.size())
         crc = crc32_combine(crc, blockCrc, static_cast<z_off_t>(block.size()));
-    return static_cast<std::uint32_t>(crc32(crc, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(count)));
+    return static_cast<std::uint32_t>(
+        crc32(crc, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(count)));
 }
 
 // The extra field of each central record of an archive whose directory lies in its last MiB.
@@ -119,8 +120,11 @@ TEST(LargeArchive, UpdatesMoveEntriesAcrossFourGiB) {
             static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(std::string(100, 'a').data()), 100)));
         add("big.img", "", bigSize, crcOfZeros(bigSize));
         std::string c = randomBytes(1900, 5);
-        add("c.txt", c, 0, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(c.data()), static_cast<uInt>(c.size()))));
-        add("d.txt", "after the boundary", 0, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>("after the boundary"), 18)));
+        add("c.txt", c, 0,
+            static_cast<std::uint32_t>(
+                crc32(0, reinterpret_cast<const Bytef*>(c.data()), static_cast<uInt>(c.size()))));
+        add("d.txt", "after the boundary", 0,
+            static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>("after the boundary"), 18)));
         TEndCentral end;
         end.centralOffset = out.position();
         std::string central;

@@ -25,7 +25,9 @@ struct OurArchives : ::testing::TestWithParam<Variant> {
         writeFile(src / "random.bin", randomBytes(70000, 12));
         writeFile(src / "empty.dat", "");
         writeFile(src / "sub/deeper/note.md", "# note\n");
-        writeFile(src / "sub/gr\xc3\xbc\xc3\x9f" "e-\xe6\x97\xa5\xe6\x9c\xac.txt", "utf-8 name");
+        writeFile(src / "sub/gr\xc3\xbc\xc3\x9f"
+                        "e-\xe6\x97\xa5\xe6\x9c\xac.txt",
+                  "utf-8 name");
     }
 
     fs::path write(const Variant& v) {
@@ -85,14 +87,17 @@ TEST_P(OurArchives, PeersTestAndExtractThemByteIdentical) {
         EXPECT_EQ(filesBelow(dir / peer / base), expected) << peer;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Variants, OurArchives,
-    ::testing::Values(Variant{"stored", 0, "", "", true}, Variant{"level1", 1, "", "", true}, Variant{"level2", 2, "", "", true}, Variant{"level3", 3, "", "", true},
-                      Variant{"level4", 4, "", "", true}, Variant{"level5", 5, "", "", true}, Variant{"level6", 6, "", "", true}, Variant{"level7", 7, "", "", true},
-                      Variant{"level8", 8, "", "", true}, Variant{"level9", 9, "", "", true}, Variant{"encrypted", 6, "pa55 w\xc3\xb6rd", "", true},
-                      Variant{"encryptedStored", 0, "pw", "", true}, Variant{"comment", 6, "", "Backup of the week", true},
-                      Variant{"noPaths", 6, "", "", false}),
-    [](const auto& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(Variants, OurArchives,
+                         ::testing::Values(Variant{"stored", 0, "", "", true}, Variant{"level1", 1, "", "", true},
+                                           Variant{"level2", 2, "", "", true}, Variant{"level3", 3, "", "", true},
+                                           Variant{"level4", 4, "", "", true}, Variant{"level5", 5, "", "", true},
+                                           Variant{"level6", 6, "", "", true}, Variant{"level7", 7, "", "", true},
+                                           Variant{"level8", 8, "", "", true}, Variant{"level9", 9, "", "", true},
+                                           Variant{"encrypted", 6, "pa55 w\xc3\xb6rd", "", true},
+                                           Variant{"encryptedStored", 0, "pw", "", true},
+                                           Variant{"comment", 6, "", "Backup of the week", true},
+                                           Variant{"noPaths", 6, "", "", false}),
+                         [](const auto& param) { return param.param.name; });
 
 TEST(OurEmptyArchive, PeersAcceptIt) {
     REQUIRE_PEERS();
@@ -106,8 +111,10 @@ TEST(OurEmptyArchive, PeersAcceptIt) {
     ProcessResult unzip = runProcess({"unzip", "-t", archive.string()});
     EXPECT_NE(unzip.output.find("zipfile is empty"), std::string::npos) << unzip.output; // its way to say "valid"
     runOk({"7zz", "t", archive.string()});
-    runOk({Python, "-c", "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\nassert z.namelist() == []\n"
-                         "assert z.comment == b'nothing here'\n", archive.string()});
+    runOk({Python, "-c",
+           "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\nassert z.namelist() == []\n"
+           "assert z.comment == b'nothing here'\n",
+           archive.string()});
 }
 
 // A file name in a legacy single-byte encoding is no UTF-8: flagging it as such made the whole

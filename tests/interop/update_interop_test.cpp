@@ -103,8 +103,9 @@ struct UpdatedPeerArchives : ::testing::TestWithParam<PeerKind> {
     static std::vector<std::string> digest(const std::vector<std::pair<std::string, std::string>>& files, bool names) {
         std::vector<std::string> out;
         for (const auto& [name, data] : files)
-            out.push_back((names ? name + " " : "") + std::to_string(data.size()) + " " +
-                          std::to_string(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()))));
+            out.push_back(
+                (names ? name + " " : "") + std::to_string(data.size()) + " " +
+                std::to_string(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()))));
         std::sort(out.begin(), out.end());
         return out;
     }

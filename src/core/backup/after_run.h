@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/backup/run_progress.h"
 #include "core/backup/backup_runner.h"
 #include "core/backup/operation_log.h"
+#include "core/backup/run_progress.h"
 #include "core/platform/data_folder.h"
 #include "core/project/backup_project.h"
 #include "core/util/clock.h"
@@ -26,7 +26,7 @@ struct AfterRunContext {
     const Clock& clock;                  // the time of the run's end
     const std::optional<LogRow>& runLog; // the "Backup" entry the run wrote, when it wrote one
     UserPrompts& prompts;                // where the outcome of each action is shown
-    RunProgress& progress;            // the progress strip; processMessages() raises EUserCanceled on a cancel
+    RunProgress& progress;               // the progress strip; processMessages() raises EUserCanceled on a cancel
 };
 
 // One piece of work after a backup run, logged as an operation of its own. `perform` decides from

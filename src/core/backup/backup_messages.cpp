@@ -5,7 +5,6 @@ namespace quorvel {
 
 namespace {
 
-
 std::string unreadableNote(int count) {
     return std::to_string(count) + (count == 1 ? " file" : " files") + " could not be read and " +
            (count == 1 ? "is" : "are") + " missing";

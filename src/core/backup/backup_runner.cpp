@@ -1,5 +1,4 @@
 #include "core/backup/backup_runner.h"
-#include "core/util/path_parts.h"
 
 #include "core/backup/after_run.h"
 #include "core/backup/backup_messages.h"
@@ -13,6 +12,7 @@
 #include "core/project/project_names.h"
 #include "core/project/validate_project_input.h"
 #include "core/schedule/project_run_lock.h"
+#include "core/util/path_parts.h"
 #include "core/util/strings.h"
 #include "core/zip/zip_writer.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/backup/run_progress.h"
 #include "core/backup/operation_log.h"
+#include "core/backup/run_progress.h"
 #include "core/platform/data_folder.h"
 #include "core/platform/disk_info.h"
 #include "core/project/app_settings.h"

@@ -5,9 +5,9 @@
 #include "core/ftp/ftp_site.h"
 #include "core/ftp/ftp_site_upload.h"
 #include "core/net/cancel_token.h"
+#include "core/util/percent.h"
 #include "core/util/strings.h"
 #include "core/zip/zip_errors.h"
-#include "core/util/percent.h"
 
 #include <algorithm>
 #include <atomic>
@@ -17,8 +17,7 @@ namespace quorvel {
 
 namespace {
 
-void uploadWatched(const FtpSite& site, const std::string& archive, const std::string& folder,
-                   RunProgress& progress) {
+void uploadWatched(const FtpSite& site, const std::string& archive, const std::string& folder, RunProgress& progress) {
     std::atomic<std::uint64_t> sent{0};
     std::atomic<std::uint64_t> total{0};
     SiteUploadHooks hooks;

@@ -1,9 +1,9 @@
 #include "core/backup/pending_archive.h"
-#include "core/util/path_parts.h"
 
 #include "core/platform/atomic_file.h"
 #include "core/platform/leftover_files.h"
 #include "core/util/errors.h"
+#include "core/util/path_parts.h"
 #include "core/util/strings.h"
 #include "core/zip/zip_output.h"
 
@@ -38,7 +38,6 @@ bool nameIsFree(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) != 0 && errno == ENOENT;
 }
-
 
 } // namespace
 
@@ -88,7 +87,8 @@ PendingArchive::~PendingArchive() {
 void PendingArchive::complete() {
     if (m_mode == Hidden) {
         if (std::rename(m_writePath.c_str(), m_finalPath.c_str()) != 0)
-            throw IoError("Cannot rename '" + m_writePath + "' to '" + m_finalPath + "': " + std::strerror(errno), m_finalPath);
+            throw IoError("Cannot rename '" + m_writePath + "' to '" + m_finalPath + "': " + std::strerror(errno),
+                          m_finalPath);
         syncFolder(std::filesystem::absolute(m_finalPath).parent_path());
     }
     m_completed = true;

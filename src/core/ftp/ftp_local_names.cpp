@@ -1,6 +1,6 @@
 #include "core/ftp/ftp_local_names.h"
-#include "core/util/path_parts.h"
 
+#include "core/util/path_parts.h"
 #include "core/zip/safe_destination.h"
 
 namespace quorvel {

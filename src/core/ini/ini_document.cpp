@@ -39,7 +39,8 @@ bool splitKeyLine(std::string_view line, std::string& key, std::string& value) {
 
 std::string sanitizeValue(std::string_view value) {
     std::string out(value);
-    std::replace_if(out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     return out;
 }
 
@@ -164,7 +165,9 @@ bool IniDocument::removeSection(std::string_view section) {
     return true;
 }
 
-bool IniDocument::hasSection(std::string_view section) const { return findSection(section) != nullptr; }
+bool IniDocument::hasSection(std::string_view section) const {
+    return findSection(section) != nullptr;
+}
 
 std::vector<std::string> IniDocument::sectionNames() const {
     std::vector<std::string> names;

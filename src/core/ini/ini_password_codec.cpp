@@ -8,7 +8,8 @@ std::string xorWithKey(std::string_view input, std::string_view section) {
     const std::string key = std::string(section) + std::to_string(section.size());
     std::string out(input);
     for (size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<char>(static_cast<unsigned char>(out[i]) ^ static_cast<unsigned char>(key[i % key.size()]));
+        out[i] =
+            static_cast<char>(static_cast<unsigned char>(out[i]) ^ static_cast<unsigned char>(key[i % key.size()]));
     return out;
 }
 

@@ -1,8 +1,8 @@
 #include "core/platform/atomic_file.h"
 
 #include "core/platform/leftover_files.h"
-#include "core/util/unique_fd.h"
 #include "core/util/errors.h"
+#include "core/util/unique_fd.h"
 
 #include <cctype>
 #include <cerrno>

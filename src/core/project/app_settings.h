@@ -26,10 +26,10 @@ struct AppSettings {
     // only once a heading has been clicked.
     int entriesByField = -1;
     int entriesSortOrder = 0;
-    std::string lastProject;         // "Last Project"
-    bool autoRun = false;            // "Auto Run"
-    bool isMinimized = false;        // "Is Minimized", read only when "Auto Run" is on
-    std::string failureReportTo;     // "Failure Report To": who is mailed when a backup fails
+    std::string lastProject;     // "Last Project"
+    bool autoRun = false;        // "Auto Run"
+    bool isMinimized = false;    // "Is Minimized", read only when "Auto Run" is on
+    std::string failureReportTo; // "Failure Report To": who is mailed when a backup fails
 
     // The window starts minimised only when both are on.
     bool startMinimised() const { return autoRun && isMinimized; }

@@ -20,8 +20,8 @@ std::string formatNumberSuffix(int number, bool appendZero, int width) {
     return digits;
 }
 
-std::string composeBackupFileName(std::string_view savePath, std::string_view prefix, SuffixMode suffix,
-                                  int nextNumber, bool appendZero, int width, const DateTime& now) {
+std::string composeBackupFileName(std::string_view savePath, std::string_view prefix, SuffixMode suffix, int nextNumber,
+                                  bool appendZero, int width, const DateTime& now) {
     std::string name = trim(savePath);
     if (!name.empty() && name.back() != '/')
         name += '/';

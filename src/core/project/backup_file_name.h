@@ -16,7 +16,7 @@ std::string formatNumberSuffix(int number, bool appendZero, int width);
 
 // The archive path of a run: the trimmed save path with a "/" added when it lacks one (an
 // empty save path stays empty), the trimmed prefix, the suffix of the mode, and ".zip".
-std::string composeBackupFileName(std::string_view savePath, std::string_view prefix, SuffixMode suffix,
-                                  int nextNumber, bool appendZero, int width, const DateTime& now);
+std::string composeBackupFileName(std::string_view savePath, std::string_view prefix, SuffixMode suffix, int nextNumber,
+                                  bool appendZero, int width, const DateTime& now);
 
 } // namespace quorvel

@@ -1,9 +1,9 @@
-#include "core/util/path_parts.h"
 #include "core/project/project_store.h"
 
 #include "core/ini/ini_password_codec.h"
 #include "core/platform/data_folder.h"
 #include "core/project/project_names.h"
+#include "core/util/path_parts.h"
 #include "core/util/strings.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
-#include "core/util/path_parts.h"
 #include "core/project/validate_project_input.h"
 
 #include "core/ftp/ftp_site.h"
 #include "core/project/project_names.h"
+#include "core/util/path_parts.h"
 #include "core/util/strings.h"
 
 #include <algorithm>

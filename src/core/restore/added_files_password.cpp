@@ -38,9 +38,10 @@ std::optional<std::string> passwordForAddedFiles(UserPrompts& prompts, const std
     if (sample < 0) {
         if (!haveTyped)
             return std::string();
-        const bool encrypt = prompts.askYesNo("Encrypt the files added to '" + name + "' with the password typed in " +
-                                                  std::string(PasswordField) + "?\rThe files it holds are not encrypted.",
-                                              MessageKind::Confirmation);
+        const bool encrypt =
+            prompts.askYesNo("Encrypt the files added to '" + name + "' with the password typed in " +
+                                 std::string(PasswordField) + "?\rThe files it holds are not encrypted.",
+                             MessageKind::Confirmation);
         return encrypt ? typed : std::string();
     }
 

@@ -1,8 +1,8 @@
 #include "core/restore/archive_entry_maintenance.h"
-#include "core/util/path_parts.h"
 
 #include "core/project/backup_project.h"
 #include "core/restore/archive_maintenance.h"
+#include "core/util/path_parts.h"
 #include "core/util/strings.h"
 #include "core/zip/wildcard_match.h"
 #include "core/zip/zip_writer.h"
@@ -12,7 +12,6 @@
 namespace quorvel {
 
 namespace {
-
 
 // A writer for one change of the archive, reporting to the window and to nobody else. Without
 // prompts it shows nothing itself: a failed final move reaches the user once, as the error raised.
@@ -63,7 +62,9 @@ int addFilesToArchive(UserPrompts& prompts, RunProgress& progress, const std::st
         writer->OnStartZip = [&progress](const std::string& path, TZipHeaderInfo&, bool&) {
             progress.setProgressFileName(fileNamePart(path));
         };
-        writer->OnNoSuchFile = [&notAdded](const std::string& path) { notAdded.push_back(path + " (no longer there)"); };
+        writer->OnNoSuchFile = [&notAdded](const std::string& path) {
+            notAdded.push_back(path + " (no longer there)");
+        };
         writer->OnSkippingFile = [&notAdded](TSkipReason reason, const std::string& path, int, bool&) {
             if (reason == SkipCannotOpen)
                 notAdded.push_back(path + " (could not be read)");

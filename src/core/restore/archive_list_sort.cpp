@@ -83,9 +83,11 @@ void SortEntryList(std::vector<EntryRow>& rows, EntrySortOrder order) {
         return;
     const EntrySortKey key = *order.key;
     if (order.direction == SortDirection::Ascending)
-        std::stable_sort(rows.begin(), rows.end(), [key](const EntryRow& a, const EntryRow& b) { return entryLess(a, b, key); });
+        std::stable_sort(rows.begin(), rows.end(),
+                         [key](const EntryRow& a, const EntryRow& b) { return entryLess(a, b, key); });
     else
-        std::stable_sort(rows.begin(), rows.end(), [key](const EntryRow& a, const EntryRow& b) { return entryLess(b, a, key); });
+        std::stable_sort(rows.begin(), rows.end(),
+                         [key](const EntryRow& a, const EntryRow& b) { return entryLess(b, a, key); });
 }
 
 } // namespace quorvel

@@ -6,9 +6,15 @@
 namespace quorvel {
 
 namespace {
-bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+bool isBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+char upperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 } // namespace
 
 std::string trimLeft(std::string_view text) {
@@ -25,7 +31,9 @@ std::string trimRight(std::string_view text) {
     return std::string(text.substr(0, end));
 }
 
-std::string trim(std::string_view text) { return trimLeft(trimRight(text)); }
+std::string trim(std::string_view text) {
+    return trimLeft(trimRight(text));
+}
 
 std::string toLowerAscii(std::string_view text) {
     std::string out(text);
@@ -70,7 +78,9 @@ std::optional<int> parseInt(std::string_view text) {
     return static_cast<int>(value);
 }
 
-int parseIntOr(std::string_view text, int fallback) { return parseInt(text).value_or(fallback); }
+int parseIntOr(std::string_view text, int fallback) {
+    return parseInt(text).value_or(fallback);
+}
 
 std::vector<std::string> split(std::string_view text, char separator) {
     std::vector<std::string> parts;

@@ -15,7 +15,8 @@ EntryCopier::EntryCopier(const ArchiveFile& source, std::uint64_t dataLimit, Pro
     : m_limit(std::min(dataLimit, source.size())), m_progress(std::move(progress)), m_window(source, WindowSize) {}
 
 void EntryCopier::damaged(const TZipHeaderInfo& entry, const std::string& what) const {
-    throw EBadZipFile(std::string(EBadZipFile::Text) + " (" + entry.storedName() + ": " + what + ")", entry.storedName());
+    throw EBadZipFile(std::string(EBadZipFile::Text) + " (" + entry.storedName() + ": " + what + ")",
+                      entry.storedName());
 }
 
 void EntryCopier::copy(ZipOutput& out, TZipHeaderInfo& entry) {

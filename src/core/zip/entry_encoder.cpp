@@ -1,10 +1,10 @@
 #include "core/zip/entry_encoder.h"
 
+#include "core/util/percent.h"
 #include "core/zip/read_ahead.h"
 #include "core/zip/zip_crypto.h"
 #include "core/zip/zip_format.h"
 #include "core/zip/zip_writer.h"
-#include "core/util/percent.h"
 
 #include <algorithm>
 #include <memory>

@@ -32,8 +32,9 @@ std::string tempNameCandidate() {
 // copies differ, so that the answer is not given blind.
 std::string replaceQuestion(const std::string& storedName, const std::string& path, const struct stat& existing,
                             std::uint32_t entryDosTime, std::uint64_t entrySize) {
-    return "Replace existing file " + storedName + "?\r\r" + path + "\rExisting file:     " +
-           formatDateTime(fromTimeT(existing.st_mtime)) + ", " + std::to_string(existing.st_size) +
+    return "Replace existing file " + storedName + "?\r\r" + path +
+           "\rExisting file:     " + formatDateTime(fromTimeT(existing.st_mtime)) + ", " +
+           std::to_string(existing.st_size) +
            " bytes\rFrom the archive:  " + formatDateTime(fromDosDateTime(entryDosTime)) + ", " +
            std::to_string(entrySize) + " bytes";
 }

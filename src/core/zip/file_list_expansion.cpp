@@ -1,5 +1,5 @@
-#include "core/zip/zip_writer.h"
 #include "core/util/path_parts.h"
+#include "core/zip/zip_writer.h"
 
 #include "core/util/strings.h"
 #include "core/zip/dir_search.h"

@@ -50,7 +50,8 @@ void SpanOutput::openPiece(const std::string& path) {
 
 void SpanOutput::nextPiece() {
     if (m_disk + 1 >= MaxPieces)
-        throw Error(ErrorKind::Refused, "An archive cannot be cut into more than " + std::to_string(MaxPieces) + " pieces");
+        throw Error(ErrorKind::Refused,
+                    "An archive cannot be cut into more than " + std::to_string(MaxPieces) + " pieces");
     m_piece->finish();
     m_piece.reset();
     ++m_disk;

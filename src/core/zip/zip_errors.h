@@ -28,8 +28,8 @@ class EOverlappingEntries : public EBadZipFile {
 public:
     EOverlappingEntries(const std::string& zipName, const std::string& first, const std::string& second)
         : EBadZipFile(ErrorKind::OverlappingEntries,
-                      "The archive " + zipName + " is refused: the data of its entries '" + first + "' and '" +
-                          second + "' overlap, as in a zip bomb",
+                      "The archive " + zipName + " is refused: the data of its entries '" + first + "' and '" + second +
+                          "' overlap, as in a zip bomb",
                       zipName) {}
 };
 

@@ -1,5 +1,6 @@
 #include "core/zip/zip_reader.h"
 
+#include "core/util/percent.h"
 #include "core/util/strings.h"
 #include "core/zip/archive_file.h"
 #include "core/zip/disk_set.h"
@@ -7,7 +8,6 @@
 #include "core/zip/extract_target.h"
 #include "core/zip/name_selection.h"
 #include "core/zip/safe_destination.h"
-#include "core/util/percent.h"
 
 #include <algorithm>
 #include <cctype>
@@ -259,9 +259,9 @@ bool TZipReader::passwordAccepted(ExtractJob& job, const EntryDecoder& decoder) 
 // The overwrite mode decides about an existing file; then the file is created.
 bool TZipReader::targetCreated(ExtractJob& job) {
     const TZipHeaderInfo& e = *job.entry;
-    const ExtractTarget::OverwriteRules rules{OverwriteMode, ReplaceReadOnly, e.modifiedDateTime,   e.storedName(),
-                                              job.index,     prompts,         &OnPromptForOverwrite, &job.overwriteForAll,
-                                              e.uncompressedSize};
+    const ExtractTarget::OverwriteRules rules{
+        OverwriteMode, ReplaceReadOnly,       e.modifiedDateTime,   e.storedName(),    job.index,
+        prompts,       &OnPromptForOverwrite, &job.overwriteForAll, e.uncompressedSize};
     std::string error;
     if (!job.target->mayReplace(rules, error)) {
         if (error.empty())

@@ -1,6 +1,6 @@
 #include "core/zip/zip_format.h"
-#include "core/util/path_parts.h"
 
+#include "core/util/path_parts.h"
 #include "core/zip/byte_writer.h"
 #include "core/zip/cp437.h"
 

@@ -29,7 +29,7 @@ namespace quorvel {
 struct TZipWriter::UpdatePlan {
     struct Decision {
         std::optional<std::size_t> file; // the file named like the entry
-        bool replace = false; // written anew from that file; otherwise kept
+        bool replace = false;            // written anew from that file; otherwise kept
     };
     std::vector<std::string> files;
     std::vector<Decision> entries;
@@ -68,10 +68,11 @@ void TZipWriter::loadExisting(const std::optional<std::string>& newComment) {
     ReadZip();
     if (!m_loaded)
         throw EIncompleteZip(m_zipName); // without a directory the file is not ours to replace
-    refuseOverlapping();        // its kept entries would be copied out of the shared bytes
+    refuseOverlapping();                 // its kept entries would be copied out of the shared bytes
     if (m_archiveMultiMode != mmNone)
         throw Error(ErrorKind::Refused,
-                    "Cannot change " + m_zipName + ": it is one disk of an archive that spans several disks", m_zipName);
+                    "Cannot change " + m_zipName + ": it is one disk of an archive that spans several disks",
+                    m_zipName);
     if (newComment)
         setZipComment(*newComment);
 }

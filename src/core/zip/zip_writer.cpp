@@ -1,7 +1,7 @@
 #include "core/zip/zip_writer.h"
-#include "core/util/path_parts.h"
 
 #include "core/platform/atomic_file.h"
+#include "core/util/path_parts.h"
 #include "core/util/strings.h"
 #include "core/zip/archive_file.h"
 #include "core/zip/entry_encoder.h"

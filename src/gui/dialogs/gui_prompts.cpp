@@ -53,7 +53,8 @@ bool GuiPrompts::askYesNo(const std::string& text, MessageKind kind) {
 }
 
 ToAllAnswer GuiPrompts::askYesNoToAll(const std::string& text, MessageKind kind) {
-    switch (ask(m_parent, text, kind, QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll)) {
+    switch (
+        ask(m_parent, text, kind, QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll)) {
     case QMessageBox::Yes:
         return ToAllAnswer::Yes;
     case QMessageBox::YesToAll:

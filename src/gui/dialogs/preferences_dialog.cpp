@@ -163,9 +163,11 @@ bool TFormPreferences::updateAutostartEntry() {
     } catch (const std::exception& e) {
         m_prompts.showMessage(cbRun->isChecked()
                                   ? "The auto-start entry could not be written, so ZIP Backup will not start when "
-                                    "you log on.\n" + std::string(e.what())
+                                    "you log on.\n" +
+                                        std::string(e.what())
                                   : "The auto-start entry could not be removed, so ZIP Backup will still start when "
-                                    "you log on.\n" + std::string(e.what()),
+                                    "you log on.\n" +
+                                        std::string(e.what()),
                               MessageKind::Warning);
         return false;
     }

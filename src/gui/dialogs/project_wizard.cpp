@@ -1,11 +1,11 @@
 #include "gui/dialogs/project_wizard.h"
 
-#include "core/util/path_parts.h"
 #include "core/project/backup_file_name.h"
 #include "core/project/backup_project.h"
 #include "core/project/project_names.h"
 #include "core/project/project_operations.h"
 #include "core/util/clock.h"
+#include "core/util/path_parts.h"
 #include "core/util/strings.h"
 #include "gui/pages/backup_page_lists.h"
 #include "gui/widgets/guarded.h"
@@ -60,7 +60,8 @@ TFormProjectName::TFormProjectName(WizardContext context, QWidget* parent)
     const DateTime now = m_context.clock.now();
     DateTimePickerToday->setDate(toQDate(now));
     DateTimePickerTime->setTime(toQTime(now));
-    bindHelpKey(this, [this] { return HelpWizardFirstPage + Notebook1->currentIndex(); }, m_context.prompts);
+    bindHelpKey(
+        this, [this] { return HelpWizardFirstPage + Notebook1->currentIndex(); }, m_context.prompts);
     connectRules();
     applyDateFilterRule();
     applyPasswordRule();

@@ -3,9 +3,9 @@
 #include "core/project/wildcard_library.h"
 #include "gui/dialogs/wildcard_dialog.h"
 #include "gui/widgets/guarded.h"
+#include "gui/widgets/help_book.h"
 #include "gui/widgets/named.h"
 #include "gui/widgets/qt_text.h"
-#include "gui/widgets/help_book.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,11 +1,11 @@
 #include "gui/pages/backup_page.h"
 
-#include "core/util/path_parts.h"
 #include "core/ftp/ftp_site.h"
 #include "core/project/backup_file_name.h"
 #include "core/project/project_names.h"
 #include "core/project/project_store.h"
 #include "core/util/clock.h"
+#include "core/util/path_parts.h"
 #include "core/util/strings.h"
 #include "gui/pages/backup_page_lists.h"
 #include "gui/widgets/qt_text.h"

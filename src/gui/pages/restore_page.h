@@ -54,7 +54,7 @@ struct RestorePageContext {
     const DiskInfo& disks;                         // the drives archives lie on
     OperationLog& runLog;                          // the log restores append to from the worker
     BackgroundTask& task;                          // where restores, archive changes, exports and imports run
-    RunProgress& progress;                      // what they report to on the worker
+    RunProgress& progress;                         // what they report to on the worker
     std::function<QString()> projectName;          // the project selector's trimmed text
     std::function<QString()> savePath;             // the selected project's save path; empty without one
     std::function<BackupProject()> currentProject; // as the Backup page shows it (adding files uses it)

@@ -62,7 +62,8 @@ void bindHelpKey(QWidget* window, std::function<int()> context, UserPrompts& pro
 }
 
 void bindHelpKey(QWidget* window, int context, UserPrompts& prompts) {
-    bindHelpKey(window, [context] { return context; }, prompts);
+    bindHelpKey(
+        window, [context] { return context; }, prompts);
 }
 
 void bindHelpKey(QWidget* window, int context) {

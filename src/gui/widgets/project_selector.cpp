@@ -29,8 +29,8 @@ void ProjectItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     option.widget->style()->drawControl(QStyle::CE_ItemViewItem, &background, painter, option.widget);
     QString name = index.data(Qt::DisplayRole).toString();
     painter->save();
-    painter->setPen(option.palette.color(option.state & QStyle::State_Selected ? QPalette::HighlightedText
-                                                                                : QPalette::Text));
+    painter->setPen(
+        option.palette.color(option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
     QRect rect = option.rect;
     rect.setHeight(std::max(rect.height(), 16));
     paintProjectItem(*painter, rect, name, m_query && m_query(name));

@@ -12,9 +12,9 @@ namespace quorvel::gui {
 // rather than in project.ini, which holds the projects the command-line tool shares and which the
 // program rewrites only when a project exists.
 struct WindowLayout {
-    std::optional<QRect> normal;             // the window's place and size when not maximised
+    std::optional<QRect> normal; // the window's place and size when not maximised
     bool maximized = false;
-    std::optional<int> archiveListWidth;     // the Restore page's archive list, as the user dragged it
+    std::optional<int> archiveListWidth; // the Restore page's archive list, as the user dragged it
 
     bool operator==(const WindowLayout&) const = default;
 };

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/backup/backup_runner.h"
+#include "core/zip/zip_writer.h"
 #include "support/recording_progress.h"
 #include "support/scripted_prompts.h"
-#include "core/zip/zip_writer.h"
 #include "support/test_clock.h"
 #include "support/test_support.h"
 

@@ -117,7 +117,8 @@ TEST_F(SpannedBackup, ABackupLargerThanOneDiskIsSpannedAndRestoresByteIdentical)
     // The whole set is reported, under the name every disk carries.
     const std::string kb = std::to_string(total / 1024);
     EXPECT_EQ(outcome.message, "Backup 4 Files Succeeds!\rProject Name: 'Docs'\rFile Name:    'Docs1.zip'\r"
-                               "File Size:    '" + kb + "Kb'\rDisks:        '3'");
+                               "File Size:    '" +
+                                   kb + "Kb'\rDisks:        '3'");
     EXPECT_EQ(newestLog()[LogColumnStatus], "Succeeds");
     EXPECT_EQ(newestLog()[LogColumnInformation],
               "4 files added to " + archive("Docs1.zip") + "  " + kb + "Kb; spanned over 3 disks");

@@ -60,7 +60,9 @@ TEST(IniFile, AWriteThatFailsMidwayLeavesTheOldFileIntact) {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {64, 64};
+        struct rlimit limit {
+            64, 64
+        };
         ::setrlimit(RLIMIT_FSIZE, &limit);
         try {
             IniFile(path).writeString("Docs", "Comment", std::string(1000, 'x'));

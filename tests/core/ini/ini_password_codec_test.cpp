@@ -16,8 +16,9 @@ TEST(IniPasswordCodec, EncodesAsDecimalBytesOfTheXorWithTheSectionKey) {
 
 TEST(IniPasswordCodec, DecodeOfEncodeGivesTheTextBack) {
     for (std::string section : {"P", "My Project", "Ω project", "a rather long section name for a short key"})
-        for (const std::string& text : std::vector<std::string>{"secret", "#starts with hash", "ab2ab2ab2", "a much longer password than the key is",
-                                 std::string("nul\0inside", 10), "Grüße"})
+        for (const std::string& text : std::vector<std::string>{"secret", "#starts with hash", "ab2ab2ab2",
+                                                                "a much longer password than the key is",
+                                                                std::string("nul\0inside", 10), "Grüße"})
             EXPECT_EQ(IniPasswordCodec::decode(IniPasswordCodec::encode(text, section), section), text)
                 << section << " / " << text;
 }

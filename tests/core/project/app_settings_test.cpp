@@ -97,7 +97,8 @@ TEST(AppSettingsSave, TheEntriesOrderIsWrittenOnceChosen) {
     TempDir dir;
     IniFile ini(dir / "project.ini");
     AppSettings s;
-    EXPECT_EQ(loadSettingsAndProjects(IniDocument::parse("[Common]\nEntries By Field=9\n")).settings.entriesByField, -1);
+    EXPECT_EQ(loadSettingsAndProjects(IniDocument::parse("[Common]\nEntries By Field=9\n")).settings.entriesByField,
+              -1);
     saveSettingsAtClose(ini, s, {"A"}, "A");
     EXPECT_EQ(readFile(dir / "project.ini").find("Entries"), std::string::npos);
     s.entriesByField = 2;

@@ -1,6 +1,6 @@
-#include "core/util/path_parts.h"
 #include "core/project/backup_file_name.h"
 #include "core/project/project_names.h"
+#include "core/util/path_parts.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "core/ini/ini_password_codec.h"
 #include "core/project/project_operations.h"
 #include "core/project/project_store.h"
-#include "support/test_clock.h"
 #include "project_operations_fixture.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

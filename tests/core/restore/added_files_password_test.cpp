@@ -49,9 +49,8 @@ TEST_F(AddedFilesPassword, APlainArchiveStaysPlainUnlessTheUserSaysOtherwise) {
 
 TEST_F(AddedFilesPassword, AnEncryptedArchiveTakesOnlyItsOwnPassword) {
     // The check runs on the smallest encrypted entry; a plain entry beside it does not count.
-    const std::string zip = archive({{"plain.txt", "p", ""},
-                                     {"big.txt", std::string(100000, 'b'), "secret"},
-                                     {"small.txt", "s", "secret"}});
+    const std::string zip = archive(
+        {{"plain.txt", "p", ""}, {"big.txt", std::string(100000, 'b'), "secret"}, {"small.txt", "s", "secret"}});
     EXPECT_EQ(passwordForAddedFiles(prompts, zip, "secret", ""), std::string("secret"));
     EXPECT_EQ(passwordForAddedFiles(prompts, zip, "", " secret "), std::string("secret")); // the project's
     EXPECT_TRUE(prompts.messages.empty());

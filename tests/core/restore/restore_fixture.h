@@ -1,12 +1,12 @@
 #pragma once
 
 #include "core/backup/operation_log.h"
-#include "support/test_clock.h"
 #include "core/project/project_store.h"
 #include "core/restore/restore_session.h"
 #include "core/zip/zip_writer.h"
 #include "support/recording_progress.h"
 #include "support/scripted_prompts.h"
+#include "support/test_clock.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

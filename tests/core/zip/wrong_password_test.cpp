@@ -14,7 +14,9 @@ namespace {
 // check lets about one wrong password in 256 through, so the data itself must catch it.
 std::string wrongPasswordPassingTheCheck(const std::string& archive, const TZipHeaderInfo& entry) {
     const std::string bytes = readFile(archive);
-    const auto byteAt = [&](std::uint64_t offset) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[offset])); };
+    const auto byteAt = [&](std::uint64_t offset) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(bytes[offset]));
+    };
     const std::size_t nameLength = byteAt(entry.relativeOffset + 26) | byteAt(entry.relativeOffset + 27) << 8;
     const std::size_t extraLength = byteAt(entry.relativeOffset + 28) | byteAt(entry.relativeOffset + 29) << 8;
     const std::size_t dataOffset = entry.relativeOffset + 30 + nameLength + extraLength;

@@ -67,7 +67,8 @@ public:
         e.fileName = slash == std::string::npos ? name : name.substr(slash + 1);
         e.versionMadeBy = (3 << 8) | 20;
         e.compressionMethod = method;
-        e.crc32 = static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+        e.crc32 = static_cast<std::uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
         e.compressedSize = e.uncompressedSize = data.size();
         e.modifiedDateTime = toDosDateTime(DateTime{2020, 5, 17, 10, 30, 0});
         e.externalAttributes = (0100644u << 16) | 0x20;

@@ -72,8 +72,11 @@ struct UpdateFixture : ::testing::Test {
         std::map<std::string, std::string> out;
         for (const TZipHeaderInfo& e : reader.directory()) {
             std::size_t at = static_cast<std::size_t>(e.relativeOffset);
-            const auto byteAt = [&](std::size_t offset) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[offset])); };
-            const std::size_t lengths = byteAt(at + 26) + 256 * byteAt(at + 27) + byteAt(at + 28) + 256 * byteAt(at + 29);
+            const auto byteAt = [&](std::size_t offset) {
+                return static_cast<std::size_t>(static_cast<unsigned char>(bytes[offset]));
+            };
+            const std::size_t lengths =
+                byteAt(at + 26) + 256 * byteAt(at + 27) + byteAt(at + 28) + 256 * byteAt(at + 29);
             out[e.storedName()] = bytes.substr(at, 30 + lengths + static_cast<std::size_t>(e.compressedSize));
         }
         return out;
