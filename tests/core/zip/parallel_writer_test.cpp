@@ -276,9 +276,9 @@ TEST_F(ParallelFixture, FilesLeftOutByTheHandlerAreNotReadAhead) {
 TEST_F(ParallelFixture, ManySmallFilesAreEachReadOnceWhateverTheThreads) {
     std::vector<std::string> list;
     std::map<std::string, std::uint64_t> sizes;
-    for (int i = 0; i < 300; ++i) {
+    for (std::size_t i = 0; i < 300; ++i) {
         std::string name = "s" + std::to_string(i) + ".txt";
-        std::size_t size = i % 50 == 7 ? ReadAhead::SmallFileSize + 1 + static_cast<std::size_t>(i) : 1500 + 37u * i;
+        std::size_t size = i % 50 == 7 ? ReadAhead::SmallFileSize + 1 + i : 1500 + 37 * i;
         writeFile(src / "many" / name, compressibleText(size, static_cast<std::uint32_t>(i)));
         list.push_back((src / "many" / name).string());
         sizes[name] = size;
