@@ -92,8 +92,7 @@ int MailCommand::run(CliContext& context) {
             message.setBodyText(readBodyFile(*bodyFile));
         // Everything the program can check is checked before it connects.
         checkMessage(message);
-        client.ConnectAndGreet();
-        client.DeliverMessage(message);
+        sendOnNewConnection(client, message);
     } catch (const CertificateError& e) {
         context.err << consoleText(e.what()) << "\n";
         if (!e.fingerprint().empty())
@@ -101,11 +100,9 @@ int MailCommand::run(CliContext& context) {
                         << e.fingerprint() << "\n";
         return ExitFailure;
     } catch (const std::exception& e) {
-        client.Logout();
         context.err << consoleText(e.what()) << "\n";
         return ExitFailure;
     }
-    client.Logout();
     context.out << "The email has been sent to " << *to << ".\n";
     return ExitOk;
 }

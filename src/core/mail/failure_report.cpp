@@ -88,14 +88,7 @@ void deliverReport(const DataFiles& data, const std::string& recipients, std::st
     if (cancel)
         client.setCancelToken(std::move(cancel));
     checkMessage(message);
-    client.ConnectAndGreet();
-    try {
-        client.DeliverMessage(message);
-    } catch (...) {
-        client.Logout();
-        throw;
-    }
-    client.Logout();
+    sendOnNewConnection(client, message);
 }
 
 } // namespace

@@ -325,4 +325,15 @@ void TSmtpClient::Logout() {
         OnDisconnected();
 }
 
+void sendOnNewConnection(TSmtpClient& client, const TMailMessage& message) {
+    client.ConnectAndGreet();
+    try {
+        client.DeliverMessage(message);
+    } catch (...) {
+        client.Logout();
+        throw;
+    }
+    client.Logout();
+}
+
 } // namespace quorvel

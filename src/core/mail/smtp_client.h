@@ -133,4 +133,8 @@ private:
     std::string m_maskedLine; // what the log hook sees of the line on its way, when it holds a secret
 };
 
+// ConnectAndGreet, DeliverMessage and Logout: one message on a connection of its own, which is
+// closed also when the delivery fails.
+void sendOnNewConnection(TSmtpClient& client, const TMailMessage& message);
+
 } // namespace quorvel

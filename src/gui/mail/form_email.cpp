@@ -204,14 +204,7 @@ void TFormEmail::send(const TMailMessage& message) {
             };
             client.OnWorkEnd = [this, task](TWorkMode) { task->postToWindow([this] { onWorkEnd(); }); };
             try {
-                client.ConnectAndGreet();
-                try {
-                    client.DeliverMessage(message);
-                } catch (...) {
-                    client.Logout();
-                    throw;
-                }
-                client.Logout();
+                sendOnNewConnection(client, message);
                 state->sent = true;
             } catch (const CertificateError& e) {
                 state->certificateError = qs(e.what());
