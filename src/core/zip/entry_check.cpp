@@ -5,10 +5,10 @@
 #include "core/zip/disk_set.h"
 #include "core/zip/entry_decoder.h"
 #include "core/zip/quick_entry_check.h"
+#include "core/zip/tool_shelf.h"
 #include "core/zip/worker_pool.h"
 
 #include <deque>
-#include <mutex>
 #include <optional>
 
 namespace quorvel {
@@ -20,28 +20,6 @@ namespace {
 struct CheckTools {
     QuickEntryCheck quick;
     DecodeBuffers decode;
-};
-
-// Tools lent to the threads that check entries: one set per running check, made once and reused,
-// as setting up an inflater costs more than checking a small entry.
-class ToolShelf {
-public:
-    std::unique_ptr<CheckTools> borrow() {
-        std::lock_guard lock(m_mutex);
-        if (m_idle.empty())
-            return std::make_unique<CheckTools>();
-        std::unique_ptr<CheckTools> tools = std::move(m_idle.back());
-        m_idle.pop_back();
-        return tools;
-    }
-    void giveBack(std::unique_ptr<CheckTools> tools) {
-        std::lock_guard lock(m_mutex);
-        m_idle.push_back(std::move(tools));
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<std::unique_ptr<CheckTools>> m_idle;
 };
 
 // Entries checked by one task of the pool: at most this many, of at most this much data together
@@ -151,7 +129,7 @@ void TZipReader::testEntries(const EntryCheckReport& report) {
         sound.calculatedCrc = *soundCrc;
         return sound;
     };
-    ToolShelf shelf;
+    ToolShelf<CheckTools> shelf;
     // Declared after what its tasks use: leaving early drops the queued checks and waits for the
     // running ones before those go.
     WorkerPool pool(WorkerPool::threadCount(Threads));

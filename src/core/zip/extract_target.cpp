@@ -171,6 +171,11 @@ void ExtractTarget::write(const unsigned char* data, std::size_t size) {
     }
 }
 
+void ExtractTarget::rewind() {
+    if (::ftruncate(m_file.get(), 0) != 0 || ::lseek(m_file.get(), 0, SEEK_SET) != 0)
+        throw ECantWriteUCF(m_shown, std::strerror(errno));
+}
+
 void ExtractTarget::discard() noexcept {
     m_file.reset();
     if (!m_tempName.empty())

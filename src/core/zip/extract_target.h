@@ -51,6 +51,8 @@ public:
     bool create(std::string& error);
     // Raises ECantWriteUCF naming the file and the system's reason on a short write.
     void write(const unsigned char* data, std::size_t size);
+    // Empties the file being written, to write it again from the start.
+    void rewind();
     void discard() noexcept;
     // Sets permissions and time and moves the file into place.
     bool commit(bool retainAttributes, bool flush, const TZipHeaderInfo& entry, std::string& error);

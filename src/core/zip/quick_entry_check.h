@@ -31,14 +31,21 @@ public:
 
     // Stored or deflated, not encrypted.
     static bool applies(const TZipHeaderInfo& entry);
+    // Small enough to be inflated as one buffer.
+    static bool decodesWhole(const TZipHeaderInfo& entry);
     // The entry's CRC when its data is sound; nullopt when the streaming decoder must judge.
     std::optional<std::uint32_t> verify(const ByteSource& source, const TZipHeaderInfo& entry);
+    // Like verify for an entry that decodesWhole, and hands over the content in `output` (which
+    // may be a buffer used before: it is not cleared first, its content is only valid when sound).
+    std::optional<std::uint32_t> decodeWhole(const ByteSource& source, const TZipHeaderInfo& entry,
+                                             std::vector<unsigned char>& output);
 
 private:
     std::optional<std::uint32_t> verifyWhole(const ByteSource& source, const TZipHeaderInfo& entry);
     std::optional<std::uint32_t> verifyChunked(const ByteSource& source, const TZipHeaderInfo& entry);
-    // Where the entry's data starts behind its local header, or nullopt when no header is there.
-    std::optional<std::uint64_t> dataOffset(const ByteSource& source, const TZipHeaderInfo& entry);
+    const unsigned char* readWhole(const ByteSource& source, const TZipHeaderInfo& entry);
+    std::optional<std::uint32_t> inflateWhole(const unsigned char* data, const TZipHeaderInfo& entry,
+                                              std::vector<unsigned char>& output);
 
     struct Engines;
     std::unique_ptr<Engines> m_engines;

@@ -43,12 +43,23 @@ WorkerPool::~WorkerPool() {
 }
 
 std::shared_ptr<WorkerPool::Task> WorkerPool::submit(std::function<void()> work) {
+    return enqueue(std::move(work), false);
+}
+
+std::shared_ptr<WorkerPool::Task> WorkerPool::submitFirst(std::function<void()> work) {
+    return enqueue(std::move(work), true);
+}
+
+std::shared_ptr<WorkerPool::Task> WorkerPool::enqueue(std::function<void()> work, bool first) {
     auto task = std::make_shared<Task>(std::move(work));
     if (m_workers.empty())
         return task; // run by whoever waits for it
     {
         std::lock_guard lock(m_mutex);
-        m_queue.push_back(task);
+        if (first)
+            m_queue.push_front(task);
+        else
+            m_queue.push_back(task);
     }
     m_queued.notify_one();
     return task;

@@ -45,10 +45,13 @@ public:
 
     int threads() const { return m_threads; }
     std::shared_ptr<Task> submit(std::function<void()> work);
+    // Like submit, but ahead of every task still queued: for work the caller is about to wait for.
+    std::shared_ptr<Task> submitFirst(std::function<void()> work);
     // Returns once the task has run, raising what it raised.
     void wait(Task& task);
 
 private:
+    std::shared_ptr<Task> enqueue(std::function<void()> work, bool first);
     void serve();
     void run(Task& task, std::unique_lock<std::mutex>& lock);
 

@@ -3,10 +3,12 @@
 #include "core/util/percent.h"
 #include "core/util/strings.h"
 #include "core/zip/archive_file.h"
+#include "core/zip/decode_ahead.h"
 #include "core/zip/disk_set.h"
 #include "core/zip/entry_decoder.h"
 #include "core/zip/extract_target.h"
 #include "core/zip/name_selection.h"
+#include "core/zip/quick_entry_check.h"
 #include "core/zip/safe_destination.h"
 
 #include <algorithm>
@@ -15,7 +17,9 @@
 namespace quorvel {
 
 struct ExtractJob {
-    int index = 0; // in SortMode order
+    int index = 0;                // in SortMode order
+    std::size_t position = 0;     // among the entries being extracted
+    DecodeAhead* ahead = nullptr; // decodes the entries it covers on worker threads
     const TZipHeaderInfo* entry = nullptr;
     std::uint64_t totalBytes = 0; // of the whole operation
     std::uint64_t doneBefore = 0; // uncompressed bytes of the entries before this one
@@ -136,7 +140,23 @@ void TZipReader::extractSelected(const std::vector<std::size_t>& selected, std::
     job.destination = &destination;
     job.buffers = &buffers;
     job.count = &count;
-    for (std::size_t index : selected) {
+    // The disks of a spanned set may have to be asked for, which only this thread can do; an
+    // encrypted entry may need another password.
+    std::unique_ptr<DecodeAhead> ahead;
+    if (!m_disks) {
+        std::vector<const TZipHeaderInfo*> entries;
+        entries.reserve(selected.size());
+        for (std::size_t index : selected) {
+            const TZipHeaderInfo& e = Entry(static_cast<int>(index));
+            const bool decodable = !e.isFolder() && QuickEntryCheck::applies(e) && damagedSpan(e).empty();
+            entries.push_back(decodable ? &e : nullptr);
+        }
+        ahead = std::make_unique<DecodeAhead>(openArchive(), std::move(entries), Threads);
+        job.ahead = ahead.get();
+    }
+    for (std::size_t position = 0; position < selected.size(); ++position) {
+        const std::size_t index = selected[position];
+        job.position = position;
         job.index = static_cast<int>(index);
         job.entry = &Entry(job.index);
         while (!extractEntry(job))
@@ -280,6 +300,10 @@ bool TZipReader::targetCreated(ExtractJob& job) {
 // out; Failed when the entry was given up for another reason.
 TZipReader::Decoded TZipReader::decodeToTarget(ExtractJob& job, EntryDecoder& decoder, std::uint32_t& crc) {
     try {
+        if (job.ahead && job.ahead->covers(job.position) && writeDecodedAhead(job)) {
+            crc = job.entry->crc32;
+            return Decoded::Good;
+        }
         const EntryDecoder::Result result = decoder.decode(
             Password, [&job](const unsigned char* data, std::size_t size) { job.target->write(data, size); },
             [this, &job](std::uint64_t written) { reportProgress(job, written); });
@@ -294,6 +318,25 @@ TZipReader::Decoded TZipReader::decodeToTarget(ExtractJob& job, EntryDecoder& de
     } catch (...) {
         job.target->discard();
         throw;
+    }
+}
+
+// Writes what the worker threads decoded; false, with nothing written kept, when the entry was not
+// proven sound there and must be decoded here.
+bool TZipReader::writeDecodedAhead(ExtractJob& job) {
+    std::uint64_t written = 0;
+    for (;;) {
+        const DecodeAhead::Piece piece = job.ahead->take(job.position);
+        if (piece.unsure) {
+            if (written > 0)
+                job.target->rewind();
+            return false;
+        }
+        job.target->write(piece.data, piece.size);
+        written += piece.size;
+        reportProgress(job, written);
+        if (piece.last)
+            return true;
     }
 }
 

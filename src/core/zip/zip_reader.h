@@ -134,7 +134,8 @@ public:
     // thread are in work at once, whatever the size of the archive.
     using EntryCheckReport = std::function<void(int index, const TEntryCheck& check)>;
     void testEntries(const EntryCheckReport& report);
-    // Threads that check entries in testEntries; 0: one per processor (or QUORVEL_THREADS when set).
+    // Threads that check entries in testEntries and decode them for UnZip; 0: one per processor (or
+    // QUORVEL_THREADS when set). Every event still fires on the calling thread, in order.
     int Threads = 0;
 
     // The directory in physical order, the end record and the spanning kind of the loaded archive.
@@ -208,6 +209,7 @@ private:
     bool passwordAccepted(ExtractJob& job, const EntryDecoder& decoder);
     bool targetCreated(ExtractJob& job);
     Decoded decodeToTarget(ExtractJob& job, EntryDecoder& decoder, std::uint32_t& crc);
+    bool writeDecodedAhead(ExtractJob& job);
     void reportProgress(const ExtractJob& job, std::uint64_t written);
     bool retryAfterWrongData(ExtractJob& job, std::uint32_t crc);
     void commitFile(ExtractJob& job);

@@ -115,6 +115,48 @@ private:
     std::uint64_t m_limit;
 };
 
+// One entry of each kind, sound or lying, under `prefix`: a sound deflated and a sound stored entry,
+// data that inflates past or short of its declared size, a wrong CRC, a cut stream, stored data
+// longer or shorter than declared, and a local extra field longer than the central one.
+inline void addSoundAndLyingEntries(ArchiveBuilder& builder, const std::string& prefix, const std::string& text) {
+    const std::string packed = ArchiveBuilder::deflateRaw(text);
+    builder.addDeflated(prefix + "sound.txt", text);
+    builder.addStored(prefix + "stored.txt", text);
+
+    TZipHeaderInfo longer = ArchiveBuilder::entryFor(prefix + "inflates-past-size.txt", text, 8);
+    longer.compressedSize = packed.size();
+    longer.uncompressedSize = text.size() - 1;
+    builder.addRaw(longer, packed);
+
+    TZipHeaderInfo shorter = ArchiveBuilder::entryFor(prefix + "inflates-short.txt", text, 8);
+    shorter.compressedSize = packed.size();
+    shorter.uncompressedSize = text.size() + 1;
+    builder.addRaw(shorter, packed);
+
+    TZipHeaderInfo wrongCrc = ArchiveBuilder::entryFor(prefix + "wrong-crc.txt", text, 8);
+    wrongCrc.compressedSize = packed.size();
+    wrongCrc.crc32 ^= 1;
+    builder.addRaw(wrongCrc, packed);
+
+    TZipHeaderInfo cut = ArchiveBuilder::entryFor(prefix + "cut-stream.txt", text, 8);
+    cut.compressedSize = packed.size() / 2;
+    builder.addRaw(cut, packed.substr(0, packed.size() / 2));
+
+    TZipHeaderInfo storedLonger = ArchiveBuilder::entryFor(prefix + "stored-past-size.txt", text, 0);
+    storedLonger.uncompressedSize = text.size() - 1;
+    builder.addRaw(storedLonger, text);
+
+    TZipHeaderInfo storedShorter = ArchiveBuilder::entryFor(prefix + "stored-short.txt", text, 0);
+    storedShorter.uncompressedSize = text.size() + 1;
+    builder.addRaw(storedShorter, text);
+
+    TZipHeaderInfo localExtra = ArchiveBuilder::entryFor(prefix + "long-local-extra.txt", text, 8);
+    localExtra.compressedSize = packed.size();
+    // An unknown field (id 0x7777) of 1,000 bytes, only in the local header.
+    std::string extra = std::string("\x77\x77\xe8\x03", 4) + std::string(1000, 'x');
+    builder.addWithLocalExtra(localExtra, packed, extra);
+}
+
 // Every regular file below a folder, by relative path, with its contents.
 inline std::vector<std::pair<std::string, std::string>> treeOf(const fs::path& root) {
     std::vector<std::pair<std::string, std::string>> files;
