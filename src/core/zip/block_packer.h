@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/zip/tool_shelf.h"
 #include <cstddef>
-#include <memory>
-#include <mutex>
+
 #include <vector>
 
 namespace quorvel {
@@ -19,17 +19,13 @@ public:
     // All of an entry's data as one finished deflate stream, in `out`; false (and `out` empty)
     // when it would not be smaller than the data.
     bool packWhole(const unsigned char* data, std::size_t size, int level, std::vector<unsigned char>& out);
-    // One block of a stream cut into blocks (see DeflateStream), in `out`.
-    void packPart(const unsigned char* data, std::size_t size, const std::vector<unsigned char>& dictionary, int level,
-                  bool finish, std::vector<unsigned char>& out);
+    // One block of a stream cut into blocks, in `out`. Blocks compressed apart join into one
+    // stream: each but the last ends on a byte boundary with the stream going on (a sync flush).
+    void packPart(const unsigned char* data, std::size_t size, int level, bool finish, std::vector<unsigned char>& out);
 
 private:
     struct Engines;
-    std::unique_ptr<Engines> borrow();
-    void giveBack(std::unique_ptr<Engines> engines);
-
-    std::mutex m_mutex;
-    std::vector<std::unique_ptr<Engines>> m_idle;
+    ToolShelf<Engines> m_engines;
 };
 
 } // namespace quorvel

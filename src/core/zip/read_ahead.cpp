@@ -1,7 +1,6 @@
 #include "core/zip/read_ahead.h"
 
 #include "core/util/errors.h"
-#include "core/zip/deflate_stream.h"
 #include "core/zip/zip_writer.h"
 
 #include <algorithm>
@@ -41,12 +40,11 @@ void DataBlock::work(BlockPacker& packer) {
         bool shrunk = packer.packWhole(raw.data(), size, level, packed);
         verdict->store(shrunk ? Verdict::Deflate : Verdict::Store);
     } else if (first) {
-        packer.packPart(raw.data(), size, dictionary, level, last, packed);
+        packer.packPart(raw.data(), size, level, last, packed);
         verdict->store(packed.size() < size ? Verdict::Deflate : Verdict::Store);
     } else if (verdict->load() != Verdict::Store) {
-        packer.packPart(raw.data(), size, dictionary, level, last, packed);
+        packer.packPart(raw.data(), size, level, last, packed);
     }
-    std::vector<unsigned char>().swap(dictionary);
     if (verdict->load() == Verdict::Deflate)
         std::vector<unsigned char>().swap(raw);
 }
@@ -113,7 +111,6 @@ void ReadAhead::resetAttempt(FileJob& job) {
     job.readFailed = false;
     job.checksum.reset();
     job.verdict = std::make_shared<std::atomic<Verdict>>(Verdict::Open);
-    job.tail.clear();
 }
 
 FileJob& ReadAhead::begin(const std::string& path, std::size_t index) {
@@ -350,12 +347,6 @@ std::shared_ptr<DataBlock> ReadAhead::takeBlock(FileJob& job, std::vector<unsign
     block->last = n < BlockSize;
     block->level = job.level;
     block->verdict = job.verdict;
-    if (job.level > 0 && !block->first)
-        block->dictionary = job.tail;
-    if (job.level > 0 && !block->last) {
-        std::size_t keep = std::min(n, DeflateStream::WindowSize);
-        job.tail.assign(block->raw.end() - static_cast<std::ptrdiff_t>(keep), block->raw.end());
-    }
     job.readOffset += n;
     job.readDone = block->last;
     return block;

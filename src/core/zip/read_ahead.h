@@ -28,9 +28,8 @@ struct DataBlock {
     std::vector<unsigned char> raw; // as read; dropped once only the compressed form is needed
     std::size_t size = 0;
     bool first = false;
-    bool last = false;                     // the file ended within it: fewer bytes came than were asked for
-    int level = 0;                         // 0: the CRC alone
-    std::vector<unsigned char> dictionary; // the data just before it, for deflate
+    bool last = false; // the file ended within it: fewer bytes came than were asked for
+    int level = 0;     // 0: the CRC alone
     std::shared_ptr<std::atomic<Verdict>> verdict;
 
     std::uint32_t crc = 0;
@@ -58,7 +57,6 @@ struct FileJob {
     bool readFailed = false;
     std::optional<std::uint32_t> checksum; // an encrypted entry of several blocks: read once for it first
     std::shared_ptr<std::atomic<Verdict>> verdict;
-    std::vector<unsigned char> tail;               // the last bytes read: the next block's dictionary
     std::deque<std::shared_ptr<DataBlock>> blocks; // read and not yet taken by the writer
 
     // Opened (and when small, read and packed) on a worker: until the writer's thread collected
