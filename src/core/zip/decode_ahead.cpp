@@ -12,6 +12,7 @@ namespace {
 constexpr std::uint64_t BudgetPerThread = 8 << 20;
 constexpr std::uint64_t LeastBudget = 16 << 20;
 constexpr std::size_t GroupsPerThread = 8;
+constexpr std::size_t KeptBufferSize = 64 * 1024;
 
 } // namespace
 
@@ -174,19 +175,16 @@ void DecodeAhead::release(Slot& slot) {
     slot.entry = nullptr;
 }
 
-// The spare buffer that fits `wanted` most closely: the smallest large enough, else the largest.
+// The smallest spare buffer that holds `wanted` bytes; a new one when none does, as growing a
+// smaller one would copy what it held.
 std::vector<unsigned char> DecodeAhead::spare(std::size_t wanted) {
     std::lock_guard lock(m_spareMutex);
-    if (m_spare.empty())
+    auto best = m_spare.end();
+    for (auto it = m_spare.begin(); it != m_spare.end(); ++it)
+        if (it->capacity() >= wanted && (best == m_spare.end() || it->capacity() < best->capacity()))
+            best = it;
+    if (best == m_spare.end())
         return {};
-    auto fits = [wanted](const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
-        const bool aFits = a.capacity() >= wanted;
-        const bool bFits = b.capacity() >= wanted;
-        if (aFits != bFits)
-            return aFits;
-        return aFits ? a.capacity() < b.capacity() : a.capacity() > b.capacity();
-    };
-    auto best = std::min_element(m_spare.begin(), m_spare.end(), fits);
     std::vector<unsigned char> buffer = std::move(*best);
     *best = std::move(m_spare.back());
     m_spare.pop_back();
@@ -194,12 +192,12 @@ std::vector<unsigned char> DecodeAhead::spare(std::size_t wanted) {
     return buffer;
 }
 
-// Kept for reuse while the spare buffers stay within half the budget.
+// Large buffers are kept for reuse, up to the budget: small ones come cheaply from the allocator.
 void DecodeAhead::giveBack(std::vector<unsigned char> buffer) {
-    if (buffer.capacity() == 0)
+    if (buffer.capacity() < KeptBufferSize)
         return;
     std::lock_guard lock(m_spareMutex);
-    if (m_spareBytes + buffer.capacity() > m_budget / 2 || m_spare.size() >= m_window)
+    if (m_spareBytes + buffer.capacity() > m_budget)
         return;
     m_spareBytes += buffer.capacity();
     m_spare.push_back(std::move(buffer));
