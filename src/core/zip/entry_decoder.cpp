@@ -6,6 +6,7 @@
 #include "core/zip/zip_format.h"
 
 #include <algorithm>
+#include <libdeflate.h>
 #include <zlib.h>
 
 namespace quorvel {
@@ -67,7 +68,7 @@ public:
     void emit(const unsigned char* data, std::size_t size) {
         const bool tooBig = size > m_limit - m_written;
         const std::size_t allowed = tooBig ? static_cast<std::size_t>(m_limit - m_written) : size;
-        m_crc = crc32(m_crc, data, static_cast<uInt>(allowed));
+        m_crc = libdeflate_crc32(m_crc, data, allowed);
         m_written += allowed;
         if (allowed > 0 && m_sink)
             m_sink(data, allowed);
@@ -76,14 +77,14 @@ public:
         if (tooBig)
             throw EBiggerThanUncompressed();
     }
-    std::uint32_t crc() const { return static_cast<std::uint32_t>(m_crc); }
+    std::uint32_t crc() const { return m_crc; }
     std::uint64_t written() const { return m_written; }
 
 private:
     std::uint64_t m_limit;
     const Sink& m_sink;
     const Progress& m_progress;
-    uLong m_crc = crc32(0, nullptr, 0);
+    std::uint32_t m_crc = 0;
     std::uint64_t m_written = 0;
 };
 

@@ -140,20 +140,8 @@ void TZipReader::extractSelected(const std::vector<std::size_t>& selected, std::
     job.destination = &destination;
     job.buffers = &buffers;
     job.count = &count;
-    // The disks of a spanned set may have to be asked for, which only this thread can do; an
-    // encrypted entry may need another password.
-    std::unique_ptr<DecodeAhead> ahead;
-    if (!m_disks) {
-        std::vector<const TZipHeaderInfo*> entries;
-        entries.reserve(selected.size());
-        for (std::size_t index : selected) {
-            const TZipHeaderInfo& e = Entry(static_cast<int>(index));
-            const bool decodable = !e.isFolder() && QuickEntryCheck::applies(e) && damagedSpan(e).empty();
-            entries.push_back(decodable ? &e : nullptr);
-        }
-        ahead = std::make_unique<DecodeAhead>(openArchive(), std::move(entries), Threads);
-        job.ahead = ahead.get();
-    }
+    std::unique_ptr<DecodeAhead> ahead = decodeAheadFor(selected);
+    job.ahead = ahead.get();
     for (std::size_t position = 0; position < selected.size(); ++position) {
         const std::size_t index = selected[position];
         job.position = position;
@@ -163,6 +151,23 @@ void TZipReader::extractSelected(const std::vector<std::size_t>& selected, std::
             ;
         job.doneBefore += job.entry->uncompressedSize;
     }
+}
+
+// What the worker threads may decode ahead: unencrypted entries whose data lies where it should.
+// Nothing of a spanned set, whose disks may have to be asked for, which only this thread can do.
+std::unique_ptr<DecodeAhead> TZipReader::decodeAheadFor(const std::vector<std::size_t>& selected) {
+    if (m_disks)
+        return nullptr;
+    std::vector<const TZipHeaderInfo*> entries;
+    entries.reserve(selected.size());
+    bool any = false;
+    for (std::size_t index : selected) {
+        const TZipHeaderInfo& e = Entry(static_cast<int>(index));
+        const bool decodable = !e.isFolder() && QuickEntryCheck::applies(e) && damagedSpan(e).empty();
+        entries.push_back(decodable ? &e : nullptr);
+        any = any || decodable;
+    }
+    return any ? std::make_unique<DecodeAhead>(openArchive(), std::move(entries), Threads) : nullptr;
 }
 
 // One entry; false when it must be tried again with a new password.

@@ -19,6 +19,7 @@ namespace quorvel {
 
 class ArchiveFile;
 class ByteSource;
+class DecodeAhead;
 class DecodeBuffers;
 class DiskSet;
 class EntryDecoder;
@@ -198,6 +199,7 @@ private:
     std::vector<std::size_t> selectEntries(std::uint64_t& totalBytes);
     void reportNoSuchEntries(const NameSelection& byMask, const NameSelection& byName) const;
     void extractSelected(const std::vector<std::size_t>& selected, std::uint64_t totalBytes, int& count);
+    std::unique_ptr<DecodeAhead> decodeAheadFor(const std::vector<std::size_t>& selected);
     // zip_extract.cpp: the steps of extracting one entry
     enum class Decoded { Good, WrongData, Failed };
     bool extractEntry(ExtractJob& job);
