@@ -25,13 +25,17 @@ PieceDecoder::PieceDecoder(const ByteSource& source, const TZipHeaderInfo& entry
 
 PieceDecoder::~PieceDecoder() = default;
 
+bool PieceDecoder::handles(const TZipHeaderInfo& entry) {
+    if (entry.isEncrypted())
+        return false;
+    return entry.compressionMethod == 8 ||
+           (entry.compressionMethod == 0 && entry.compressedSize == entry.uncompressedSize);
+}
+
 // Reads the local header; false when there is none where the directory says, or the entry is of
 // a kind decoded elsewhere.
 bool PieceDecoder::start() {
-    if (m_entry.isEncrypted() || (m_entry.compressionMethod != 0 && m_entry.compressionMethod != 8))
-        return false;
-    // A stored entry's data is its content: a size mismatch is a fault for the streaming decoder.
-    if (m_entry.compressionMethod == 0 && m_entry.compressedSize != m_entry.uncompressedSize)
+    if (!handles(m_entry))
         return false;
     unsigned char fixed[zipformat::LocalHeaderSize];
     if (!m_source.readExactAt(m_entry.relativeOffset, fixed, sizeof fixed))

@@ -23,6 +23,9 @@ public:
 
     PieceDecoder(const ByteSource& source, const TZipHeaderInfo& entry);
     ~PieceDecoder();
+    // Unencrypted, stored or deflated, and when stored with equal sizes: a stored entry's data is
+    // its content, so sizes that differ are a fault for the streaming decoder to word.
+    static bool handles(const TZipHeaderInfo& entry);
     PieceDecoder(const PieceDecoder&) = delete;
     PieceDecoder& operator=(const PieceDecoder&) = delete;
 

@@ -38,14 +38,11 @@ QuickEntryCheck::QuickEntryCheck() : m_engines(std::make_unique<Engines>()) {}
 QuickEntryCheck::~QuickEntryCheck() = default;
 
 bool QuickEntryCheck::applies(const TZipHeaderInfo& entry) {
-    return !entry.isEncrypted() && (entry.compressionMethod == 0 || entry.compressionMethod == 8);
+    return PieceDecoder::handles(entry);
 }
 
 std::optional<std::uint32_t> QuickEntryCheck::verify(const ByteSource& source, const TZipHeaderInfo& entry) {
     if (!applies(entry))
-        return std::nullopt;
-    // A stored entry's data is its content: a size mismatch is a fault for the decoder to word.
-    if (entry.compressionMethod == 0 && entry.compressedSize != entry.uncompressedSize)
         return std::nullopt;
     if (decodesWhole(entry))
         return verifyWhole(source, entry);
@@ -58,8 +55,7 @@ bool QuickEntryCheck::decodesWhole(const TZipHeaderInfo& entry) {
 
 std::optional<std::uint32_t> QuickEntryCheck::decodeWhole(const ByteSource& source, const TZipHeaderInfo& entry,
                                                           std::vector<unsigned char>& output) {
-    if (!applies(entry) || !decodesWhole(entry) ||
-        (entry.compressionMethod == 0 && entry.compressedSize != entry.uncompressedSize))
+    if (!applies(entry) || !decodesWhole(entry))
         return std::nullopt;
     const unsigned char* data = readWhole(source, entry);
     if (data == nullptr)

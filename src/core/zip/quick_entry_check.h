@@ -29,7 +29,7 @@ public:
     QuickEntryCheck(const QuickEntryCheck&) = delete;
     QuickEntryCheck& operator=(const QuickEntryCheck&) = delete;
 
-    // Stored or deflated, not encrypted.
+    // Stored with equal sizes or deflated, not encrypted: see PieceDecoder::handles.
     static bool applies(const TZipHeaderInfo& entry);
     // Small enough to be inflated as one buffer.
     static bool decodesWhole(const TZipHeaderInfo& entry);
