@@ -18,7 +18,11 @@ unsigned char lowerAscii(char c) {
 int compareNoCase(std::string_view a1, std::string_view a2, std::string_view b1, std::string_view b2) {
     std::size_t aSize = a1.size() + a2.size();
     std::size_t bSize = b1.size() + b2.size();
-    for (std::size_t i = 0; i < aSize && i < bSize; ++i) {
+    // Names in one folder share their path: the bytes that are equal are passed over first.
+    const std::size_t common = std::min(a1.size(), b1.size());
+    const std::size_t same = static_cast<std::size_t>(
+        std::mismatch(a1.begin(), a1.begin() + static_cast<std::ptrdiff_t>(common), b1.begin()).first - a1.begin());
+    for (std::size_t i = same; i < aSize && i < bSize; ++i) {
         unsigned char ca = lowerAscii(i < a1.size() ? a1[i] : a2[i - a1.size()]);
         unsigned char cb = lowerAscii(i < b1.size() ? b1[i] : b2[i - b1.size()]);
         if (ca != cb)
