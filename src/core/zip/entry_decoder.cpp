@@ -1,6 +1,7 @@
 #include "core/zip/entry_decoder.h"
 
 #include "core/zip/byte_reader.h"
+#include "core/zip/raw_inflater.h"
 #include "core/zip/zip_crypto.h"
 #include "core/zip/zip_errors.h"
 #include "core/zip/zip_format.h"
@@ -11,18 +12,9 @@
 
 namespace quorvel {
 
-struct DecodeBuffers::Inflater {
-    z_stream stream{};
-    Inflater() {
-        if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
-            throw std::bad_alloc();
-    }
-    ~Inflater() { inflateEnd(&stream); }
-};
-
 DecodeBuffers::DecodeBuffers()
     : m_input(std::make_unique<unsigned char[]>(BlockSize)), m_output(std::make_unique<unsigned char[]>(BlockSize)),
-      m_inflater(std::make_unique<Inflater>()) {}
+      m_inflater(std::make_unique<RawInflater>()) {}
 
 DecodeBuffers::~DecodeBuffers() = default;
 
@@ -151,7 +143,7 @@ void EntryDecoder::copyAll(Cursor& at, ZipCrypto* crypto, Output& out) const {
 }
 
 EntryDecoder::Inflated EntryDecoder::inflateAll(Cursor& at, ZipCrypto* crypto, Output& out) {
-    z_stream& z = m_buffers.m_inflater->stream;
+    z_stream& z = m_buffers.m_inflater->stream();
     inflateReset(&z);
     bool ended = false;
     while (at.remaining > 0 && !ended) {
@@ -171,7 +163,7 @@ EntryDecoder::Inflated EntryDecoder::inflateAll(Cursor& at, ZipCrypto* crypto, O
 
 // Output the inflater still holds once the input is used up; true when the stream ended.
 bool EntryDecoder::drain(Output& out) {
-    z_stream& z = m_buffers.m_inflater->stream;
+    z_stream& z = m_buffers.m_inflater->stream();
     for (;;) {
         z.next_in = m_buffers.m_input.get();
         z.avail_in = 0;
@@ -185,7 +177,7 @@ bool EntryDecoder::drain(Output& out) {
 
 // One call of inflate into the output buffer; what it produced goes out unless the data is invalid.
 int EntryDecoder::inflateInto(Output& out) {
-    z_stream& z = m_buffers.m_inflater->stream;
+    z_stream& z = m_buffers.m_inflater->stream();
     unsigned char* output = m_buffers.m_output.get();
     z.next_out = output;
     z.avail_out = DecodeBuffers::BlockSize;

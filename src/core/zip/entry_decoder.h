@@ -11,6 +11,7 @@
 
 namespace quorvel {
 
+class RawInflater;
 class ZipCrypto;
 
 // Work buffers and the inflate state, allocated once per operation and reused for every entry.
@@ -24,10 +25,9 @@ public:
 
 private:
     friend class EntryDecoder;
-    struct Inflater;
     std::unique_ptr<unsigned char[]> m_input;
     std::unique_ptr<unsigned char[]> m_output;
-    std::unique_ptr<Inflater> m_inflater;
+    std::unique_ptr<RawInflater> m_inflater;
 };
 
 // Streams one entry's data out of the archive: locates it behind its local header, decrypts,

@@ -1,31 +1,14 @@
 #include "core/zip/open_stream.h"
 
+#include "core/zip/raw_inflater.h"
+
 #include <iterator>
-#include <zlib.h>
 
 namespace quorvel {
 
-namespace {
-
-struct Inflater {
-    z_stream z{};
-    bool ready = false;
-    Inflater() { ready = inflateInit2(&z, -MAX_WBITS) == Z_OK; }
-    ~Inflater() {
-        if (ready)
-            inflateEnd(&z);
-    }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
-};
-
-} // namespace
-
 bool openFinishedStream(std::vector<unsigned char>& stream, std::size_t size, std::vector<unsigned char>& scratch) {
-    Inflater inflater;
-    if (!inflater.ready)
-        return false;
-    z_stream& z = inflater.z;
+    RawInflater inflater;
+    z_stream& z = inflater.stream();
     scratch.resize(size + 1);
     z.next_in = stream.data();
     z.avail_in = static_cast<uInt>(stream.size());

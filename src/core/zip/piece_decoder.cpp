@@ -1,25 +1,14 @@
 #include "core/zip/piece_decoder.h"
 
 #include "core/zip/byte_reader.h"
+#include "core/zip/raw_inflater.h"
 #include "core/zip/zip_format.h"
 
 #include <algorithm>
 #include <libdeflate.h>
-#include <new>
 #include <zlib.h>
 
 namespace quorvel {
-
-struct PieceDecoder::Inflater {
-    z_stream stream{};
-    Inflater() {
-        if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
-            throw std::bad_alloc();
-    }
-    ~Inflater() { inflateEnd(&stream); }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
-};
 
 PieceDecoder::PieceDecoder(const ByteSource& source, const TZipHeaderInfo& entry) : m_source(source), m_entry(entry) {}
 
@@ -47,7 +36,7 @@ bool PieceDecoder::start() {
     m_offset = m_entry.relativeOffset + zipformat::LocalHeaderSize + header.nameLength + header.extraLength;
     m_remaining = m_entry.compressedSize;
     if (m_entry.compressionMethod == 8) {
-        m_inflater = std::make_unique<Inflater>();
+        m_inflater = std::make_unique<RawInflater>();
         m_input.resize(InputSize);
     }
     return true;
@@ -91,7 +80,7 @@ bool PieceDecoder::copyStored(unsigned char* out, std::size_t limit, std::size_t
 // Inflates until `limit` bytes came out or the stream ended; false when the data is invalid or
 // the entry's data ran out before its stream ended.
 bool PieceDecoder::fill(unsigned char* out, std::size_t limit, std::size_t& produced) {
-    z_stream& z = m_inflater->stream;
+    z_stream& z = m_inflater->stream();
     while (produced < limit && !m_ended) {
         if (z.avail_in == 0 && m_remaining > 0) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(m_remaining, InputSize));

@@ -11,6 +11,8 @@
 
 namespace quorvel {
 
+class RawInflater;
+
 // Decodes one unencrypted entry (stored or deflated) a piece at a time and keeps its place in
 // between, so that consecutive pieces may come from different threads, one after the other. Like
 // the quick check it only vouches for sound data: a read that fails, data that does not inflate,
@@ -40,10 +42,9 @@ private:
     bool copyStored(unsigned char* out, std::size_t limit, std::size_t& produced);
     bool readInput(unsigned char* buffer, std::size_t size);
 
-    struct Inflater;
     const ByteSource& m_source;
     const TZipHeaderInfo& m_entry;
-    std::unique_ptr<Inflater> m_inflater; // deflated entries only
+    std::unique_ptr<RawInflater> m_inflater; // deflated entries only
     std::vector<unsigned char> m_input;
     std::optional<std::uint64_t> m_offset; // of the next compressed byte; set once the header was read
     std::uint64_t m_remaining = 0;         // compressed bytes not read yet
